@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace tarvex {
+
+// The data file holds one record: a byte block with a type tag and its length, so a reader
+// takes exactly the block and ignores whatever follows it.
+namespace data_file {
+
+// Reads the record. A missing file is created empty. Returns nullopt when the file holds no
+// byte-block record; a record cut short yields the bytes that are there.
+std::optional<QByteArray> readRecord(const QString& path);
+
+// Replaces the file with one record, atomically: on any failure the previous file stays whole.
+// Returns false and sets errorText on failure.
+bool writeRecord(const QString& path, const QByteArray& block, QString* errorText);
+
+} // namespace data_file
+} // namespace tarvex

@@ -1,0 +1,145 @@
+#include "server_object.h"
+
+#include "data_file.h"
+#include "property_bag.h"
+
+#include <exception>
+
+namespace tarvex {
+
+namespace {
+
+QString describe(const std::exception& e) { return QString::fromUtf8(e.what()); }
+
+QString moduleKey(int position) { return QStringLiteral("Module%1").arg(position); }
+
+} // namespace
+
+ServerObject::ServerObject(Collaborators collaborators, QString dataFilePath, QObject* parent)
+    : QObject(parent), mCollab(std::move(collaborators)), mDataFilePath(std::move(dataFilePath)) {}
+
+void ServerObject::report(const QString& message) { emit errorOccurred(message); }
+
+void ServerObject::StartServer() {
+    if (mHub)
+        StopServer();
+    LoadModules();
+    for (std::size_t i = 0; i < mModules->size(); ++i) {
+        const ModulePtr& m = (*mModules)[i];
+        if (!m)
+            continue;
+        try {
+            m->Initialize(mHub, static_cast<std::int16_t>(i));
+        } catch (const std::exception& e) {
+            report(tr("Amplifier %1 could not be started: %2").arg(i + 1).arg(describe(e)));
+        }
+    }
+    if (mCollab.viewHost)
+        mCollab.viewHost(*mModules, mHub);
+}
+
+void ServerObject::StopServer() {
+    if (mModules) {
+        for (const ModulePtr& m : *mModules) {
+            if (!m)
+                continue;
+            try {
+                m->Terminate();
+            } catch (const std::exception& e) {
+                report(tr("An amplifier did not stop cleanly: %1").arg(describe(e)));
+            }
+        }
+    }
+    mHub.reset();
+    mModules.reset();
+}
+
+void ServerObject::LoadModules() {
+    mModules.emplace();
+    mHub = Hub::create();
+
+    // From here on nothing is reported: the first failure ends loading and keeps what was read.
+    const auto record = data_file::readRecord(mDataFilePath);
+    if (!record)
+        return;
+    PropertyBag bag;
+    bag.setContents(*record); // a damaged bag still yields the entries before the damage
+    int count = 0;
+    try {
+        count = bag.ReadProperty(QStringLiteral("NumModules"), std::int16_t{0}).toInteger();
+    } catch (const VariantError&) {
+        return;
+    }
+    for (int position = 1; position <= count; ++position) {
+        const Variant entry = bag.ReadProperty(moduleKey(position));
+        if (entry.type() != Variant::Type::Bytes)
+            return;
+        PropertyBag moduleBag;
+        if (!moduleBag.setContents(entry.toBytes()))
+            return;
+        ModulePtr module;
+        try {
+            module = mCollab.driverFactory ? mCollab.driverFactory() : nullptr;
+        } catch (const std::exception&) {
+            return;
+        }
+        if (!module)
+            return;
+        try {
+            module->ReadProps(moduleBag);
+        } catch (const std::exception&) {
+            mModules->push_back(std::move(module));
+            return;
+        }
+        mModules->push_back(std::move(module));
+    }
+}
+
+bool ServerObject::SaveModules() {
+    if (!mModules)
+        return true;
+    PropertyBag bag;
+    bag.WriteProperty(QStringLiteral("NumModules"), static_cast<std::int32_t>(mModules->size()),
+                      std::int32_t{0});
+    int position = 0;
+    for (const ModulePtr& m : *mModules) {
+        ++position;
+        PropertyBag moduleBag;
+        if (m) {
+            try {
+                m->WriteProps(moduleBag);
+            } catch (const std::exception& e) {
+                report(tr("The settings of amplifier %1 could not be saved: %2")
+                           .arg(position)
+                           .arg(describe(e)));
+            }
+        }
+        bag.WriteProperty(moduleKey(position), moduleBag.Contents());
+    }
+    QString error;
+    if (!data_file::writeRecord(mDataFilePath, bag.Contents(), &error)) {
+        report(tr("The amplifier list could not be saved to %1: %2. The previous list is kept.")
+                   .arg(mDataFilePath, error));
+        return false;
+    }
+    return true;
+}
+
+void ServerObject::mnuEdit_Click() {
+    StopServer();
+    LoadModules();
+    bool save = false;
+    if (mCollab.listEditor) {
+        try {
+            save = mCollab.listEditor(*mModules);
+        } catch (const std::exception& e) {
+            report(tr("The amplifier list could not be edited: %1").arg(describe(e)));
+        }
+    }
+    if (save)
+        SaveModules();
+    LoadModules();
+    StartServer();
+}
+
+} // namespace tarvex

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "hub.h"
+#include "module.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+namespace tarvex {
+
+// Owns the hub and the amplifier list of a run: loads the list from the data file, starts and
+// stops the modules, asks the view host for panels, and carries out the configure command.
+// Its collaborators are handed in so that the core knows neither drivers nor windows.
+class ServerObject : public QObject {
+    Q_OBJECT
+
+public:
+    using DriverFactory = std::function<ModulePtr()>;
+    using ViewHost = std::function<void(const ModuleList& mcollModules, const HubPtr& theHub)>;
+    // Edits the list in place; returns whether it is to be saved.
+    using ListEditor = std::function<bool(ModuleList& modules)>;
+
+    struct Collaborators {
+        DriverFactory driverFactory;
+        ViewHost viewHost;
+        ListEditor listEditor;
+    };
+
+    explicit ServerObject(Collaborators collaborators,
+                          QString dataFilePath = QStringLiteral("server.dat"),
+                          QObject* parent = nullptr);
+
+    void StartServer();
+    void StopServer();
+
+    const HubPtr& hub() const { return mHub; }
+    // Null while nothing is loaded.
+    const ModuleList* modules() const { return mModules ? &*mModules : nullptr; }
+    const QString& dataFilePath() const { return mDataFilePath; }
+
+public slots:
+    // The main window's "&Configure..." command.
+    void mnuEdit_Click();
+
+signals:
+    // A failure the user should hear of (a save that did not happen, a module that failed).
+    void errorOccurred(const QString& message);
+
+private:
+    void LoadModules();
+    // Returns false (after reporting) when the file could not be written.
+    bool SaveModules();
+    void report(const QString& message);
+
+    Collaborators mCollab;
+    QString mDataFilePath;
+    HubPtr mHub;
+    std::optional<ModuleList> mModules;
+};
+
+} // namespace tarvex
