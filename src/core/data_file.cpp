@@ -40,7 +40,7 @@ bool writeRecord(const QString& path, const QByteArray& block, QString* errorTex
     w.block(block);
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (errorText)
             *errorText = file.errorString();
         return false;

@@ -1,0 +1,34 @@
+# Front doors: `make run` and `make test`. Both install what is missing first.
+BUILD      ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS       ?= $(shell nproc)
+RUN_DIR    ?= $(BUILD)/run
+
+.PHONY: all deps configure build run test clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+configure: $(BUILD)/build.ninja
+
+build: deps configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ] && [ -z "$$QT_QPA_PLATFORM" ]; then \
+	  echo "make run: no display found (DISPLAY is not set); start it under a virtual display with: xvfb-run -a make run"; \
+	  exit 1; \
+	fi
+	@mkdir -p $(RUN_DIR)
+	cd $(RUN_DIR) && "$(CURDIR)/$(BUILD)/src/app/tarvex"
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,115 @@
+#include "core/property_bag.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tarvex {
+namespace {
+
+PropertyBag sampleBag() {
+    PropertyBag inner;
+    inner.WriteProperty("AmpPort", std::int16_t{3});
+    PropertyBag bag;
+    bag.WriteProperty("Small", std::int16_t{-2});
+    bag.WriteProperty("Count", std::int32_t{70000});
+    bag.WriteProperty("Flag", true);
+    bag.WriteProperty("Byte", std::uint8_t{200});
+    bag.WriteProperty("Ratio", 0.25);
+    bag.WriteProperty("Name", QString::fromUtf8("Amp \xc3\xa9 1"));
+    bag.WriteProperty("Nested", inner.Contents());
+    return bag;
+}
+
+TEST(PropertyBag, RoundTripThroughContentsKeepsEveryKind) {
+    PropertyBag copy;
+    ASSERT_TRUE(copy.setContents(sampleBag().Contents()));
+    EXPECT_EQ(copy.count(), 7);
+    EXPECT_EQ(copy.ReadProperty("Small").type(), Variant::Type::Integer);
+    EXPECT_EQ(copy.ReadProperty("small").toInteger(), -2); // keys ignore case
+    EXPECT_EQ(copy.ReadProperty("Count").type(), Variant::Type::Long);
+    EXPECT_EQ(copy.ReadProperty("Count").toLong(), 70000);
+    EXPECT_EQ(copy.ReadProperty("Flag").toBoolean(), true);
+    EXPECT_EQ(copy.ReadProperty("Byte").toByte(), 200);
+    EXPECT_EQ(copy.ReadProperty("Ratio").toDouble(), 0.25);
+    EXPECT_EQ(copy.ReadProperty("Name").toString(), QString::fromUtf8("Amp \xc3\xa9 1"));
+    PropertyBag inner;
+    ASSERT_TRUE(inner.setContents(copy.ReadProperty("NESTED").toBytes()));
+    EXPECT_EQ(inner.ReadProperty("AmpPort").toInteger(), 3);
+}
+
+TEST(PropertyBag, DefaultsOnReadAndWrite) {
+    PropertyBag bag;
+    EXPECT_TRUE(bag.ReadProperty("Missing").isEmpty());
+    EXPECT_EQ(bag.ReadProperty("Missing", std::int16_t{7}).toInteger(), 7);
+
+    bag.WriteProperty("Port", std::int16_t{5}, std::int16_t{1});
+    bag.WriteProperty("Port", std::int16_t{1}, std::int16_t{1}); // back to default: dropped
+    bag.WriteProperty("Settings", "4800,n,8,1", "4800,n,8,1");
+    EXPECT_FALSE(bag.contains("Port"));
+    EXPECT_FALSE(bag.contains("Settings"));
+    EXPECT_EQ(bag.ReadProperty("Port", std::int16_t{1}).toInteger(), 1);
+
+    bag.WriteProperty("Zero", std::int16_t{0}); // no default given: always stored
+    EXPECT_TRUE(bag.contains("Zero"));
+}
+
+TEST(PropertyBag, DamagedContentsKeepTheEntriesBeforeTheDamage) {
+    const QByteArray good = sampleBag().Contents();
+    PropertyBag empty;
+
+    // Entry boundaries: the size of the block holding the first k entries.
+    PropertyBag full;
+    full.setContents(good);
+    std::vector<qsizetype> boundaries;
+    {
+        PropertyBag prefix;
+        boundaries.push_back(prefix.Contents().size());
+        for (const char* k : {"Small", "Count", "Flag", "Byte", "Ratio", "Name", "Nested"}) {
+            prefix.WriteProperty(k, full.ReadProperty(k));
+            boundaries.push_back(prefix.Contents().size());
+        }
+    }
+    for (qsizetype len = 1; len < good.size(); ++len) {
+        PropertyBag bag;
+        const bool ok = bag.setContents(good.left(len));
+        int whole = -1; // entries wholly inside the first len bytes
+        bool onBoundary = false;
+        for (std::size_t k = 0; k < boundaries.size(); ++k) {
+            if (boundaries[k] <= len)
+                whole = static_cast<int>(k);
+            onBoundary = onBoundary || boundaries[k] == len;
+        }
+        EXPECT_EQ(ok, onBoundary) << len;
+        EXPECT_EQ(bag.count(), std::max(whole, 0)) << len;
+    }
+    PropertyBag cut;
+    EXPECT_FALSE(cut.setContents(good.left(good.size() - 1)));
+    EXPECT_EQ(cut.count(), 6);
+    EXPECT_FALSE(cut.contains("Nested"));
+
+    // A length claiming gigabytes fails without allocating it.
+    QByteArray huge = empty.Contents();
+    huge += QByteArray("\x01\x00" "A" "\x08" "\xff\xff\xff\x7f" "xy", 10);
+    PropertyBag hostile;
+    EXPECT_FALSE(hostile.setContents(huge));
+    EXPECT_EQ(hostile.count(), 0);
+
+    PropertyBag garbage;
+    EXPECT_FALSE(garbage.setContents("not a bag at all"));
+    EXPECT_EQ(garbage.count(), 0);
+}
+
+TEST(PropertyBag, EveryFlippedByteDecodesSafely) {
+    const QByteArray good = sampleBag().Contents();
+    for (qsizetype i = 0; i < good.size(); ++i) {
+        QByteArray bad = good;
+        bad[i] = static_cast<char>(bad[i] ^ 0xA5);
+        PropertyBag bag;
+        bag.setContents(bad);
+        EXPECT_LE(bag.count(), 7);
+    }
+}
+
+} // namespace
+} // namespace tarvex

@@ -1,0 +1,82 @@
+#include "core/variant.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace tarvex {
+namespace {
+
+int errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const VariantError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+TEST(Variant, IntegerConversionRoundsHalfToEvenAndChecksRange) {
+    EXPECT_EQ(Variant(2.5).toInteger(), 2);
+    EXPECT_EQ(Variant(3.5).toInteger(), 4);
+    EXPECT_EQ(Variant(-2.5).toInteger(), -2);
+    EXPECT_EQ(Variant(" 12 ").toInteger(), 12);
+    EXPECT_EQ(Variant("1.5").toInteger(), 2);
+    EXPECT_EQ(Variant(true).toInteger(), -1);
+    EXPECT_EQ(Variant().toInteger(), 0);
+    EXPECT_EQ(Variant(32767.4).toInteger(), 32767);
+    EXPECT_EQ(errorOf([] { Variant(32767.5).toInteger(); }), kErrOverflow);
+    EXPECT_EQ(errorOf([] { Variant(std::int32_t{40000}).toInteger(); }), kErrOverflow);
+    EXPECT_EQ(errorOf([] { Variant(std::int32_t{256}).toByte(); }), kErrOverflow);
+    EXPECT_EQ(errorOf([] { Variant(-1.0).toByte(); }), kErrOverflow);
+    EXPECT_EQ(errorOf([] { Variant(1e300).toLong(); }), kErrOverflow);
+    EXPECT_EQ(Variant(-2147483648.0).toLong(), std::numeric_limits<std::int32_t>::min());
+}
+
+TEST(Variant, TextMustReadWhollyAsANumber) {
+    for (const char* bad : {"", "abc", "12abc", "1e", "nan", "inf", "0x10", "&H10", "- 1", "."})
+        EXPECT_EQ(errorOf([bad] { Variant(bad).toLong(); }), kErrTypeMismatch) << bad;
+    EXPECT_EQ(Variant("+7").toLong(), 7);
+    EXPECT_EQ(Variant(".5").toDouble(), 0.5);
+    EXPECT_EQ(Variant("1e3").toLong(), 1000);
+    EXPECT_EQ(errorOf([] { Variant::null().toInteger(); }), kErrInvalidUseOfNull);
+    EXPECT_EQ(errorOf([] { Variant::null().toString(); }), kErrInvalidUseOfNull);
+}
+
+TEST(Variant, BooleanConversion) {
+    EXPECT_TRUE(Variant(std::int16_t{1}).toBoolean());
+    EXPECT_TRUE(Variant(0.1).toBoolean());
+    EXPECT_FALSE(Variant().toBoolean());
+    EXPECT_TRUE(Variant("true").toBoolean());
+    EXPECT_FALSE(Variant(" FALSE ").toBoolean());
+    EXPECT_TRUE(Variant("-1").toBoolean());
+    EXPECT_FALSE(Variant("0").toBoolean());
+    EXPECT_EQ(errorOf([] { Variant("yes").toBoolean(); }), kErrTypeMismatch);
+}
+
+TEST(Variant, TextFormIsTheShortestDecimal) {
+    EXPECT_EQ(Variant(std::int16_t{12}).toString(), "12");
+    EXPECT_EQ(Variant(std::int32_t{-3}).toString(), "-3");
+    EXPECT_EQ(Variant(1234.6).toString(), "1234.6");
+    EXPECT_EQ(Variant(0.1).toString(), "0.1");
+    EXPECT_EQ(Variant(-0.0).toString(), "0");
+    EXPECT_EQ(Variant(true).toString(), "True");
+    EXPECT_EQ(Variant(false).toString(), "False");
+    EXPECT_EQ(Variant().toString(), "");
+}
+
+TEST(Variant, ComparisonRules) {
+    EXPECT_EQ(Variant(std::int16_t{12}).equals(Variant(12.0)), true);
+    EXPECT_EQ(Variant(true).equals(Variant(std::int16_t{-1})), true);
+    EXPECT_EQ(Variant().equals(Variant(std::int32_t{0})), true);
+    EXPECT_EQ(Variant().equals(Variant("")), true);
+    EXPECT_EQ(Variant("12").equals(Variant(std::int16_t{12})), false);
+    EXPECT_EQ(Variant("a").equals(Variant("A")), false);
+    EXPECT_EQ(Variant::null().equals(Variant::null()), std::nullopt);
+    EXPECT_EQ(Variant(std::int16_t{1}).equals(Variant::null()), std::nullopt);
+    EXPECT_FALSE(Variant().isNull());
+    EXPECT_FALSE(Variant::null().isEmpty());
+}
+
+} // namespace
+} // namespace tarvex
