@@ -41,8 +41,8 @@ bool AmpSimulator::start(const Options& options) {
 }
 
 void AmpSimulator::stop() {
+    // Only the cable is pulled: the amplifier itself keeps warming up and tuning.
     meterTimer_.stop();
-    eventTimer_.stop();
     port_.close();
 }
 

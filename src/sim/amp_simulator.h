@@ -27,7 +27,8 @@ public:
     explicit AmpSimulator(QObject* parent = nullptr);
 
     bool start(const Options& options);
-    // Makes the device vanish, as if the adapter were unplugged. The model keeps its state.
+    // Makes the device vanish, as if the adapter were unplugged. The model runs on; start()
+    // again gives it a new device.
     void stop();
     bool isRunning() const { return port_.isOpen(); }
 
