@@ -22,9 +22,10 @@ int intOption(const QCommandLineParser& parser, const QString& name, int min, bo
 
 int main(int argc, char* argv[]) {
     // Before QCoreApplication, so no thread Qt starts can take the termination signals.
-    tarvex::sim::SignalWatcher watcher;
+    const bool blocked = tarvex::sim::SignalWatcher::blockTerminationSignals();
 
     QCoreApplication app(argc, argv);
+    tarvex::sim::SignalWatcher watcher;
     QCoreApplication::setApplicationName(QStringLiteral("tarvex-ampsim"));
 
     QCommandLineParser parser;
@@ -79,7 +80,7 @@ int main(int argc, char* argv[]) {
     }
     out.flush();
 
-    if (!watcher.isValid())
+    if (!blocked || !watcher.isValid())
         err << "tarvex-ampsim: cannot watch SIGTERM/SIGINT; links stay behind when killed\n";
     QObject::connect(&watcher, &tarvex::sim::SignalWatcher::terminationRequested, &app,
                      [] { QCoreApplication::quit(); });

@@ -20,10 +20,13 @@ sigset_t terminationSignals() {
 
 } // namespace
 
+bool SignalWatcher::blockTerminationSignals() {
+    const sigset_t set = terminationSignals();
+    return pthread_sigmask(SIG_BLOCK, &set, nullptr) == 0;
+}
+
 SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent) {
     const sigset_t set = terminationSignals();
-    if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0)
-        return;
     fd_ = ::signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
     if (fd_ < 0)
         return;

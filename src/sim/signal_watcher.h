@@ -8,10 +8,14 @@ namespace tarvex::sim {
 
 // Turns SIGTERM and SIGINT into a Qt signal through a signalfd, so the event loop can end
 // cleanly (and remove the symlinks) without any work in an async signal handler.
-// Construct it before any thread starts: it blocks those signals for the process.
 class SignalWatcher : public QObject {
     Q_OBJECT
 public:
+    // Call first thing in main, before any thread exists, so that no thread can take the
+    // signals the default way.
+    static bool blockTerminationSignals();
+
+    // Needs the application object (for its socket notifier).
     explicit SignalWatcher(QObject* parent = nullptr);
     ~SignalWatcher() override;
     SignalWatcher(const SignalWatcher&) = delete;
