@@ -1,0 +1,149 @@
+#include "frm_main.h"
+
+#include "twips.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSettings>
+
+namespace tarvex {
+
+namespace {
+
+struct PlacementKey {
+    const char* name;
+    int defaultTwips;
+};
+
+constexpr PlacementKey kLeft{"MainLeft", 1000};
+constexpr PlacementKey kTop{"MainTop", 1000};
+constexpr PlacementKey kWidth{"MainWidth", 6500};
+constexpr PlacementKey kHeight{"MainHeight", 6500};
+
+const QString kOrganization = QStringLiteral("Tarvex");
+const QString kApplication = QStringLiteral("Tarvex");
+const QString kGroup = QStringLiteral("Settings");
+
+// Values are decimal text; anything unreadable counts as absent.
+int readTwips(const QSettings& settings, const PlacementKey& key) {
+    bool ok = false;
+    const int value = settings.value(QLatin1String(key.name)).toString().trimmed().toInt(&ok);
+    return ok ? value : key.defaultTwips;
+}
+
+} // namespace
+
+frmMain::frmMain(ServerObject::DriverFactory driverFactory, ServerObject::ListEditor listEditor,
+                 PanelRegistry panels, const QString& dataFilePath, QWidget* parent)
+    : QMainWindow(parent), mPanels(std::move(panels)) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Tarvex"));
+
+    // Panels sit at fixed places on a bare client area; with no panels it may shrink to nothing.
+    mClient = new QWidget(this);
+    mClient->setObjectName(QStringLiteral("client"));
+    mClient->setMinimumSize(0, 0);
+    setCentralWidget(mClient);
+    createMenus();
+
+    loadPlacement();
+
+    mServer = new ServerObject(
+        {std::move(driverFactory),
+         [this](const ModuleList& modules, const HubPtr& hub) { ViewCreate(modules, hub); },
+         std::move(listEditor)},
+        dataFilePath, this);
+    connect(mServer, &ServerObject::errorOccurred, this, &frmMain::mServer_errorOccurred);
+    connect(mnuEdit, &QAction::triggered, mServer, &ServerObject::mnuEdit_Click);
+    mServer->StartServer();
+}
+
+frmMain::~frmMain() {
+    // Destroyed without being closed (tests, an aborted start): still stop the drivers, but
+    // without reporting into a window that is going away.
+    if (mServer) {
+        mServer->disconnect(this);
+        mServer->StopServer();
+    }
+}
+
+void frmMain::createMenus() {
+    mnuServer = menuBar()->addMenu(tr("&Control"));
+    mnuServer->setObjectName(QStringLiteral("mnuServer"));
+    mnuEdit = mnuServer->addAction(tr("&Configure..."));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuEdit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    mnuSep = mnuServer->addSeparator();
+    mnuSep->setObjectName(QStringLiteral("mnuSep"));
+    mnuExit = mnuServer->addAction(tr("E&xit"));
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    connect(mnuExit, &QAction::triggered, this, &QWidget::close);
+
+    mnuHelp = menuBar()->addMenu(tr("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpAbout = mnuHelp->addAction(tr("About..."));
+    mnuHelpAbout->setObjectName(QStringLiteral("mnuHelpAbout"));
+    connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
+}
+
+void frmMain::loadPlacement() {
+    QSettings settings(kOrganization, kApplication);
+    settings.beginGroup(kGroup);
+    setGeometry(Twips::toPixels(QRect(readTwips(settings, kLeft), readTwips(settings, kTop),
+                                      readTwips(settings, kWidth), readTwips(settings, kHeight)),
+                                this));
+}
+
+void frmMain::savePlacement() const {
+    // Minimised or maximised, the placement worth keeping is the one the window returns to.
+    QRect placed = geometry();
+    if (isMinimized() || isMaximized() || isFullScreen()) {
+        if (const QRect normal = normalGeometry(); normal.isValid())
+            placed = normal;
+    }
+    const QRect twips = Twips::fromPixels(placed, this);
+    QSettings settings(kOrganization, kApplication);
+    settings.beginGroup(kGroup);
+    settings.setValue(QLatin1String(kLeft.name), QString::number(twips.x()));
+    settings.setValue(QLatin1String(kTop.name), QString::number(twips.y()));
+    settings.setValue(QLatin1String(kWidth.name), QString::number(twips.width()));
+    settings.setValue(QLatin1String(kHeight.name), QString::number(twips.height()));
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    savePlacement();
+    if (mAbout)
+        mAbout->hide();
+    if (ServerObject* server = mServer) {
+        mServer = nullptr;
+        server->StopServer();
+        // Later, not now: a close can arrive while the server is inside its configure command.
+        server->disconnect(this);
+        server->deleteLater();
+    }
+    event->accept();
+}
+
+void frmMain::mnuHelpAbout_Click() {
+    if (!mAbout)
+        mAbout = new frmAbout(this);
+    mAbout->show();
+    mAbout->raise();
+    mAbout->activateWindow();
+}
+
+void frmMain::mServer_errorOccurred(const QString& message) {
+    // Not modal: the serial ports keep being served while the user reads it.
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("msgError"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
+} // namespace tarvex

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "frm_about.h"
+#include "panel_registry.h"
+
+#include "core/hub.h"
+#include "core/module.h"
+#include "core/server_object.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+class QAction;
+class QMenu;
+
+namespace tarvex {
+
+// The main window: restores its placement, owns and starts the server object, hosts the panels
+// of every running driver in columns and sizes itself to them. Closing it (or E&xit) saves the
+// placement and stops the server.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Loading happens here: placement restored, server created and started (which builds the
+    // panels through ViewCreate). The registry is copied.
+    frmMain(ServerObject::DriverFactory driverFactory, ServerObject::ListEditor listEditor,
+            PanelRegistry panels, const QString& dataFilePath = QStringLiteral("server.dat"),
+            QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The server object's view host.
+    void ViewCreate(const ModuleList& mcollModules, const HubPtr& theHub);
+    void ViewAdd(const QString& className, std::int16_t index);
+    void ViewDestroy();
+    void ViewLayout();
+
+    // The hosted panels in creation order (empty when there are none).
+    QList<QWidget*> views() const;
+    const HubPtr& hub() const { return mHub; }
+    // Null once the window has been closed.
+    ServerObject* server() const { return mServer; }
+    QWidget* clientArea() const { return mClient; }
+    // Height of the area below the menu bar, in pixels.
+    int clientHeight() const;
+    std::int16_t moduleCount() const { return mModuleCount; }
+    // Null until "About..." was first chosen.
+    frmAbout* aboutBox() const { return mAbout; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createMenus();
+    void loadPlacement();
+    void savePlacement() const;
+    void mnuHelpAbout_Click();
+    void mServer_errorOccurred(const QString& message);
+
+    PanelRegistry mPanels;
+    QWidget* mClient = nullptr;
+    QPointer<ServerObject> mServer;
+    QPointer<frmAbout> mAbout;
+
+    HubPtr mHub;
+    std::int16_t mNextView = 0;
+    std::optional<QList<QPointer<QWidget>>> mViews;
+    std::int16_t mModuleCount = 0;
+    int mLayoutDepth = 0;
+
+    QMenu* mnuServer = nullptr;
+    QAction* mnuEdit = nullptr;
+    QAction* mnuSep = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuHelpAbout = nullptr;
+};
+
+} // namespace tarvex

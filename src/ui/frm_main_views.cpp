@@ -1,0 +1,173 @@
+// frmMain's view hosting: the panels of the running drivers and their column layout.
+#include "frm_main.h"
+
+#include "twips.h"
+
+#include <QResizeEvent>
+
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <limits>
+
+namespace tarvex {
+
+namespace {
+
+// Layout lengths, in twips.
+constexpr int kFirstRightEdge = 2400;
+constexpr int kColumnLeft = 60;
+constexpr int kRightMargin = 150;
+
+// Each layout run may resize the window, which lays out again; a sound layout settles on the
+// second run, so this only guards against a window system that keeps refusing our size.
+constexpr int kMaxLayoutDepth = 8;
+
+// Layout lengths are 16-bit. A sum that would not fit stays at the largest value instead of
+// failing, so an absurdly tall column just makes the window as tall as it can be described.
+std::int16_t sat16(long long value) {
+    return static_cast<std::int16_t>(std::clamp<long long>(
+        value, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
+}
+
+QString controlName(std::int16_t number) {
+    return QStringLiteral("c%1").arg(number);
+}
+
+} // namespace
+
+void frmMain::ViewCreate(const ModuleList& mcollModules, const HubPtr& theHub) {
+    ViewDestroy();
+    mViews.emplace();
+    mHub = theHub;
+    mNextView = 0;
+
+    const bool withBanner = mcollModules.size() > 1;
+    std::int16_t position = 0;
+    for (const ModulePtr& module : mcollModules) {
+        if (module && module->isAmplifierDriver()) {
+            if (withBanner)
+                ViewAdd(QLatin1String(PanelRegistry::kBannerControl), position);
+            ViewAdd(QLatin1String(PanelRegistry::kMeterControl), position);
+            ViewAdd(QLatin1String(PanelRegistry::kTuneControl), position);
+            ViewAdd(QLatin1String(PanelRegistry::kMainControl), position);
+        }
+        position = sat16(position + 1);
+    }
+    mModuleCount = sat16(static_cast<long long>(mcollModules.size()));
+    ViewLayout();
+}
+
+void frmMain::ViewAdd(const QString& className, std::int16_t index) {
+    if (!mViews)
+        mViews.emplace();
+    QWidget* view = mPanels.create(className, mClient);
+    if (!view)
+        return; // an unknown or failing panel class leaves a gap, not a crash
+    if (view->parentWidget() != mClient)
+        view->setParent(mClient);
+    view->setObjectName(controlName(mNextView));
+    mNextView = sat16(mNextView + 1);
+    mViews->append(view);
+
+    if (auto* module = dynamic_cast<Module*>(view)) {
+        try {
+            module->Initialize(mHub, index);
+        } catch (const std::exception& e) {
+            mServer_errorOccurred(tr("The panel %1 could not be started: %2")
+                                      .arg(className, QString::fromUtf8(e.what())));
+        }
+    }
+}
+
+void frmMain::ViewDestroy() {
+    if (mViews) {
+        for (const QPointer<QWidget>& view : std::as_const(*mViews)) {
+            if (auto* module = dynamic_cast<Module*>(view.data())) {
+                try {
+                    module->Terminate();
+                } catch (...) {
+                    // not reported: the panel goes either way
+                }
+            }
+            // The view is the control named c0, c1, ... in creation order. Deleted at once so
+            // that the next ViewCreate can reuse the names.
+            delete view.data();
+        }
+    }
+    mViews.reset();
+    mHub.reset();
+    mNextView = 0;
+}
+
+QList<QWidget*> frmMain::views() const {
+    QList<QWidget*> result;
+    if (mViews) {
+        for (const QPointer<QWidget>& view : *mViews) {
+            if (view)
+                result.append(view.data());
+        }
+    }
+    return result;
+}
+
+int frmMain::clientHeight() const {
+    int barHeight = 0;
+    if (const QWidget* bar = menuWidget(); bar && !bar->isHidden()) {
+        barHeight = bar->hasHeightForWidth() ? bar->heightForWidth(width()) : -1;
+        if (barHeight < 0)
+            barHeight = bar->sizeHint().height();
+    }
+    return std::max(0, height() - barHeight);
+}
+
+void frmMain::ViewLayout() {
+    if (!mViews)
+        return;
+    // Sizes cannot be set while minimised or maximised; the restore raises a resize anyway.
+    if (isMinimized() || isMaximized() || isFullScreen())
+        return;
+    if (mLayoutDepth >= kMaxLayoutDepth)
+        return;
+    ++mLayoutDepth;
+
+    std::int16_t R = kFirstRightEdge;
+    std::int16_t L = kColumnLeft;
+    std::int16_t T = 0;
+    std::int16_t B = 0;
+    const std::int16_t C = sat16(Twips::fromPixelsY(clientHeight(), this));
+
+    for (const QPointer<QWidget>& view : std::as_const(*mViews)) {
+        if (!view)
+            continue;
+        const std::int16_t h = sat16(Twips::fromPixelsY(view->height(), this));
+        const std::int16_t w = sat16(Twips::fromPixelsX(view->width(), this));
+        // One driver: any panel that does not fit starts a column. Several: only a banner does,
+        // so each driver's panels stay under its banner.
+        if (sat16(T + h) > C && h <= C && (PanelRegistry::isBanner(view) || mModuleCount == 1)) {
+            L = R;
+            T = 0;
+        }
+        view->move(Twips::toPixelsX(L, this), Twips::toPixelsY(T, this));
+        view->show();
+        T = sat16(T + h);
+        B = std::max(B, T);
+        if (sat16(L + w) > R)
+            R = sat16(L + w);
+    }
+
+    // The client area becomes exactly B high; the window as wide as the columns plus a margin.
+    const QSize target(Twips::toPixelsX(sat16(R + kRightMargin), this),
+                       height() - clientHeight() + Twips::toPixelsY(B, this));
+    if (target != size())
+        resize(target); // raises a resize event, which lays out again with the new height
+
+    --mLayoutDepth;
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    ViewLayout();
+}
+
+} // namespace tarvex

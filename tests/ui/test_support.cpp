@@ -1,0 +1,121 @@
+#include "test_support.h"
+
+#include "core/data_file.h"
+#include "core/property_bag.h"
+#include "ui/twips.h"
+
+#include <QSettings>
+
+namespace tarvex::test {
+
+FakePanel::FakePanel(QWidget* parent, QString className, QSize twips, CallLogPtr log)
+    : QWidget(parent), mClassName(std::move(className)), mLog(std::move(log)) {
+    setFixedSize(Twips::toPixels(twips, this));
+}
+
+FakePanel::~FakePanel() = default;
+
+void FakePanel::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
+    mHub = theHub;
+    mIndex = theIndex;
+    mLog->calls << QStringLiteral("Initialize %1 %2").arg(mClassName).arg(theIndex);
+}
+
+void FakePanel::Terminate() {
+    mLog->calls << QStringLiteral("Terminate %1 %2 %3").arg(mClassName, objectName()).arg(mIndex);
+}
+
+void FakeDriver::Initialize(const HubPtr&, std::int16_t theIndex) {
+    mLog->calls << QStringLiteral("Initialize driver %1 %2").arg(mName).arg(theIndex);
+}
+
+void FakeDriver::Terminate() {
+    mLog->calls << QStringLiteral("Terminate driver %1").arg(mName);
+}
+
+void FakeDriver::WriteProps(PropertyBag& pb) {
+    pb.WriteProperty(QStringLiteral("DeviceName"), mName);
+}
+
+void FakeDriver::ReadProps(PropertyBag& pb) {
+    mName = pb.ReadProperty(QStringLiteral("DeviceName"), QString()).toString();
+}
+
+PanelRegistry fakeRegistry(const CallLogPtr& log) {
+    PanelRegistry registry;
+    const std::pair<const char*, QSize> panels[] = {
+        {PanelRegistry::kBannerControl, kBannerTwips},
+        {PanelRegistry::kMeterControl, kMeterTwips},
+        {PanelRegistry::kTuneControl, kTuneTwips},
+        {PanelRegistry::kMainControl, kMainTwips},
+    };
+    for (const auto& [name, size] : panels) {
+        const QString className = QLatin1String(name);
+        registry.registerPanel(className, [=](QWidget* parent) {
+            return new FakePanel(parent, className, size, log);
+        });
+    }
+    return registry;
+}
+
+void writeServerFile(int count) {
+    PropertyBag bag;
+    bag.WriteProperty(QStringLiteral("NumModules"), std::int32_t{count}, std::int32_t{0});
+    for (int i = 1; i <= count; ++i) {
+        PropertyBag module;
+        module.WriteProperty(QStringLiteral("DeviceName"), QStringLiteral("amp%1").arg(i));
+        bag.WriteProperty(QStringLiteral("Module%1").arg(i), module.Contents());
+    }
+    QString error;
+    ASSERT_TRUE(data_file::writeRecord(QStringLiteral("server.dat"), bag.Contents(), &error))
+        << error.toStdString();
+}
+
+void MainWindowTest::SetUp() {
+    ASSERT_TRUE(mDir.isValid());
+    mPreviousDir = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(mDir.path()));
+    QSettings(QStringLiteral("Tarvex"), QStringLiteral("Tarvex")).clear();
+}
+
+void MainWindowTest::TearDown() {
+    QSettings(QStringLiteral("Tarvex"), QStringLiteral("Tarvex")).clear();
+    QDir::setCurrent(mPreviousDir);
+}
+
+std::unique_ptr<frmMain> MainWindowTest::makeWindow(int amplifiers) {
+    return makeWindow(amplifiers, fakeRegistry(log));
+}
+
+std::unique_ptr<frmMain> MainWindowTest::makeWindow(int amplifiers, PanelRegistry panels) {
+    if (amplifiers > 0)
+        writeServerFile(amplifiers);
+    CallLogPtr driverLog = log;
+    return std::make_unique<frmMain>(
+        [driverLog] { return std::make_shared<FakeDriver>(driverLog); }, ServerObject::ListEditor{},
+        std::move(panels));
+}
+
+void MainWindowTest::writePlacement(int left, int top, int width, int height) {
+    QSettings settings(QStringLiteral("Tarvex"), QStringLiteral("Tarvex"));
+    settings.beginGroup(QStringLiteral("Settings"));
+    settings.setValue(QStringLiteral("MainLeft"), QString::number(left));
+    settings.setValue(QStringLiteral("MainTop"), QString::number(top));
+    settings.setValue(QStringLiteral("MainWidth"), QString::number(width));
+    settings.setValue(QStringLiteral("MainHeight"), QString::number(height));
+}
+
+int widthTwips(const QWidget* w) {
+    return Twips::fromPixelsX(w->width(), w);
+}
+int heightTwips(const QWidget* w) {
+    return Twips::fromPixelsY(w->height(), w);
+}
+int clientHeightTwips(const frmMain& w) {
+    return Twips::fromPixelsY(w.clientHeight(), &w);
+}
+QPoint posTwips(const QWidget* view) {
+    return {Twips::fromPixelsX(view->x(), view), Twips::fromPixelsY(view->y(), view)};
+}
+
+} // namespace tarvex::test
