@@ -1,0 +1,115 @@
+#include "memory_serial_link.h"
+
+#include "serial_settings.h"
+
+#include <utility>
+
+namespace tarvex {
+
+MemorySerialLink::MemorySerialLink(QObject* parent) : SerialLink(parent) {}
+
+void MemorySerialLink::setCommPort(std::int16_t port) {
+    record(QStringLiteral("CommPort"), QString::number(port));
+    if (mFailCommPort) {
+        throw SerialError(*mFailCommPort);
+    }
+    if (port < 1) {
+        throw SerialError(QStringLiteral("Port %1 has no device").arg(port));
+    }
+    if (mOpen) {
+        throw SerialError(QStringLiteral("cannot change the port while it is open"));
+    }
+    mCommPort = port;
+}
+
+void MemorySerialLink::setSettings(const QString& settings) {
+    record(QStringLiteral("Settings"), settings);
+    if (!SerialSettings::parse(settings)) {
+        throw SerialError(QStringLiteral("Invalid serial settings \"%1\"").arg(settings));
+    }
+    mSettings = settings;
+}
+
+void MemorySerialLink::setInputMode(int mode) {
+    record(QStringLiteral("InputMode"), QString::number(mode));
+    if (mode != 0 && mode != 1) {
+        throw SerialError(QStringLiteral("Invalid input mode %1").arg(mode));
+    }
+    mInputMode = mode;
+}
+
+void MemorySerialLink::setPortOpen(bool open) {
+    record(QStringLiteral("PortOpen"), open ? QStringLiteral("true") : QStringLiteral("false"));
+    if (open && !mOpen && mFailOpen) {
+        throw SerialError(*mFailOpen);
+    }
+    if (!open) {
+        mPending.clear();
+    }
+    mOpen = open;
+}
+
+void MemorySerialLink::setRThreshold(int threshold) {
+    record(QStringLiteral("RThreshold"), QString::number(threshold));
+    if (threshold < 0) {
+        throw SerialError(QStringLiteral("Invalid receive threshold %1").arg(threshold));
+    }
+    mRThreshold = threshold;
+}
+
+void MemorySerialLink::setOutput(const QString& text) {
+    record(QStringLiteral("Output"), text);
+    if (!mOpen) {
+        throw SerialError(QStringLiteral("port is not open"));
+    }
+    if (mFailWrites) {
+        throw SerialError(*mFailWrites);
+    }
+    // What the wire would carry: one byte per character.
+    mWritten += QString::fromLatin1(text.toLatin1());
+}
+
+QString MemorySerialLink::input() {
+    return std::exchange(mPending, QString());
+}
+
+bool MemorySerialLink::receive(const QString& text) {
+    if (!mOpen) {
+        return false;
+    }
+    mPending += QString::fromLatin1(text.toLatin1());
+    if (mRThreshold <= 0 || mPending.size() < mRThreshold) {
+        return false;
+    }
+    raise(kEventReceive);
+    return true;
+}
+
+void MemorySerialLink::failCommPort(std::optional<QString> reason) {
+    mFailCommPort = std::move(reason);
+}
+
+void MemorySerialLink::failOpen(std::optional<QString> reason) {
+    mFailOpen = std::move(reason);
+}
+
+void MemorySerialLink::failWrites(std::optional<QString> reason) {
+    mFailWrites = std::move(reason);
+}
+
+void MemorySerialLink::vanish(const QString& reason) {
+    if (!mOpen) {
+        return;
+    }
+    mOpen = false;
+    mPending.clear();
+    emit linkLost(reason);
+    raise(kEventResource);
+}
+
+void MemorySerialLink::raise(int event) {
+    mCommEvent = event;
+    emit OnComm();
+}
+
+} // namespace tarvex
