@@ -2,7 +2,9 @@
 
 namespace tarvex {
 
-HubPtr Hub::create() { return HubPtr(new Hub()); }
+HubPtr Hub::create() {
+    return HubPtr(new Hub());
+}
 
 ItemPtr Hub::AttachItem(const QString& sName) {
     const QString k = key(sName);
@@ -17,10 +19,16 @@ ItemPtr Hub::AttachItem(const QString& sName) {
     return item;
 }
 
-ItemPtr Hub::GetItem(const QString& sName) const { return mByName.value(key(sName)); }
+ItemPtr Hub::GetItem(const QString& sName) const {
+    return mByName.value(key(sName));
+}
 
-void Hub::NotifyValueChange(const ItemPtr& itemChanging) { emit ItemChangedValue(itemChanging); }
+void Hub::NotifyValueChange(const ItemPtr& itemChanging) {
+    emit ItemChangedValue(itemChanging);
+}
 
-void Hub::NotifyInfoChange(const ItemPtr& it) { emit ItemChangedInfo(it); }
+void Hub::NotifyInfoChange(const ItemPtr& it) {
+    emit ItemChangedInfo(it);
+}
 
 } // namespace tarvex

@@ -111,7 +111,9 @@ Variant PropertyBag::ReadProperty(const QString& name, const Variant& defaultVal
     return it == mValues.constEnd() ? defaultValue : it.value();
 }
 
-bool PropertyBag::contains(const QString& name) const { return mValues.contains(key(name)); }
+bool PropertyBag::contains(const QString& name) const {
+    return mValues.contains(key(name));
+}
 
 QByteArray PropertyBag::Contents() const {
     ByteWriter w;

@@ -9,16 +9,22 @@ namespace tarvex {
 
 namespace {
 
-QString describe(const std::exception& e) { return QString::fromUtf8(e.what()); }
+QString describe(const std::exception& e) {
+    return QString::fromUtf8(e.what());
+}
 
-QString moduleKey(int position) { return QStringLiteral("Module%1").arg(position); }
+QString moduleKey(int position) {
+    return QStringLiteral("Module%1").arg(position);
+}
 
 } // namespace
 
 ServerObject::ServerObject(Collaborators collaborators, QString dataFilePath, QObject* parent)
     : QObject(parent), mCollab(std::move(collaborators)), mDataFilePath(std::move(dataFilePath)) {}
 
-void ServerObject::report(const QString& message) { emit errorOccurred(message); }
+void ServerObject::report(const QString& message) {
+    emit errorOccurred(message);
+}
 
 void ServerObject::StartServer() {
     if (mHub)

@@ -9,22 +9,32 @@ namespace tarvex {
 
 namespace {
 
-[[noreturn]] void throwMismatch() { throw VariantError(kErrTypeMismatch, QStringLiteral("Type mismatch")); }
-[[noreturn]] void throwOverflow() { throw VariantError(kErrOverflow, QStringLiteral("Overflow")); }
+[[noreturn]] void throwMismatch() {
+    throw VariantError(kErrTypeMismatch, QStringLiteral("Type mismatch"));
+}
+[[noreturn]] void throwOverflow() {
+    throw VariantError(kErrOverflow, QStringLiteral("Overflow"));
+}
 [[noreturn]] void throwNull() {
     throw VariantError(kErrInvalidUseOfNull, QStringLiteral("Invalid use of Null"));
 }
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 } // namespace
 
 VariantError::VariantError(int number, const QString& description)
     : std::runtime_error(description.toStdString()), mNumber(number) {}
 
-Variant Variant::null() { return Variant(NullTag{}); }
+Variant Variant::null() {
+    return Variant(NullTag{});
+}
 
-Variant::Type Variant::type() const { return static_cast<Type>(mData.index()); }
+Variant::Type Variant::type() const {
+    return static_cast<Type>(mData.index());
+}
 
 bool Variant::isNumeric() const {
     switch (type()) {
@@ -84,18 +94,24 @@ std::int64_t Variant::roundChecked(double v, std::int64_t lo, std::int64_t hi) {
 }
 
 std::int16_t Variant::toInteger() const {
-    return static_cast<std::int16_t>(roundChecked(toNumber(), std::numeric_limits<std::int16_t>::min(),
+    return static_cast<std::int16_t>(roundChecked(toNumber(),
+                                                  std::numeric_limits<std::int16_t>::min(),
                                                   std::numeric_limits<std::int16_t>::max()));
 }
 
 std::int32_t Variant::toLong() const {
-    return static_cast<std::int32_t>(roundChecked(toNumber(), std::numeric_limits<std::int32_t>::min(),
+    return static_cast<std::int32_t>(roundChecked(toNumber(),
+                                                  std::numeric_limits<std::int32_t>::min(),
                                                   std::numeric_limits<std::int32_t>::max()));
 }
 
-std::uint8_t Variant::toByte() const { return static_cast<std::uint8_t>(roundChecked(toNumber(), 0, 255)); }
+std::uint8_t Variant::toByte() const {
+    return static_cast<std::uint8_t>(roundChecked(toNumber(), 0, 255));
+}
 
-double Variant::toDouble() const { return toNumber(); }
+double Variant::toDouble() const {
+    return toNumber();
+}
 
 bool Variant::toBoolean() const {
     if (auto n = numericValue())

@@ -27,7 +27,8 @@ struct EventLog {
     }
     void watchItem(const ItemPtr& item) {
         const QString n = item->Name();
-        QObject::connect(item.get(), &Item::ValueChange, [this, n] { events << "item:Value:" + n; });
+        QObject::connect(item.get(), &Item::ValueChange,
+                         [this, n] { events << "item:Value:" + n; });
         QObject::connect(item.get(), &Item::InfoChange, [this, n] { events << "item:Info:" + n; });
     }
 };

@@ -90,7 +90,12 @@ TEST(PropertyBag, DamagedContentsKeepTheEntriesBeforeTheDamage) {
 
     // A length claiming gigabytes fails without allocating it.
     QByteArray huge = empty.Contents();
-    huge += QByteArray("\x01\x00" "A" "\x08" "\xff\xff\xff\x7f" "xy", 10);
+    huge += QByteArray("\x01\x00"
+                       "A"
+                       "\x08"
+                       "\xff\xff\xff\x7f"
+                       "xy",
+                       10);
     PropertyBag hostile;
     EXPECT_FALSE(hostile.setContents(huge));
     EXPECT_EQ(hostile.count(), 0);

@@ -142,8 +142,8 @@ TEST_F(ServerObjectTest, SavedListLoadsBackInOrderWithIndexes) {
     const HubPtr firstHub = server->hub();
     log.clear();
     server->StartServer();
-    EXPECT_EQ(log, (QStringList{"term alpha", "term bravo", "init alpha 0", "init bravo 1",
-                                "views 2"}));
+    EXPECT_EQ(log,
+              (QStringList{"term alpha", "term bravo", "init alpha 0", "init bravo 1", "views 2"}));
     EXPECT_NE(server->hub(), firstHub);
     server->StopServer();
     EXPECT_EQ(server->hub(), nullptr);

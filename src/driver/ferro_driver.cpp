@@ -1,0 +1,135 @@
+#include "ferro_driver.h"
+
+#include "core/property_bag.h"
+#include "frm_options.h"
+#include "wire_format.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace tarvex {
+
+namespace {
+
+const QString kDefaultSettings = QStringLiteral("4800,n,8,1");
+const QString kDefaultName = QStringLiteral("Unnamed");
+
+// Runs one step of a sequence whose steps must all be tried: a failing step is skipped.
+template <typename F> void tryStep(F&& step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+} // namespace
+
+FerroDriver::FerroDriver(DriverEnvironment env, QObject* parent)
+    : QObject(parent), mEnv(std::move(env)) {
+    SetDefaults();
+}
+
+FerroDriver::~FerroDriver() {
+    if (mCom)
+        tryStep([&] { mCom->setPortOpen(false); });
+}
+
+void FerroDriver::SetDefaults() {
+    mAmpType = 1;
+    mAmpPort = 1;
+    mAmpSettings = kDefaultSettings;
+    mDeviceName = kDefaultName;
+}
+
+QString FerroDriver::Description() const {
+    return QStringLiteral("Ferro (") + mDeviceName + QStringLiteral(") on Com") +
+           wire::signedDecimal(mAmpPort) + QStringLiteral(" @ ") + mAmpSettings;
+}
+
+void FerroDriver::WriteProps(PropertyBag& pb) {
+    pb.WriteProperty(QStringLiteral("AmpType"), mAmpType, std::int16_t{1});
+    pb.WriteProperty(QStringLiteral("AmpPort"), mAmpPort, std::int16_t{1});
+    pb.WriteProperty(QStringLiteral("AmpSettings"), mAmpSettings, kDefaultSettings);
+    pb.WriteProperty(QStringLiteral("DeviceName"), mDeviceName, kDefaultName);
+}
+
+void FerroDriver::ReadProps(PropertyBag& pb) {
+    mAmpType = pb.ReadProperty(QStringLiteral("AmpType"), std::int16_t{1}).toInteger();
+    mAmpPort = pb.ReadProperty(QStringLiteral("AmpPort"), std::int16_t{1}).toInteger();
+    mAmpSettings = pb.ReadProperty(QStringLiteral("AmpSettings"), kDefaultSettings).toString();
+    mDeviceName = pb.ReadProperty(QStringLiteral("DeviceName"), kDefaultName).toString();
+}
+
+void FerroDriver::EditProperties() {
+    frmOptions* dlg = mEnv.options;
+    if (!dlg)
+        return;
+    dlg->cboSettings->setEditText(mAmpSettings);
+    dlg->cboPort->setEditText(wire::signedDecimal(mAmpPort));
+    dlg->txtName->setText(mDeviceName);
+    dlg->showModal();
+    if (!dlg->SaveChanges)
+        return;
+    mAmpSettings = dlg->cboSettings->currentText();
+    // A port text beyond 16 bits keeps the port that was set.
+    if (auto port = wire::toInt16(wire::leadingNumber(dlg->cboPort->currentText())))
+        mAmpPort = *port;
+    mDeviceName = dlg->txtName->text();
+}
+
+void FerroDriver::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
+    mHub = theHub;
+    mIndex = theIndex;
+    mLinkProblem.clear();
+    if (mEnv.makeLink)
+        mCom = mEnv.makeLink();
+    if (mCom) {
+        connect(mCom.get(), &SerialLink::OnComm, this, &FerroDriver::mCom_OnComm);
+        connect(mCom.get(), &SerialLink::linkLost, this, &FerroDriver::mCom_linkLost);
+    }
+
+    // From here every step is tried on its own. A step that the link refuses records why, so
+    // the message line can tell the user.
+    auto linkStep = [&](auto&& op) {
+        tryStep([&] {
+            if (!mCom)
+                throw SerialError(tr("no serial service"));
+            try {
+                op();
+            } catch (const SerialError& e) {
+                if (mAmpPort != 0 && mLinkProblem.isEmpty())
+                    mLinkProblem = e.reason();
+                throw;
+            }
+        });
+    };
+    bool portAccepted = false;
+    linkStep([&] {
+        mCom->setCommPort(mAmpPort);
+        portAccepted = true;
+    });
+    if (!portAccepted)
+        mAmpPort = 0; // a refused port number: this run never writes to the port
+    linkStep([&] { mCom->setSettings(mAmpSettings); });
+    linkStep([&] { mCom->setInputMode(0); });
+    tryStep([&] { CreateTraceItems(); });
+    if (mAmpPort != 0) {
+        linkStep([&] { mCom->setPortOpen(true); });
+        linkStep([&] { mCom->setRThreshold(1); });
+    }
+    tryStep([&] { CreateItems(); });
+    if (!mLinkProblem.isEmpty())
+        showLinkProblem(mLinkProblem);
+}
+
+void FerroDriver::Terminate() {
+    if (mCom) {
+        mCom->disconnect(this);
+        tryStep([&] { mCom->setPortOpen(false); });
+        mCom.reset();
+    }
+    ReleaseItems();
+    mHub.reset();
+}
+
+} // namespace tarvex

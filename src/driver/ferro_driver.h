@@ -1,0 +1,132 @@
+#pragma once
+
+#include "core/hub.h"
+#include "core/module.h"
+#include "serial_link.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace tarvex {
+
+class frmOptions;
+
+// What every driver instance shares, owned by the application.
+struct DriverEnvironment {
+    // Makes the serial link of one instance.
+    std::function<std::unique_ptr<SerialLink>()> makeLink;
+    // The one settings dialog of all instances; without it EditProperties does nothing.
+    frmOptions* options = nullptr;
+};
+
+// Serves one amplifier on one serial port: publishes its state as items, turns the lines the
+// amplifier sends into item values and item changes into command lines.
+class FerroDriver : public QObject, public Module {
+    Q_OBJECT
+
+public:
+    explicit FerroDriver(DriverEnvironment env, QObject* parent = nullptr);
+    ~FerroDriver() override;
+
+    // Module
+    void Initialize(const HubPtr& theHub, std::int16_t theIndex) override;
+    void Terminate() override;
+    void EditProperties() override;
+    QString Description() const override;
+    void WriteProps(PropertyBag& pb) override;
+    void ReadProps(PropertyBag& pb) override;
+    bool isAmplifierDriver() const override { return true; }
+
+    QString GetName() const { return mDeviceName; }
+
+    // Settings.
+    std::int16_t ampType() const { return mAmpType; }
+    std::int16_t ampPort() const { return mAmpPort; }
+    QString ampSettings() const { return mAmpSettings; }
+    void setAmpType(std::int16_t v) { mAmpType = v; }
+    void setAmpPort(std::int16_t v) { mAmpPort = v; }
+    void setAmpSettings(const QString& v) { mAmpSettings = v; }
+    void setDeviceName(const QString& v) { mDeviceName = v; }
+
+    // The running link, or null while not initialized.
+    SerialLink* link() const { return mCom.get(); }
+    std::int16_t calibration(int slot) const { return mCal.at(static_cast<std::size_t>(slot)); }
+
+    // The five calibration slots and their memory locations.
+    enum CalSlot { kCalFwd, kCalRfl, kCalInp, kCalGrid, kCalSpare, kCalCount };
+
+private:
+    void SetDefaults();
+
+    // Items.
+    ItemPtr MakeItem(const QString& baseName, std::int32_t low, std::int32_t high,
+                     std::int32_t metrics, std::int32_t security, const QString& extended,
+                     const Variant& initial);
+    void CreateTraceItems();
+    void CreateItems();
+    void ReleaseItems();
+    void listen(const ItemPtr& item, void (FerroDriver::*handler)());
+
+    // Receive path.
+    void mCom_OnComm();
+    void mCom_linkLost(const QString& reason);
+    void ReceiveChars();
+    void DispatchLine(const QString& line);
+    void OnAmpMsg(const QString& msg);
+    void OnAmpRM(const QString& lastFive);
+    void OnAmpDM(const QString& key, const QString& value);
+    void OnAmpMsg2(QString key, QString value);
+    void applyReport(const QString& key, const QString& value, double n);
+    void mitDebugFromUnit_ValueChange();
+    void traceReceived(const QString& line);
+    void showLinkProblem(const QString& reason);
+
+    // Command path.
+    void SendCommand(const QString& cmd);
+    void SendValueCommand(const QString& keyword, const ItemPtr& item);
+    void SendStartupCommands();
+    void sendGuarded(const std::function<void()>& send);
+    void i_ac_ValueChange();
+    void i_oper_ValueChange();
+    void i_hv_ValueChange();
+    void i_trim_ValueChange();
+    void i_band_ValueChange();
+    void i_segment_ValueChange();
+    void i_freq_ValueChange();
+    void i_tune_ValueChange();
+    void i_load_ValueChange();
+    void i_def_ValueChange();
+    void i_ent_ValueChange();
+    void mitDebugToUnit_ValueChange();
+
+    DriverEnvironment mEnv;
+
+    // Persistent settings.
+    std::int16_t mAmpType = 1;
+    std::int16_t mAmpPort = 1;
+    QString mAmpSettings;
+    QString mDeviceName;
+
+    // Run-time members.
+    HubPtr mHub;
+    std::int16_t mIndex = 0;
+    std::unique_ptr<SerialLink> mCom;
+    QString mRxBuffer;
+    std::array<std::int16_t, kCalCount> mCal{};
+    bool mInReport = false;
+    QString mLinkProblem; // why the port is not working, for the message item
+
+    // Listened items.
+    ItemPtr i_ac, i_oper, i_hv, i_band, i_segment, i_freq, i_tune, i_load, i_def, i_ent, i_trim;
+    // Published items.
+    ItemPtr i_message, i_warmup, i_fault, i_ver, i_ser, i_ig, i_ip, i_pfwd, i_prfl, i_pinp, i_name;
+    // Trace and debug items.
+    ItemPtr mitTraceMode, mitTraceToUnit, mitTraceFromUnit, mitDebugToUnit, mitDebugFromUnit;
+};
+
+} // namespace tarvex

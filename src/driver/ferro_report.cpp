@@ -1,0 +1,118 @@
+#include "ferro_driver.h"
+
+#include "fault_table.h"
+#include "wire_format.h"
+
+#include <cmath>
+
+namespace tarvex {
+
+namespace {
+
+// Sets a flag for the lifetime of a scope, even when the scope is left by an exception.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : mFlag(flag) { mFlag = true; }
+    ~FlagScope() { mFlag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& mFlag;
+};
+
+} // namespace
+
+void FerroDriver::OnAmpMsg2(QString key, QString value) {
+    if (!i_ac)
+        return;
+    const double lv = wire::leadingNumber(value);
+    double n = lv < 32767 ? std::nearbyint(lv) : 0;
+
+    FlagScope inReport(mInReport);
+    if (value == u"FAULT") {
+        const double lk = wire::leadingNumber(key);
+        if (lk > 0) {
+            n = std::nearbyint(lk);
+            key = QStringLiteral("FAULT");
+            value = wire::signedDecimal(n);
+        }
+    }
+    try {
+        applyReport(key, value, n);
+    } catch (const std::exception&) {
+        // A number that does not fit its item ends this report; the items keep what they had.
+    }
+}
+
+void FerroDriver::applyReport(const QString& key, const QString& value, double n) {
+    const Variant empty;
+    if (key == u"FAULT") {
+        const auto code = wire::toInt16(n);
+        if (!code)
+            return;
+        i_fault->setValue(*code);
+        i_message->setValue(value + QStringLiteral(": ") + FaultText(*code));
+    } else if (key == u"STATE") {
+        if (value == u"OPERATE") {
+            i_oper->setValue(true);
+            i_warmup->setValue(false);
+            i_message->setValue(QStringLiteral("Amp on and operating"));
+            i_fault->setValue(std::int16_t{0});
+            i_warmup->setValue(false);
+            i_ac->setValue(true);
+        } else if (value == u"STANDBY") {
+            i_ac->setValue(true);
+            i_oper->setValue(false);
+            i_warmup->setValue(false);
+            if (i_fault->Value().toInteger() == 0)
+                i_message->setValue(QStringLiteral("Amp on and standing by"));
+        } else if (value == u"WARMUP") {
+            i_ac->setValue(true);
+            i_oper->setValue(false);
+            i_warmup->setValue(true);
+        }
+    } else if (key == u"MODE") {
+        i_hv->setValue(value != u"LOW");
+    } else if (key == u"AMPLIFIER") {
+        if (value == u"OFF") {
+            i_ac->setValue(false);
+            i_message->setValue(QStringLiteral("Amp AC power is off"));
+            for (const ItemPtr& it : {i_warmup, i_fault, i_oper, i_hv, i_band, i_segment})
+                it->setValue(empty);
+        } else {
+            i_ac->setValue(true);
+        }
+    } else if (key == u"AUTOTUNE") {
+        const bool enabled = value == u"ENABLED";
+        i_trim->setValue(enabled);
+        i_message->setValue(enabled ? QStringLiteral("AutoTune Enabled")
+                                    : QStringLiteral("AutoTune Disabled"));
+    } else if (key == u"IP") {
+        i_ip->setValue(std::floor(wire::leadingNumber(value) * 1000));
+    } else {
+        const ItemPtr* target = nullptr;
+        if (key == u"FREQUENCY")
+            target = &i_freq;
+        else if (key == u"BAND")
+            target = &i_band;
+        else if (key == u"SEGMENT")
+            target = &i_segment;
+        else if (key == u"TUNE")
+            target = &i_tune;
+        else if (key == u"LOAD")
+            target = &i_load;
+        else if (key == u"IG")
+            target = &i_ig;
+        else if (key == u"FWD")
+            target = &i_pfwd;
+        else if (key == u"RFL")
+            target = &i_prfl;
+        else if (key == u"INP")
+            target = &i_pinp;
+        if (target)
+            (*target)->setValue(n);
+    }
+}
+
+} // namespace tarvex

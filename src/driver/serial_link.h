@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <stdexcept>
+
+namespace tarvex {
+
+// A failure of a serial operation, with a reason fit to show the user
+// ("/dev/ttyUSB0: Permission denied").
+class SerialError : public std::runtime_error {
+public:
+    explicit SerialError(const QString& reason) : std::runtime_error(reason.toStdString()) {}
+    QString reason() const { return QString::fromUtf8(what()); }
+};
+
+// The serial service a driver uses: exactly these operations. Received characters are
+// delivered as text (one character per byte, Latin-1) through OnComm on the UI thread.
+class SerialLink : public QObject {
+    Q_OBJECT
+
+public:
+    // Causes CommEvent reports while OnComm is raised.
+    enum CommEventCode : int {
+        kEventSend = 1,
+        kEventReceive = 2,
+        kEventBreak = 1001,
+        kEventFrame = 1004,
+        kEventOverrun = 1006,
+        kEventRxOver = 1008,
+        kEventRxParity = 1009,
+        kEventResource = 1100, // the device failed or went away; the link has closed it
+    };
+
+    using QObject::QObject;
+    ~SerialLink() override = default;
+
+    // Each setter throws SerialError when the service cannot do it.
+    virtual void setCommPort(std::int16_t port) = 0;
+    virtual std::int16_t commPort() const = 0;
+    virtual void setSettings(const QString& settings) = 0;
+    virtual QString settings() const = 0;
+    virtual void setInputMode(int mode) = 0;
+    virtual void setPortOpen(bool open) = 0;
+    virtual bool portOpen() const = 0;
+    virtual void setRThreshold(int threshold) = 0;
+    // Writes the text unchanged; throws when the port is closed or the write fails.
+    virtual void setOutput(const QString& text) = 0;
+    // Returns and removes every character waiting.
+    virtual QString input() = 0;
+    // The cause of the event being delivered.
+    virtual int commEvent() const = 0;
+
+signals:
+    void OnComm();
+    // The link closed the port by itself (device removed, read or write error). The reason is
+    // meant for the user.
+    void linkLost(const QString& reason);
+};
+
+} // namespace tarvex
