@@ -26,7 +26,7 @@ struct Options {
     // Later: --port N=DEVICE and --screenshot FILE are added here.
 };
 
-Options parseCommandLine(const QApplication& app) {
+Options parseCommandLine(const QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Shows and operates Ferro linear amplifiers over serial ports."));
@@ -36,26 +36,33 @@ Options parseCommandLine(const QApplication& app) {
     return Options{};
 }
 
+void setApplicationNames() {
+    QCoreApplication::setApplicationName(QString::fromLatin1(tarvex::version::kTitle));
+    QCoreApplication::setOrganizationName(QStringLiteral("Tarvex"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(tarvex::version::kFull));
+}
+
+// --help and --version still work; anything else ends with one line instead of Qt's
+// platform-plugin abort. No GUI application object is made, so no plugin is loaded at all.
+int refuseWithoutDisplay(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    setApplicationNames();
+    parseCommandLine(app);
+    std::fputs("tarvex: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
+               "run it under Xvfb, for example: xvfb-run -a make run\n",
+               stderr);
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const bool haveDisplay = displayAvailable();
-    if (!haveDisplay)
-        qputenv("QT_QPA_PLATFORM", "offscreen"); // enough for --help and --version
+    if (!displayAvailable())
+        return refuseWithoutDisplay(argc, argv);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(tarvex::version::kTitle));
-    QApplication::setOrganizationName(QStringLiteral("Tarvex"));
-    QApplication::setApplicationVersion(QString::fromLatin1(tarvex::version::kFull));
-
+    setApplicationNames();
     [[maybe_unused]] const Options options = parseCommandLine(app);
-
-    if (!haveDisplay) {
-        std::fputs("tarvex: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
-                   "run it under Xvfb, for example: xvfb-run -a make run\n",
-                   stderr);
-        return 1;
-    }
 
     // No amplifier driver yet: a factory that yields no module ends loading at the first saved
     // entry, so the program runs with an empty list. Likewise there is no list editor yet, and
