@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QRegularExpression>
@@ -26,31 +25,6 @@ QString savedSetting(const char* key) {
 
 QAction* action(const frmMain& w, const char* name) {
     return w.findChild<QAction*>(QLatin1String(name));
-}
-
-TEST_F(LifecycleTest, MenusCarryTheirDesignedNamesCaptionsAndShortcuts) {
-    auto w = makeWindow(0);
-    EXPECT_EQ(w->objectName(), "frmMain");
-    EXPECT_EQ(w->windowTitle(), "Tarvex");
-    const QMenu* control = w->findChild<QMenu*>("mnuServer");
-    const QMenu* help = w->findChild<QMenu*>("mnuHelp");
-    ASSERT_TRUE(control && help);
-    EXPECT_EQ(control->title(), "&Control");
-    EXPECT_EQ(help->title(), "&Help");
-
-    const QList<QAction*> items = control->actions();
-    ASSERT_EQ(items.size(), 3);
-    EXPECT_EQ(items[0], action(*w, "mnuEdit"));
-    EXPECT_EQ(items[0]->text(), "&Configure...");
-    EXPECT_EQ(items[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
-    EXPECT_TRUE(items[1]->isSeparator());
-    EXPECT_EQ(items[1]->objectName(), "mnuSep");
-    EXPECT_EQ(items[2], action(*w, "mnuExit"));
-    EXPECT_EQ(items[2]->text(), "E&xit");
-    EXPECT_EQ(items[2]->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
-    ASSERT_EQ(help->actions().size(), 1);
-    EXPECT_EQ(help->actions()[0]->objectName(), "mnuHelpAbout");
-    EXPECT_EQ(help->actions()[0]->text(), "About...");
 }
 
 TEST_F(LifecycleTest, PlacementIsSavedInTwipsAndRestoredOnTheNextStart) {
