@@ -25,7 +25,7 @@ run: build
 	  exit 1; \
 	fi
 	@mkdir -p $(RUN_DIR)
-	cd $(RUN_DIR) && "$(CURDIR)/$(BUILD)/src/app/tarvex"
+	cd $(RUN_DIR) && "$(CURDIR)/$(BUILD)/src/app/tarvex" --demo
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

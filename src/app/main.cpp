@@ -1,4 +1,9 @@
 // The executable: command line, wiring, QApplication. Everything else lives in the libraries.
+#include "demo_amplifiers.h"
+#include "driver/ferro_driver.h"
+#include "driver/frm_options.h"
+#include "driver/port_names.h"
+#include "driver/qt_serial_link.h"
 #include "ui/frm_main.h"
 #include "ui/panel_registry.h"
 
@@ -8,6 +13,7 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -23,8 +29,11 @@ bool displayAvailable() {
 }
 
 struct Options {
-    // Later: --port N=DEVICE and --screenshot FILE are added here.
+    tarvex::PortNames::Overrides ports;
+    bool demo = false;
 };
+
+constexpr int kDemoAmplifiers = 2;
 
 Options parseCommandLine(const QCoreApplication& app) {
     QCommandLineParser parser;
@@ -32,8 +41,31 @@ Options parseCommandLine(const QCoreApplication& app) {
         QStringLiteral("Shows and operates Ferro linear amplifiers over serial ports."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Use DEVICE for port number N (may be repeated), e.g. 1=/dev/ttyUSB0."),
+        QStringLiteral("N=DEVICE"));
+    const QCommandLineOption demo(
+        QStringLiteral("demo"),
+        QStringLiteral("Drive %1 simulated amplifiers on pseudo-terminals (ports 1 and 2); "
+                       "writes a list using them when the working directory has none.")
+            .arg(kDemoAmplifiers));
+    parser.addOption(port);
+    parser.addOption(demo);
     parser.process(app); // --help and --version print and exit here
-    return Options{};
+
+    Options options;
+    options.demo = parser.isSet(demo);
+    for (const QString& text : parser.values(port)) {
+        QString error;
+        const auto parsed = tarvex::PortNames::parseOption(text, &error);
+        if (!parsed) {
+            std::fprintf(stderr, "tarvex: %s\n", qPrintable(error));
+            std::exit(2);
+        }
+        options.ports.insert(parsed->port, parsed->device);
+    }
+    return options;
 }
 
 void setApplicationNames() {
@@ -62,18 +94,39 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     setApplicationNames();
-    [[maybe_unused]] const Options options = parseCommandLine(app);
+    const Options options = parseCommandLine(app);
+    const QString dataFile = QStringLiteral("server.dat");
 
-    // No amplifier driver yet: a factory that yields no module ends loading at the first saved
-    // entry, so the program runs with an empty list. Likewise there is no list editor yet, and
-    // the configure command just restarts the server.
-    tarvex::ServerObject::DriverFactory driverFactory = [] { return tarvex::ModulePtr{}; };
+    tarvex::PortNames portNames(options.ports);
+    tarvex::DemoAmplifiers demo;
+    if (options.demo) {
+        QString error;
+        if (!demo.start(kDemoAmplifiers, portNames, &error) || !demo.seedList(dataFile, &error)) {
+            std::fprintf(stderr, "tarvex: the demo amplifiers could not start: %s\n",
+                         qPrintable(error));
+            return 1;
+        }
+    }
+
+    // One settings dialog and one way to reach a port, shared by every driver.
+    tarvex::frmOptions optionsDialog(portNames);
+    tarvex::DriverEnvironment environment;
+    environment.makeLink = [&portNames] {
+        return std::make_unique<tarvex::QtSerialLink>(portNames);
+    };
+    environment.options = &optionsDialog;
+    tarvex::ServerObject::DriverFactory driverFactory = [environment] {
+        return std::make_shared<tarvex::FerroDriver>(environment);
+    };
+    // The list editor arrives with the configuration dialog; until then "&Configure..."
+    // restarts the drivers from the saved list.
     tarvex::ServerObject::ListEditor listEditor;
     // The panels register here once they exist.
     tarvex::PanelRegistry panels;
 
     // server.dat is read from and written to the current working directory.
-    tarvex::frmMain window(std::move(driverFactory), std::move(listEditor), std::move(panels));
+    tarvex::frmMain window(std::move(driverFactory), std::move(listEditor), std::move(panels),
+                           dataFile);
     window.show();
     return QApplication::exec();
 }

@@ -101,34 +101,43 @@ void ServerObject::LoadModules() {
     }
 }
 
-bool ServerObject::SaveModules() {
-    if (!mModules)
-        return true;
+bool ServerObject::writeModuleList(const QString& path, const ModuleList& modules,
+                                   QString* errorText, QStringList* moduleErrors) {
     PropertyBag bag;
-    bag.WriteProperty(QStringLiteral("NumModules"), static_cast<std::int32_t>(mModules->size()),
+    bag.WriteProperty(QStringLiteral("NumModules"), static_cast<std::int32_t>(modules.size()),
                       std::int32_t{0});
     int position = 0;
-    for (const ModulePtr& m : *mModules) {
+    for (const ModulePtr& m : modules) {
         ++position;
         PropertyBag moduleBag;
         if (m) {
             try {
                 m->WriteProps(moduleBag);
             } catch (const std::exception& e) {
-                report(tr("The settings of amplifier %1 could not be saved: %2")
-                           .arg(position)
-                           .arg(describe(e)));
+                if (moduleErrors)
+                    *moduleErrors << tr("The settings of amplifier %1 could not be saved: %2")
+                                         .arg(position)
+                                         .arg(describe(e));
             }
         }
         bag.WriteProperty(moduleKey(position), moduleBag.Contents());
     }
+    return data_file::writeRecord(path, bag.Contents(), errorText);
+}
+
+bool ServerObject::SaveModules() {
+    if (!mModules)
+        return true;
     QString error;
-    if (!data_file::writeRecord(mDataFilePath, bag.Contents(), &error)) {
+    QStringList moduleErrors;
+    const bool written = writeModuleList(mDataFilePath, *mModules, &error, &moduleErrors);
+    for (const QString& e : moduleErrors)
+        report(e);
+    if (!written) {
         report(tr("The amplifier list could not be saved to %1: %2. The previous list is kept.")
                    .arg(mDataFilePath, error));
-        return false;
     }
-    return true;
+    return written;
 }
 
 void ServerObject::mnuEdit_Click() {

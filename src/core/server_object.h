@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -39,6 +40,12 @@ public:
     // Null while nothing is loaded.
     const ModuleList* modules() const { return mModules ? &*mModules : nullptr; }
     const QString& dataFilePath() const { return mDataFilePath; }
+
+    // Writes a module list as the data file, atomically. Returns false with errorText when the
+    // file could not be written; a module whose settings could not be written is stored
+    // without them and its problem is added to moduleErrors.
+    static bool writeModuleList(const QString& path, const ModuleList& modules, QString* errorText,
+                                QStringList* moduleErrors = nullptr);
 
 public slots:
     // The main window's "&Configure..." command.
