@@ -1,0 +1,93 @@
+#include "bind_label.h"
+
+#include "colors.h"
+
+namespace tarvex {
+
+namespace {
+
+// The text colour an entry's last character selects, or none to leave the colour as it is.
+std::optional<std::uint32_t> letterColor(QChar letter) {
+    switch (letter.unicode()) {
+    case u'R':
+        return 0x000000FFu;
+    case u'Y':
+        return 0x0000FFFFu;
+    case u'G':
+        return 0x0000FF00u;
+    case u'B':
+        return 0x00000000u;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+void BindLabel::Bind(const ItemPtr& it, QLabel* ct) {
+    UnBind();
+    theItem = it;
+    theCtrl = ct;
+    const QString tag = ct ? ct->property(kTagProperty).toString() : QString();
+    if (!tag.isEmpty())
+        mStates = tag.split(u' ', Qt::KeepEmptyParts);
+    if (theItem)
+        track(connect(theItem.get(), &Item::ValueChange, this, &BindLabel::theItem_ValueChange));
+    UpdateControl();
+}
+
+void BindLabel::UnBind() {
+    Binder::UnBind();
+    theCtrl = nullptr;
+    mStates.reset();
+}
+
+void BindLabel::theItem_ValueChange() {
+    guarded([this] { UpdateControl(); });
+}
+
+void BindLabel::UpdateControl() {
+    if (!theCtrl || !theItem)
+        return;
+    const bool stateMode = mStates && !mStates->isEmpty() && !mStates->front().isEmpty();
+    if (stateMode)
+        showState();
+    else
+        showText();
+    theCtrl->update();
+}
+
+void BindLabel::showText() {
+    const Variant& v = theItem->Value();
+    if (v.isEmpty() || v.isNull()) {
+        theCtrl->setEnabled(false);
+        return;
+    }
+    theCtrl->setEnabled(true);
+    guarded([&] { theCtrl->setText(v.toString()); });
+}
+
+void BindLabel::showState() {
+    theCtrl->setEnabled(true);
+    const Variant& v = theItem->Value();
+    int index = 0;
+    if (!v.isEmpty() && !v.isNull()) {
+        index = 2; // text that is no boolean at all also counts as "true"
+        guarded([&] { index = v.toBoolean() ? 2 : 1; });
+    }
+    if (index >= mStates->size())
+        return;
+    const QString& entry = mStates->at(index);
+    const qsizetype comma = entry.indexOf(u',');
+    if (comma >= 0)
+        theCtrl->setText(entry.left(comma));
+    if (entry.isEmpty())
+        return;
+    if (const auto color = letterColor(entry.back())) {
+        QPalette palette = theCtrl->palette();
+        palette.setColor(QPalette::WindowText, colorFromDesigned(*color));
+        theCtrl->setPalette(palette);
+    }
+}
+
+} // namespace tarvex
