@@ -1,0 +1,236 @@
+#include "binding/bind_check_box.h"
+#include "binding/bind_label.h"
+#include "binding/bind_option_button.h"
+#include "binding/bindings.h"
+#include "fake_controls.h"
+#include "item_factory.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+#include <functional>
+
+namespace tarvex {
+namespace {
+
+using MakeControl = std::function<QWidget*(QWidget* parent)>;
+
+QWidget* label(QWidget* p) {
+    return new QLabel(p);
+}
+QWidget* option(QWidget* p) {
+    return new QRadioButton(p);
+}
+QWidget* check(QWidget* p) {
+    return new QCheckBox(p);
+}
+QWidget* toggle(QWidget* p) { // a push-button-style check box
+    auto* b = new QPushButton(p);
+    b->setCheckable(true);
+    return b;
+}
+QWidget* groupToggle(QWidget* p) { // a push-button-style option button
+    auto* b = new QPushButton(p);
+    b->setCheckable(true);
+    b->setAutoExclusive(true);
+    return b;
+}
+QWidget* combo(QWidget* p) {
+    return new QComboBox(p);
+}
+QWidget* textBox(QWidget* p) {
+    return new QLineEdit(p);
+}
+QWidget* slider(QWidget* p) {
+    return new QSlider(p);
+}
+QWidget* gauge(QWidget* p) {
+    return new test::FakeGauge(p);
+}
+QWidget* upDown(QWidget* p) {
+    return new test::FakeUpDown(p);
+}
+QWidget* frame(QWidget* p) {
+    return new QFrame(p);
+}
+QWidget* button(QWidget* p) {
+    return new QPushButton(p);
+}
+QWidget* pictureBox(QWidget* p) {
+    return new QWidget(p);
+}
+
+struct NamingCase {
+    const char* control;
+    MakeControl make;
+    std::int16_t index;
+    const char* item; // nullptr: not bound
+};
+
+class BindingNames : public ::testing::TestWithParam<NamingCase> {};
+
+TEST_P(BindingNames, ControlNameGivesItemName) {
+    const NamingCase& c = GetParam();
+    const HubPtr hub = Hub::create();
+    QWidget panel;
+    c.make(&panel)->setObjectName(QString::fromUtf8(c.control));
+    Bindings bindings;
+    bindings.Create(hub, &panel, c.index);
+
+    ASSERT_NE(bindings.binders(), nullptr);
+    if (!c.item) {
+        EXPECT_TRUE(bindings.binders()->empty());
+        EXPECT_TRUE(hub->GetItemCollection().empty());
+        return;
+    }
+    ASSERT_EQ(bindings.binders()->size(), 1u);
+    ASSERT_EQ(hub->GetItemCollection().size(), 1u);
+    EXPECT_EQ(hub->GetItemCollection().front()->Name(), QString::fromUtf8(c.item));
+    EXPECT_EQ(bindings.binders()->front()->item(), hub->GetItemCollection().front());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rule, BindingNames,
+    ::testing::Values(
+        NamingCase{"U_oper", label, 0, "0oper"}, NamingCase{"U_warmup", label, 3, "3warmup"},
+        NamingCase{"U_oper", label, 12, "12oper"}, NamingCase{"U_x", label, 0, "0x"},
+        NamingCase{"U_a_b", label, 0, "0a_b"}, NamingCase{"U_", label, 0, nullptr},
+        NamingCase{"u_oper", label, 0, nullptr}, NamingCase{"Label4", label, 0, nullptr},
+        NamingCase{"U_oper_1", option, 0, "0oper"}, NamingCase{"U_hv_0", groupToggle, 1, "1hv"},
+        NamingCase{"U_oper", option, 0, nullptr}, NamingCase{"U_oper_", option, 0, nullptr},
+        NamingCase{"U_trim", check, 0, "0trim"}, NamingCase{"U_hv_", check, 0, "0hv_"},
+        NamingCase{"U_hv_1", check, 0, "0hv"}, NamingCase{"U_def", toggle, 0, "0def"},
+        NamingCase{"U_band", combo, 0, "0band"}, NamingCase{"U_note", textBox, 0, "0note"},
+        NamingCase{"U_pos", slider, 0, "0pos"}, NamingCase{"U_pfwd", gauge, 0, "0pfwd"},
+        NamingCase{"U_tune", upDown, 0, "0tune"}, NamingCase{"U_line", frame, 0, nullptr},
+        NamingCase{"U_go", button, 0, nullptr}, NamingCase{"U_pic", pictureBox, 0, nullptr}));
+
+// A main-panel-like layout: option buttons inside picture boxes, lights on the panel itself.
+struct Panel {
+    QWidget widget;
+    QWidget* power = new QWidget(&widget);
+    QPushButton* acOn = makeToggle(power, "U_ac_1");
+    QPushButton* acOff = makeToggle(power, "U_ac_0");
+    QLabel* light = new QLabel(&widget);
+    QWidget* mode = new QWidget(&widget);
+    QRadioButton* operOn = new QRadioButton(mode);
+    QRadioButton* operOff = new QRadioButton(mode);
+
+    Panel() {
+        light->setObjectName("U_oper");
+        light->setProperty(BindLabel::kTagProperty, QStringLiteral("OFF,B STBY,Y OPER,G "));
+        operOn->setObjectName("U_oper_1");
+        operOff->setObjectName("U_oper_0");
+    }
+    static QPushButton* makeToggle(QWidget* parent, const char* name) {
+        auto* b = qobject_cast<QPushButton*>(groupToggle(parent));
+        b->setObjectName(name);
+        return b;
+    }
+};
+
+TEST(Bindings, BindsControlsInsideContainersInPanelOrder) {
+    const HubPtr hub = Hub::create();
+    const ItemPtr oper = test::publishedItem(hub, "1oper", ItemInfo::kBool);
+    const ItemPtr ac = test::publishedItem(hub, "1ac", ItemInfo::kBool);
+    const ItemPtr other = test::publishedItem(hub, "0oper", ItemInfo::kBool);
+    Panel panel;
+    Bindings bindings;
+    bindings.Create(hub, &panel.widget, 1);
+
+    const auto& binders = *bindings.binders();
+    ASSERT_EQ(binders.size(), 5u);
+    EXPECT_TRUE(dynamic_cast<BindOptionButton*>(binders[0].get()));
+    EXPECT_TRUE(dynamic_cast<BindLabel*>(binders[2].get()));
+    EXPECT_EQ(binders[0]->item(), ac);
+    EXPECT_EQ(binders[3]->item(), oper);
+    EXPECT_EQ(binders[4]->item(), oper) << "both buttons of a pair share one item";
+    EXPECT_EQ(hub->GetItemCollection().size(), 3u);
+
+    // Empty items with metadata: the buttons of value 0 are selected and write false.
+    EXPECT_TRUE(panel.acOff->isChecked());
+    EXPECT_TRUE(panel.operOff->isChecked());
+    EXPECT_EQ(panel.light->text(), "STBY");
+
+    panel.operOn->click();
+    EXPECT_TRUE(oper->Value().toBoolean());
+    EXPECT_EQ(panel.light->text(), "OPER");
+    other->setValue(false);
+    EXPECT_TRUE(panel.operOn->isChecked()) << "panel 1 ignores the items of position 0";
+    panel.acOn->click();
+    EXPECT_TRUE(ac->Value().toBoolean());
+}
+
+TEST(Bindings, CreateAndReleaseAreIdempotent) {
+    const HubPtr hub = Hub::create();
+    const ItemPtr oper = test::publishedItem(hub, "0oper", ItemInfo::kBool);
+    Bindings bindings;
+    bindings.Release(); // before Create: nothing to do
+    EXPECT_EQ(bindings.binders(), nullptr);
+
+    QWidget bare;
+    new QLabel("PWR", &bare);
+    bindings.Create(hub, &bare, 0);
+    ASSERT_NE(bindings.binders(), nullptr);
+    EXPECT_TRUE(bindings.binders()->empty());
+    bindings.Release();
+    bindings.Release();
+    EXPECT_EQ(bindings.binders(), nullptr);
+
+    Panel panel;
+    bindings.Create(hub, &panel.widget, 0);
+    bindings.Create(hub, &panel.widget, 0); // replaces: the first binders no longer listen
+    EXPECT_EQ(bindings.binders()->size(), 5u);
+    oper->setValue(true);
+    EXPECT_EQ(panel.light->text(), "OPER");
+    bindings.Release();
+    oper->setValue(false);
+    EXPECT_EQ(panel.light->text(), "OPER");
+    EXPECT_TRUE(panel.operOn->isChecked());
+}
+
+TEST(Bindings, DestructionReleasesAndBadValuePartFails) {
+    const HubPtr hub = Hub::create();
+    const ItemPtr oper = test::publishedItem(hub, "0oper", ItemInfo::kBool);
+    Panel panel;
+    {
+        Bindings bindings;
+        bindings.Create(hub, &panel.widget, 0);
+    }
+    oper->setValue(true);
+    EXPECT_EQ(panel.light->text(), "STBY");
+
+    Bindings bindings;
+    bindings.Create(hub, &panel.widget, 0);
+    auto* bad = new QRadioButton(&panel.widget);
+    bad->setObjectName("U_oper_x");
+    try {
+        bindings.Create(hub, &panel.widget, 0);
+        ADD_FAILURE() << "a value part that is no number must fail";
+    } catch (const VariantError& e) {
+        EXPECT_EQ(e.number(), kErrTypeMismatch);
+    }
+    ASSERT_NE(bindings.binders(), nullptr);
+    EXPECT_EQ(bindings.binders()->size(), 5u) << "the earlier binders stay";
+    oper->setValue(false);
+    EXPECT_EQ(panel.light->text(), "STBY");
+}
+
+TEST(Bindings, WithoutAHubNothingIsBound) {
+    Panel panel;
+    Bindings bindings;
+    bindings.Create(nullptr, &panel.widget, 0);
+    ASSERT_NE(bindings.binders(), nullptr);
+    EXPECT_TRUE(bindings.binders()->empty());
+}
+
+} // namespace
+} // namespace tarvex

@@ -1,0 +1,288 @@
+#include "binding/bind_check_box.h"
+#include "binding/bind_combo_box.h"
+#include "binding/bind_option_button.h"
+#include "binding/bind_text_box.h"
+#include "item_factory.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QRadioButton>
+
+namespace tarvex {
+namespace {
+
+using test::publishedItem;
+
+TEST(BindCheckBox, PlainBoxFollowsBooleanAndWritesUserChanges) {
+    const HubPtr hub = Hub::create();
+    const ItemPtr it = publishedItem(hub, "0trim", ItemInfo::kBool);
+    it->setValue(true);
+    QCheckBox box;
+    box.setObjectName("U_trim");
+    BindCheckBox binder;
+    binder.Bind(it, &box);
+    EXPECT_TRUE(box.isChecked());
+    it->setValue(false);
+    EXPECT_FALSE(box.isChecked());
+
+    box.click();
+    EXPECT_EQ(it->Value().type(), Variant::Type::Boolean);
+    EXPECT_TRUE(it->Value().toBoolean());
+    box.click();
+    EXPECT_FALSE(it->Value().toBoolean());
+}
+
+TEST(BindCheckBox, ShowingANumberAsCheckedNeverRewritesIt) {
+    const HubPtr hub = Hub::create();
+    const ItemPtr it = publishedItem(hub, "0trim", ItemInfo::kInt);
+    it->setValue(std::int16_t(5));
+    QCheckBox box;
+    box.setObjectName("U_trim");
+    BindCheckBox binder;
+    binder.Bind(it, &box); // binding alone must not store true (-1) over the 5
+    EXPECT_TRUE(box.isChecked());
+    EXPECT_EQ(it->Value().toInteger(), 5);
+
+    it->setValue(std::int16_t(0));
+    it->setValue(std::int16_t(7));
+    EXPECT_TRUE(box.isChecked());
+    EXPECT_EQ(it->Value().toInteger(), 7);
+}
+
+TEST(BindCheckBox, ValuePartWritesOnlyWhenChecked) {
+    const HubPtr hub = Hub::create();
+    const ItemPtr it = publishedItem(hub, "0mode", ItemInfo::kInt, 0, 5);
+    QCheckBox box;
+    box.setObjectName("U_mode_1");
+    BindCheckBox binder;
+    binder.Bind(it, &box);
+    EXPECT_FALSE(box.isChecked()) << "an empty value counts as 0";
+
+    box.click();
+    EXPECT_EQ(it->Value().toInteger(), 1);
+    box.click(); // unchecking writes nothing
+    EXPECT_FALSE(box.isChecked());
+    EXPECT_EQ(it->Value().toInteger(), 1);
+    it->setValue(std::int16_t(2));
+    it->setValue(std::int16_t(1));
+    EXPECT_TRUE(box.isChecked());
+}
+
+TEST(BindCheckBox, NullDisablesKeepingStateAndBadNamesAreRefused) {
+    const HubPtr hub = Hub::create();
+    const ItemPtr it = publishedItem(hub, "0def", 2);
+    QCheckBox box;
+    box.setObjectName("U_def");
+    BindCheckBox binder;
+    binder.Bind(it, &box);
+    EXPECT_TRUE(box.isEnabled()) << "empty is not null";
+    it->setValue(Variant::null());
+    EXPECT_FALSE(box.isEnabled());
+    EXPECT_FALSE(box.isChecked());
+
+    const ItemPtr flag = publishedItem(hub, "0flag", ItemInfo::kBool);
+    QCheckBox unnamed;
+    BindCheckBox inert;
+    inert.Bind(flag, &unnamed);
+    flag->setValue(true);
+    EXPECT_FALSE(unnamed.isChecked()) << "a box outside the naming rule stays unbound";
+
+    QCheckBox bad;
+    bad.setObjectName("U_def_x");
+    BindCheckBox failing;
+    try {
+        failing.Bind(flag, &bad);
+        ADD_FAILURE() << "a value part that is no number must fail";
+    } catch (const VariantError& e) {
+        EXPECT_EQ(e.number(), kErrTypeMismatch);
+    }
+}
+
+struct OptionPair {
+    QWidget box; // the container makes the two buttons exclusive
+    QRadioButton* on = new QRadioButton(&box);
+    QRadioButton* off = new QRadioButton(&box);
+    BindOptionButton onBinder, offBinder;
+
+    OptionPair(const ItemPtr& it, const char* stem) {
+        on->setObjectName(QStringLiteral("U_%1_1").arg(stem));
+        off->setObjectName(QStringLiteral("U_%1_0").arg(stem));
+        onBinder.Bind(it, on);
+        offBinder.Bind(it, off);
+    }
+};
+
+TEST(BindOptionButton, BooleanItemSelectsOneOfThePair) {
+    const HubPtr hub = Hub::create();
+    const ItemPtr it = publishedItem(hub, "0oper", 4096 | ItemInfo::kBool);
+    it->setValue(true);
+    OptionPair pair(it, "oper");
+    EXPECT_TRUE(pair.on->isChecked());
+    EXPECT_FALSE(pair.off->isChecked());
+
+    pair.off->click();
+    EXPECT_FALSE(it->Value().toBoolean());
+    EXPECT_TRUE(pair.off->isChecked());
+    EXPECT_FALSE(pair.on->isChecked());
+    it->setValue(true);
+    EXPECT_TRUE(pair.on->isChecked());
+    EXPECT_FALSE(pair.off->isChecked());
+}
+
+TEST(BindOptionButton, EmptyItemWithMetadataTakesZeroAtBind) {
+    const HubPtr hub = Hub::create();
+    const ItemPtr it = publishedItem(hub, "0hv", ItemInfo::kBool);
+    int changes = 0;
+    QObject::connect(it.get(), &Item::ValueChange, [&changes] { ++changes; });
+    OptionPair pair(it, "hv");
+    EXPECT_TRUE(pair.off->isChecked());
+    EXPECT_FALSE(pair.on->isChecked());
+    ASSERT_EQ(it->Value().type(), Variant::Type::Boolean);
+    EXPECT_FALSE(it->Value().toBoolean());
+    EXPECT_EQ(changes, 1);
+}
+
+TEST(BindOptionButton, ItemWithoutMetadataLeavesSelectionAlone) {
+    const HubPtr hub = Hub::create();
+    const ItemPtr it = hub->AttachItem("0ac");
+    QWidget box;
+    auto* on = new QRadioButton(&box);
+    on->setObjectName("U_ac_1");
+    on->setChecked(true);
+    auto* off = new QRadioButton(&box);
+    off->setObjectName("U_ac_0");
+    BindOptionButton onBinder, offBinder;
+    onBinder.Bind(it, on);
+    offBinder.Bind(it, off);
+    EXPECT_TRUE(on->isEnabled());
+    EXPECT_TRUE(on->isChecked());
+    off->click();
+    EXPECT_TRUE(it->Value().isEmpty());
+}
+
+TEST(BindOptionButton, NumericItemMatchingNoButtonSelectsNoneAndNullDisables) {
+    const HubPtr hub = Hub::create();
+    const ItemPtr it = publishedItem(hub, "0sel", 2); // Metrics & 9 == 0: numeric comparison
+    it->setValue(std::int16_t(1));
+    OptionPair pair(it, "sel");
+    EXPECT_TRUE(pair.on->isChecked());
+    it->setValue(std::int16_t(0));
+    EXPECT_TRUE(pair.off->isChecked());
+    it->setValue(std::int16_t(5));
+    EXPECT_FALSE(pair.on->isChecked());
+    EXPECT_FALSE(pair.off->isChecked());
+
+    // A Long item takes the boolean comparison too (Metrics & 9): 1 is not true (-1).
+    const ItemPtr wide = publishedItem(hub, "0wide", ItemInfo::kLong, 0, 5);
+    wide->setValue(1);
+    OptionPair widePair(wide, "wide");
+    EXPECT_FALSE(widePair.on->isChecked());
+
+    OptionPair nullPair(test::nullItem(hub, "0nul"), "nul");
+    EXPECT_FALSE(nullPair.on->isEnabled());
+    EXPECT_FALSE(nullPair.off->isEnabled());
+}
+
+TEST(BindComboBox, PositionsCountFromLow) {
+    const HubPtr hub = Hub::create();
+    const ItemPtr it = publishedItem(hub, "0band", ItemInfo::kInt, 1, 9);
+    QComboBox combo;
+    combo.addItems({"160", "80", "40", "30", "20", "17", "15", "12", "10"});
+    BindComboBox binder;
+    binder.Bind(it, &combo);
+    EXPECT_FALSE(combo.isEnabled()) << "empty";
+
+    it->setValue(std::int16_t(1));
+    EXPECT_TRUE(combo.isEnabled());
+    EXPECT_EQ(combo.currentIndex(), 0);
+    combo.setCurrentIndex(2); // the user chooses "40"
+    EXPECT_EQ(it->Value().toInteger(), 3);
+
+    it->setValue(std::int16_t(0));
+    EXPECT_TRUE(combo.isEnabled());
+    EXPECT_EQ(combo.currentIndex(), -1);
+    EXPECT_EQ(it->Value().toInteger(), 0) << "showing no entry writes the same value back";
+
+    it->setValue(std::int16_t(4));
+    it->setValue(std::int16_t(12)); // beyond the list
+    EXPECT_EQ(combo.currentIndex(), 3);
+    it->setValue(std::int16_t(-5)); // below position -1
+    EXPECT_EQ(combo.currentIndex(), 3);
+}
+
+TEST(BindComboBox, NullDisablesAndARefusedWriteStaysInside) {
+    const HubPtr hub = Hub::create();
+    const ItemPtr it = publishedItem(hub, "0seg", ItemInfo::kByte, 250, 255);
+    it->setValue(std::uint8_t(250));
+    QComboBox combo;
+    combo.addItems({"a", "b", "c", "d", "e", "f", "g", "h"});
+    BindComboBox binder;
+    binder.Bind(it, &combo);
+    combo.setCurrentIndex(7); // 257 does not fit a byte: the item keeps its value
+    EXPECT_EQ(it->Value().toInteger(), 250);
+
+    BindComboBox other;
+    other.Bind(test::nullItem(hub, "0x"), &combo);
+    EXPECT_FALSE(combo.isEnabled());
+}
+
+void loseFocus(QWidget& w) {
+    QFocusEvent event(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(&w, &event);
+}
+
+TEST(BindTextBox, ShowsValueAndWritesOnLossOfFocus) {
+    const HubPtr hub = Hub::create();
+    const ItemPtr it = publishedItem(hub, "0count", ItemInfo::kInt, 0, 100);
+    QLineEdit edit;
+    BindTextBox binder;
+    binder.Bind(it, &edit);
+    EXPECT_FALSE(edit.isEnabled());
+
+    it->setValue(std::int16_t(12));
+    EXPECT_TRUE(edit.isEnabled());
+    EXPECT_EQ(edit.text(), "12");
+
+    int changes = 0;
+    QObject::connect(it.get(), &Item::ValueChange, [&changes] { ++changes; });
+    loseFocus(edit);
+    EXPECT_EQ(changes, 0) << "an unchanged text raises nothing";
+
+    edit.setText(" 40 ");
+    loseFocus(edit);
+    EXPECT_EQ(it->Value().toInteger(), 40);
+    EXPECT_EQ(edit.text(), "40");
+
+    edit.setText("forty");
+    loseFocus(edit); // refused: the box shows the item's value again
+    EXPECT_EQ(it->Value().toInteger(), 40);
+    EXPECT_EQ(edit.text(), "40");
+    edit.setText("99999");
+    loseFocus(edit); // overflow
+    EXPECT_EQ(edit.text(), "40");
+}
+
+TEST(BindTextBox, NullDisablesAndUnBindStopsWrites) {
+    const HubPtr hub = Hub::create();
+    QLineEdit edit;
+    BindTextBox binder;
+    binder.Bind(test::nullItem(hub, "0gone"), &edit);
+    EXPECT_FALSE(edit.isEnabled());
+
+    const ItemPtr it = publishedItem(hub, "0note", 2);
+    binder.Bind(it, &edit); // rebinding drops the first item
+    it->setValue(2.5);
+    EXPECT_TRUE(edit.isEnabled());
+    EXPECT_EQ(edit.text(), "2.5");
+
+    binder.UnBind();
+    edit.setText("after");
+    loseFocus(edit);
+    EXPECT_EQ(it->Value().toString(), "2.5");
+}
+
+} // namespace
+} // namespace tarvex
