@@ -79,7 +79,7 @@ void BindSlider::UpdateControl() {
 }
 
 void BindSlider::UpdateItem() {
-    if (!theCtrl || !theItem || mApplyingRange)
+    if (!theCtrl || !theItem)
         return;
     // During a drag the value may lag the thumb; the thumb is what the user means.
     const double position = theCtrl->sliderPosition();
