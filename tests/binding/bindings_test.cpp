@@ -16,57 +16,21 @@
 #include <QRadioButton>
 #include <QSlider>
 
-#include <functional>
-
 namespace tarvex {
 namespace {
 
-using MakeControl = std::function<QWidget*(QWidget* parent)>;
+using MakeControl = QWidget* (*)(QWidget* parent);
 
-QWidget* label(QWidget* p) {
-    return new QLabel(p);
+template <typename W> QWidget* make(QWidget* p) {
+    return new W(p);
 }
-QWidget* option(QWidget* p) {
-    return new QRadioButton(p);
-}
-QWidget* check(QWidget* p) {
-    return new QCheckBox(p);
-}
-QWidget* toggle(QWidget* p) { // a push-button-style check box
+template <bool exclusive> QWidget* toggle(QWidget* p) { // push-button style
     auto* b = new QPushButton(p);
     b->setCheckable(true);
+    b->setAutoExclusive(exclusive);
     return b;
 }
-QWidget* groupToggle(QWidget* p) { // a push-button-style option button
-    auto* b = new QPushButton(p);
-    b->setCheckable(true);
-    b->setAutoExclusive(true);
-    return b;
-}
-QWidget* combo(QWidget* p) {
-    return new QComboBox(p);
-}
-QWidget* textBox(QWidget* p) {
-    return new QLineEdit(p);
-}
-QWidget* slider(QWidget* p) {
-    return new QSlider(p);
-}
-QWidget* gauge(QWidget* p) {
-    return new test::FakeGauge(p);
-}
-QWidget* upDown(QWidget* p) {
-    return new test::FakeUpDown(p);
-}
-QWidget* frame(QWidget* p) {
-    return new QFrame(p);
-}
-QWidget* button(QWidget* p) {
-    return new QPushButton(p);
-}
-QWidget* pictureBox(QWidget* p) {
-    return new QWidget(p);
-}
+constexpr MakeControl label = make<QLabel>, option = make<QRadioButton>, check = make<QCheckBox>;
 
 struct NamingCase {
     const char* control;
@@ -104,14 +68,18 @@ INSTANTIATE_TEST_SUITE_P(
         NamingCase{"U_oper", label, 12, "12oper"}, NamingCase{"U_x", label, 0, "0x"},
         NamingCase{"U_a_b", label, 0, "0a_b"}, NamingCase{"U_", label, 0, nullptr},
         NamingCase{"u_oper", label, 0, nullptr}, NamingCase{"Label4", label, 0, nullptr},
-        NamingCase{"U_oper_1", option, 0, "0oper"}, NamingCase{"U_hv_0", groupToggle, 1, "1hv"},
+        NamingCase{"U_oper_1", option, 0, "0oper"}, NamingCase{"U_hv_0", toggle<true>, 1, "1hv"},
         NamingCase{"U_oper", option, 0, nullptr}, NamingCase{"U_oper_", option, 0, nullptr},
         NamingCase{"U_trim", check, 0, "0trim"}, NamingCase{"U_hv_", check, 0, "0hv_"},
-        NamingCase{"U_hv_1", check, 0, "0hv"}, NamingCase{"U_def", toggle, 0, "0def"},
-        NamingCase{"U_band", combo, 0, "0band"}, NamingCase{"U_note", textBox, 0, "0note"},
-        NamingCase{"U_pos", slider, 0, "0pos"}, NamingCase{"U_pfwd", gauge, 0, "0pfwd"},
-        NamingCase{"U_tune", upDown, 0, "0tune"}, NamingCase{"U_line", frame, 0, nullptr},
-        NamingCase{"U_go", button, 0, nullptr}, NamingCase{"U_pic", pictureBox, 0, nullptr}));
+        NamingCase{"U_hv_1", check, 0, "0hv"}, NamingCase{"U_def", toggle<false>, 0, "0def"},
+        NamingCase{"U_band", make<QComboBox>, 0, "0band"},
+        NamingCase{"U_note", make<QLineEdit>, 0, "0note"},
+        NamingCase{"U_pos", make<QSlider>, 0, "0pos"},
+        NamingCase{"U_pfwd", make<test::FakeGauge>, 0, "0pfwd"},
+        NamingCase{"U_tune", make<test::FakeUpDown>, 0, "0tune"},
+        NamingCase{"U_line", make<QFrame>, 0, nullptr},
+        NamingCase{"U_go", make<QPushButton>, 0, nullptr},
+        NamingCase{"U_pic", make<QWidget>, 0, nullptr}));
 
 // A main-panel-like layout: option buttons inside picture boxes, lights on the panel itself.
 struct Panel {
@@ -131,7 +99,7 @@ struct Panel {
         operOff->setObjectName("U_oper_0");
     }
     static QPushButton* makeToggle(QWidget* parent, const char* name) {
-        auto* b = qobject_cast<QPushButton*>(groupToggle(parent));
+        auto* b = qobject_cast<QPushButton*>(toggle<true>(parent));
         b->setObjectName(name);
         return b;
     }
@@ -222,14 +190,6 @@ TEST(Bindings, DestructionReleasesAndBadValuePartFails) {
     EXPECT_EQ(bindings.binders()->size(), 5u) << "the earlier binders stay";
     oper->setValue(false);
     EXPECT_EQ(panel.light->text(), "STBY");
-}
-
-TEST(Bindings, WithoutAHubNothingIsBound) {
-    Panel panel;
-    Bindings bindings;
-    bindings.Create(nullptr, &panel.widget, 0);
-    ASSERT_NE(bindings.binders(), nullptr);
-    EXPECT_TRUE(bindings.binders()->empty());
 }
 
 } // namespace

@@ -71,7 +71,7 @@ TEST(BindCheckBox, ValuePartWritesOnlyWhenChecked) {
     EXPECT_TRUE(box.isChecked());
 }
 
-TEST(BindCheckBox, NullDisablesKeepingStateAndBadNamesAreRefused) {
+TEST(BindCheckBox, NullDisablesAndNamesOutsideTheRuleStayUnbound) {
     const HubPtr hub = Hub::create();
     const ItemPtr it = publishedItem(hub, "0def", 2);
     QCheckBox box;
@@ -89,16 +89,6 @@ TEST(BindCheckBox, NullDisablesKeepingStateAndBadNamesAreRefused) {
     inert.Bind(flag, &unnamed);
     flag->setValue(true);
     EXPECT_FALSE(unnamed.isChecked()) << "a box outside the naming rule stays unbound";
-
-    QCheckBox bad;
-    bad.setObjectName("U_def_x");
-    BindCheckBox failing;
-    try {
-        failing.Bind(flag, &bad);
-        ADD_FAILURE() << "a value part that is no number must fail";
-    } catch (const VariantError& e) {
-        EXPECT_EQ(e.number(), kErrTypeMismatch);
-    }
 }
 
 struct OptionPair {
