@@ -1,0 +1,317 @@
+#include "bar_gauge.h"
+
+#include "binding/colors.h"
+#include "core/property_bag.h"
+#include "twips.h"
+
+#include <QPainter>
+#include <QResizeEvent>
+#include <qdrawutil.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace tarvex {
+
+namespace {
+
+// Width of the sunken frame of the three-dimensional appearance, in pixels. One pixel: the
+// metering panel's gauges are only four to six pixels high.
+constexpr int kFrame3D = 1;
+
+// A difference in 16-bit signed arithmetic; none where it overflows.
+std::optional<std::int16_t> difference16(std::int16_t a, std::int16_t b) {
+    const int d = int{a} - int{b};
+    if (d < std::numeric_limits<std::int16_t>::min() ||
+        d > std::numeric_limits<std::int16_t>::max())
+        return std::nullopt;
+    return static_cast<std::int16_t>(d);
+}
+
+// Rounded half to even into a 32-bit integer; none where it does not fit.
+std::optional<std::int32_t> round32(double v) {
+    if (!std::isfinite(v))
+        return std::nullopt;
+    const double r = std::nearbyint(v); // the default rounding mode rounds halves to even
+    if (r < double(std::numeric_limits<std::int32_t>::min()) ||
+        r > double(std::numeric_limits<std::int32_t>::max()))
+        return std::nullopt;
+    return static_cast<std::int32_t>(r);
+}
+
+std::optional<double> linearEnd(const BarSettings& s, double w) {
+    const auto offset = difference16(s.value, s.min);
+    const auto range = difference16(s.max, s.min);
+    if (!offset || !range || *range == 0)
+        return std::nullopt;
+    // 16-bit differences, single-precision arithmetic: the drawing units are single precision.
+    const float x =
+        static_cast<float>(w) * static_cast<float>(*offset) / static_cast<float>(*range);
+    if (!std::isfinite(x))
+        return std::nullopt;
+    return double{x};
+}
+
+// Position of the value on a linear scale 0..(Max - Min) that it takes on a logarithmic one.
+std::optional<std::int32_t> logarithmicPosition(const BarSettings& s) {
+    const auto offset = difference16(s.value, s.min);
+    const auto range = difference16(s.max, s.min);
+    if (!offset || !range || *offset <= 0 || *range <= 0)
+        return std::nullopt;
+    const double denominator = std::log(static_cast<double>(*range));
+    if (denominator == 0.0)
+        return std::nullopt;
+    return round32(static_cast<double>(*range) * std::log(static_cast<double>(*offset)) /
+                   denominator);
+}
+
+std::optional<double> logarithmicEnd(const BarSettings& s, double w, std::int32_t position) {
+    const auto range = difference16(s.max, s.min);
+    const auto width = round32(w);
+    if (!range || *range == 0 || !width)
+        return std::nullopt;
+    const std::int64_t product = std::int64_t{*width} * position;
+    if (product < std::numeric_limits<std::int32_t>::min() ||
+        product > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    return double(product) / static_cast<double>(*range);
+}
+
+// Value >= YellowThreshold. Text that is no number cannot be compared; such a test counts as
+// met. A Null threshold decides nothing, so the test is not met.
+bool reachesYellow(std::int16_t value, const Variant& threshold) {
+    if (threshold.isNull())
+        return false;
+    try {
+        return static_cast<double>(value) >= threshold.toDouble();
+    } catch (const VariantError&) {
+        return true;
+    }
+}
+
+QColor resolved(std::uint32_t designed, const QPalette& palette, const QColor& fallback) {
+    const QColor c = colorFromDesigned(designed, palette);
+    return c.isValid() ? c : fallback;
+}
+
+} // namespace
+
+BarLine layoutBar(const BarSettings& s, QSizeF area, const BarLine& previous) {
+    BarLine bar = previous;
+    const double w = area.width();
+    const double h = area.height();
+
+    if (const auto width = round32(h); width && *width >= 1 && *width <= 32767)
+        bar.width = *width;
+    bar.x1 = 0.0;
+    bar.y1 = h / 2.0;
+    bar.y2 = bar.y1;
+
+    if (!s.logarithmic) {
+        if (const auto x2 = linearEnd(s, w))
+            bar.x2 = *x2;
+    } else {
+        // A value without a logarithm (at or below Min) lies at the start of the scale.
+        const std::int32_t position = logarithmicPosition(s).value_or(0);
+        if (const auto x2 = logarithmicEnd(s, w, position))
+            bar.x2 = *x2;
+    }
+
+    if (s.value >= s.redThreshold)
+        bar.color = s.redColor;
+    else if (reachesYellow(s.value, s.yellowThreshold))
+        bar.color = s.yellowColor;
+    else
+        bar.color = s.greenColor;
+    return bar;
+}
+
+BarGauge::BarGauge(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void BarGauge::setBackColor(std::uint32_t color) {
+    mBackColor = color;
+    update(); // the surface shows its own colour at once
+    emit propertyChanged(QStringLiteral("BackColor"));
+}
+
+void BarGauge::setAppearance(std::int16_t appearance) {
+    mAppearance = appearance;
+    update();
+    emit propertyChanged(QStringLiteral("Appearance"));
+}
+
+void BarGauge::setLogarithmic(bool logarithmic) {
+    mSettings.logarithmic = logarithmic;
+    emit propertyChanged(QStringLiteral("Logarithmic"));
+}
+
+void BarGauge::setMin(std::int16_t min) {
+    mSettings.min = min;
+    emit propertyChanged(QStringLiteral("Min"));
+}
+
+void BarGauge::setMax(std::int16_t max) {
+    mSettings.max = max;
+    emit propertyChanged(QStringLiteral("Max"));
+}
+
+void BarGauge::setYellowThreshold(const Variant& threshold) {
+    mSettings.yellowThreshold = threshold;
+    emit propertyChanged(QStringLiteral("YellowThreshold"));
+}
+
+void BarGauge::setRedThreshold(std::int16_t threshold) {
+    mSettings.redThreshold = threshold;
+    emit propertyChanged(QStringLiteral("RedThreshold"));
+}
+
+void BarGauge::setValue(std::int16_t value) {
+    mSettings.value = value;
+    emit propertyChanged(QStringLiteral("Value"));
+    DrawBar();
+}
+
+void BarGauge::setYellowColor(std::uint32_t color) {
+    mSettings.yellowColor = color;
+    emit propertyChanged(QStringLiteral("YellowColor"));
+}
+
+void BarGauge::setRedColor(std::uint32_t color) {
+    mSettings.redColor = color;
+    emit propertyChanged(QStringLiteral("RedColor"));
+}
+
+void BarGauge::setGreenColor(std::uint32_t color) {
+    mSettings.greenColor = color;
+    emit propertyChanged(QStringLiteral("GreenColor"));
+}
+
+bool BarGauge::setValueFromNumber(double value) {
+    return setValueFromVariant(Variant(value));
+}
+
+bool BarGauge::setValueFromVariant(const Variant& value) {
+    if (value.isNull()) {
+        setValue(min());
+        return true;
+    }
+    std::int16_t v = 0;
+    try {
+        v = value.toInteger();
+    } catch (const VariantError&) {
+        return false;
+    }
+    setValue(v);
+    return true;
+}
+
+void BarGauge::Refresh() {
+    update();
+}
+
+void BarGauge::DrawBar() {
+    mBar = layoutBar(mSettings, drawingArea(), mBar);
+    update();
+}
+
+void BarGauge::InitProperties() {
+    mSettings = BarSettings{};
+}
+
+void BarGauge::ReadProperties(const PropertyBag& bag) {
+    const BarSettings defaults;
+    const auto color = [&](const char* key, std::uint32_t def) {
+        return static_cast<std::uint32_t>(
+            bag.ReadProperty(QLatin1String(key), static_cast<std::int32_t>(def)).toLong());
+    };
+    const auto integer = [&](const char* key, std::int16_t def) {
+        return bag.ReadProperty(QLatin1String(key), def).toInteger();
+    };
+
+    // Convert everything before assigning anything, so that a bad entry leaves the gauge whole.
+    const std::uint32_t backColor = color("BackColor", kGaugeButtonFace);
+    const std::int16_t appearance = integer("Appearance", 1);
+    BarSettings s;
+    s.logarithmic = bag.ReadProperty(QStringLiteral("Logarithmic"), false).toBoolean();
+    s.min = integer("Min", defaults.min);
+    s.max = integer("Max", defaults.max);
+    s.yellowThreshold =
+        bag.ReadProperty(QStringLiteral("YellowThreshold"), defaults.yellowThreshold);
+    s.redThreshold = integer("RedThreshold", defaults.redThreshold);
+    s.value = integer("Value", defaults.value);
+    s.yellowColor = color("YellowColor", defaults.yellowColor);
+    s.redColor = color("RedColor", defaults.redColor);
+    s.greenColor = color("GreenColor", defaults.greenColor);
+
+    mBackColor = backColor;
+    mAppearance = appearance;
+    mSettings = s;
+    update(); // the surface's colour and frame; the bar waits for the next layout
+}
+
+void BarGauge::WriteProperties(PropertyBag& bag) const {
+    const BarSettings defaults;
+    const auto color = [&](const char* key, std::uint32_t v, std::uint32_t def) {
+        bag.WriteProperty(QLatin1String(key), static_cast<std::int32_t>(v),
+                          static_cast<std::int32_t>(def));
+    };
+    const auto integer = [&](const char* key, std::int16_t v, std::int16_t def) {
+        bag.WriteProperty(QLatin1String(key), v, def);
+    };
+    color("BackColor", mBackColor, kGaugeButtonFace);
+    integer("Appearance", mAppearance, 1);
+    bag.WriteProperty(QStringLiteral("Logarithmic"), mSettings.logarithmic, false);
+    integer("Min", mSettings.min, defaults.min);
+    integer("Max", mSettings.max, defaults.max);
+    bag.WriteProperty(QStringLiteral("YellowThreshold"), mSettings.yellowThreshold,
+                      defaults.yellowThreshold);
+    integer("RedThreshold", mSettings.redThreshold, defaults.redThreshold);
+    integer("Value", mSettings.value, defaults.value);
+    color("YellowColor", mSettings.yellowColor, defaults.yellowColor);
+    color("RedColor", mSettings.redColor, defaults.redColor);
+    color("GreenColor", mSettings.greenColor, defaults.greenColor);
+}
+
+QRect BarGauge::innerRect() const {
+    return mAppearance != 0 ? rect().adjusted(kFrame3D, kFrame3D, -kFrame3D, -kFrame3D) : rect();
+}
+
+QSizeF BarGauge::drawingArea() const {
+    const QRect inner = innerRect();
+    const double perInch = Twips::kPerInch;
+    return {std::max(0, inner.width()) * perInch / Twips::dpiX(this),
+            std::max(0, inner.height()) * perInch / Twips::dpiY(this)};
+}
+
+void BarGauge::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QPalette& pal = palette();
+    p.fillRect(rect(), resolved(mBackColor, pal, pal.color(QPalette::Button)));
+    if (mAppearance != 0)
+        qDrawShadePanel(&p, rect(), pal, /*sunken=*/true, kFrame3D);
+
+    const QRect inner = innerRect();
+    if (inner.isEmpty())
+        return;
+    const double sx = Twips::dpiX(this) / Twips::kPerInch;
+    const double sy = Twips::dpiY(this) / Twips::kPerInch;
+    // The stroke has flat ends: it covers x1..x2 and its width centred on y1, cut off by the
+    // inner area (a value above Max runs past the right edge, one below Min ends left of it).
+    const double left = std::min(mBar.x1, mBar.x2) * sx;
+    const double right = std::max(mBar.x1, mBar.x2) * sx;
+    const double top = (mBar.y1 - mBar.width / 2.0) * sy;
+    const QRectF stroke(inner.left() + left, inner.top() + top, right - left, mBar.width * sy);
+    p.setClipRect(inner);
+    p.fillRect(stroke, resolved(mBar.color, pal, colorFromDesigned(kGaugeGreen)));
+}
+
+void BarGauge::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    DrawBar();
+}
+
+} // namespace tarvex

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "core/variant.h"
+
+#include <QSizeF>
+#include <QWidget>
+
+#include <cstdint>
+
+namespace tarvex {
+
+class PropertyBag;
+
+// Designed colours of the gauge: 0x00BBGGRR, or a system colour number with the top bit set.
+inline constexpr std::uint32_t kGaugeButtonFace = 0x8000000Fu;
+inline constexpr std::uint32_t kGaugeYellow = 0x0000FFFFu;
+inline constexpr std::uint32_t kGaugeRed = 0x000000FFu;
+inline constexpr std::uint32_t kGaugeGreen = 0x0000C000u;
+
+// What the bar's layout is computed from.
+struct BarSettings {
+    bool logarithmic = false;
+    std::int16_t min = 0;
+    std::int16_t max = 100;
+    Variant yellowThreshold = std::int16_t{60}; // a number or a text that reads as one
+    std::int16_t redThreshold = 80;
+    std::int16_t value = 0;
+    std::uint32_t yellowColor = kGaugeYellow;
+    std::uint32_t redColor = kGaugeRed;
+    std::uint32_t greenColor = kGaugeGreen;
+};
+
+// The gauge's one drawing element: a straight horizontal stroke from (x1, y1) to (x2, y2), as
+// thick as `width`, all in the gauge's drawing units (twips of its inner area).
+struct BarLine {
+    int width = 1;
+    double x1 = 0.0;
+    double y1 = 0.0;
+    double x2 = 0.0;
+    double y2 = 0.0;
+    std::uint32_t color = kGaugeGreen;
+};
+
+// Lays the bar out for an inner area of `area` drawing units. Every step that cannot be
+// computed (16-bit or 32-bit overflow, division by zero, logarithm of a non-positive number,
+// an impossible stroke width) keeps what `previous` had for it.
+BarLine layoutBar(const BarSettings& settings, QSizeF area, const BarLine& previous);
+
+// A horizontal bar graph: one coloured bar from the left edge whose length follows Value
+// linearly or logarithmically between Min and Max, green below YellowThreshold, yellow up to
+// RedThreshold, red from there on. It knows nothing of items; a binder writes Value.
+class BarGauge : public QWidget {
+    Q_OBJECT
+
+public:
+    // The class name under which containers place the gauge.
+    static constexpr const char* kClassName = "Tarvex.BarGauge";
+
+    explicit BarGauge(QWidget* parent = nullptr);
+
+    // Every write stores the value and emits propertyChanged with the property's name. Only
+    // writing Value (and a resize) lays the bar out again.
+    std::uint32_t backColor() const { return mBackColor; }
+    void setBackColor(std::uint32_t color);
+    std::int16_t appearance() const { return mAppearance; } // 0 flat, otherwise sunken 3D
+    void setAppearance(std::int16_t appearance);
+    bool logarithmic() const { return mSettings.logarithmic; }
+    void setLogarithmic(bool logarithmic);
+    std::int16_t min() const { return mSettings.min; }
+    void setMin(std::int16_t min);
+    std::int16_t max() const { return mSettings.max; }
+    void setMax(std::int16_t max);
+    Variant yellowThreshold() const { return mSettings.yellowThreshold; }
+    void setYellowThreshold(const Variant& threshold);
+    std::int16_t redThreshold() const { return mSettings.redThreshold; }
+    void setRedThreshold(std::int16_t threshold);
+    std::int16_t value() const { return mSettings.value; }
+    void setValue(std::int16_t value);
+    std::uint32_t yellowColor() const { return mSettings.yellowColor; }
+    void setYellowColor(std::uint32_t color);
+    std::uint32_t redColor() const { return mSettings.redColor; }
+    void setRedColor(std::uint32_t color);
+    std::uint32_t greenColor() const { return mSettings.greenColor; }
+    void setGreenColor(std::uint32_t color);
+
+    // Value from a number as an item holds it: rounded half to even. A number outside the
+    // 16-bit range (or not finite) is refused and leaves the gauge as it is; returns false then.
+    bool setValueFromNumber(double value);
+    // Value from an item's value: Null shows Min (an empty bar), Empty shows 0, numbers and
+    // numeric text are rounded. What cannot become a 16-bit integer is refused (returns false).
+    bool setValueFromVariant(const Variant& value);
+
+    // Repaints without laying the bar out again.
+    void Refresh();
+    // Lays the bar out from the current properties and size, then schedules a repaint.
+    void DrawBar();
+
+    // A freshly placed gauge: everything but BackColor and Appearance back to its default,
+    // without notification or layout.
+    void InitProperties();
+    // Stored layout, keys compared without regard to case. Reading neither notifies nor lays
+    // the bar out; a value that cannot be converted throws VariantError and changes nothing.
+    void ReadProperties(const PropertyBag& bag);
+    // Writes all eleven keys; a value equal to its default is left out.
+    void WriteProperties(PropertyBag& bag) const;
+
+    const BarSettings& settings() const { return mSettings; }
+    const BarLine& bar() const { return mBar; }
+    // The inner drawing area in drawing units (twips).
+    QSizeF drawingArea() const;
+
+signals:
+    void propertyChanged(const QString& name);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QRect innerRect() const;
+
+    std::uint32_t mBackColor = kGaugeButtonFace;
+    std::int16_t mAppearance = 1;
+    BarSettings mSettings;
+    BarLine mBar;
+};
+
+} // namespace tarvex
