@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QLabel>
+#include <QPointer>
+#include <QWidget>
+
+#include <algorithm>
+
+class QToolButton;
+
+namespace tarvex {
+
+// A small spin control without a text field of its own: two arrow buttons that step Value by
+// one within Min..Max, and an optional buddy label that shows Value as text.
+//
+// Value always lies between Min and Max (in either order). valueChanged is emitted whenever
+// Value changes, whatever changed it (a click, setValue, or a new Min or Max pulling it into
+// range), and never when a write leaves it as it was; binders depend on that to end echoes.
+// The up button moves Value toward Max and the down button toward Min, so with Min <= Max up
+// adds one and down takes one away.
+class UpDown : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit UpDown(QWidget* parent = nullptr);
+
+    int min() const { return mMin; }
+    void setMin(int min);
+    int max() const { return mMax; }
+    void setMax(int max);
+    int value() const { return mValue; }
+    // Stores the value clamped into the range.
+    void setValue(int value);
+
+    // The label that shows Value; it is updated at once and on every change. The up-down does
+    // not own it and lets go when it is destroyed.
+    void setBuddyLabel(QLabel* label);
+    QLabel* buddyLabel() const { return mBuddy; }
+
+    // One step toward Max or toward Min, as the arrow buttons do.
+    void stepUp();
+    void stepDown();
+
+    QSize sizeHint() const override;
+
+signals:
+    void valueChanged(int value);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    int low() const { return std::min(mMin, mMax); }
+    int high() const { return std::max(mMin, mMax); }
+    void store(int value); // value already within range
+    void step(bool towardMax);
+    void updateBuddy();
+    void layoutButtons();
+
+    int mMin = 0;
+    int mMax = 10;
+    int mValue = 0;
+    QToolButton* mUp = nullptr;
+    QToolButton* mDown = nullptr;
+    QPointer<QLabel> mBuddy;
+};
+
+} // namespace tarvex
