@@ -1,5 +1,6 @@
 #pragma once
 
+#include "binding/gauge_control.h"
 #include "core/variant.h"
 
 #include <QSizeF>
@@ -49,7 +50,7 @@ BarLine layoutBar(const BarSettings& settings, QSizeF area, const BarLine& previ
 // A horizontal bar graph: one coloured bar from the left edge whose length follows Value
 // linearly or logarithmically between Min and Max, green below YellowThreshold, yellow up to
 // RedThreshold, red from there on. It knows nothing of items; a binder writes Value.
-class BarGauge : public QWidget {
+class BarGauge : public QWidget, public GaugeControl {
     Q_OBJECT
 
 public:
@@ -66,7 +67,7 @@ public:
     void setAppearance(std::int16_t appearance);
     bool logarithmic() const { return mSettings.logarithmic; }
     void setLogarithmic(bool logarithmic);
-    std::int16_t min() const { return mSettings.min; }
+    std::int16_t min() const override { return mSettings.min; }
     void setMin(std::int16_t min);
     std::int16_t max() const { return mSettings.max; }
     void setMax(std::int16_t max);
@@ -75,7 +76,7 @@ public:
     std::int16_t redThreshold() const { return mSettings.redThreshold; }
     void setRedThreshold(std::int16_t threshold);
     std::int16_t value() const { return mSettings.value; }
-    void setValue(std::int16_t value);
+    void setValue(std::int16_t value) override;
     std::uint32_t yellowColor() const { return mSettings.yellowColor; }
     void setYellowColor(std::uint32_t color);
     std::uint32_t redColor() const { return mSettings.redColor; }
@@ -91,7 +92,8 @@ public:
     bool setValueFromVariant(const Variant& value);
 
     // Repaints without laying the bar out again.
-    void Refresh();
+    void Refresh() override;
+    QWidget* widget() override { return this; }
     // Lays the bar out from the current properties and size, then schedules a repaint.
     void DrawBar();
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "binding/up_down_control.h"
+
 #include <QLabel>
 #include <QPointer>
 #include <QWidget>
@@ -18,19 +20,25 @@ namespace tarvex {
 // range), and never when a write leaves it as it was; binders depend on that to end echoes.
 // The up button moves Value toward Max and the down button toward Min, so with Min <= Max up
 // adds one and down takes one away.
-class UpDown : public QWidget {
+class UpDown : public QWidget, public UpDownControl {
     Q_OBJECT
 
 public:
     explicit UpDown(QWidget* parent = nullptr);
 
-    int min() const { return mMin; }
-    void setMin(int min);
-    int max() const { return mMax; }
-    void setMax(int max);
-    int value() const { return mValue; }
+    int min() const override { return mMin; }
+    void setMin(int min) override;
+    int max() const override { return mMax; }
+    void setMax(int max) override;
+    int value() const override { return mValue; }
     // Stores the value clamped into the range.
-    void setValue(int value);
+    void setValue(int value) override;
+
+    QWidget* widget() override { return this; }
+    QMetaObject::Connection connectValueChanged(QObject* receiver,
+                                                std::function<void()> handler) override {
+        return QObject::connect(this, &UpDown::valueChanged, receiver, std::move(handler));
+    }
 
     // The label that shows Value; it is updated at once and on every change. The up-down does
     // not own it and lets go when it is destroyed.

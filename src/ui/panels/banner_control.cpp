@@ -1,0 +1,15 @@
+#include "banner_control.h"
+
+#include <QLabel>
+
+namespace tarvex {
+
+BannerControl::BannerControl(QWidget* parent) : PanelControl(2400, 360, parent) {
+    setObjectName(QStringLiteral("BannerControl"));
+    QLabel* name = addLabel(this, QStringLiteral("U_name"), QRect(30, 30, 2310, 285),
+                            QStringLiteral("Label1"));
+    name->setAlignment(Qt::AlignCenter);
+    name->setFont(sansFont(12));
+}
+
+} // namespace tarvex

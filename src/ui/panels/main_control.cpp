@@ -1,0 +1,64 @@
+#include "main_control.h"
+
+#include "binding/bind_label.h"
+
+#include <QFrame>
+#include <QLabel>
+
+namespace tarvex {
+
+MainControl::MainControl(QWidget* parent) : PanelControl(2400, 1200, parent) {
+    setObjectName(QStringLiteral("MainControl"));
+
+    addSwitchPair(QStringLiteral("Picture10"), QRect(45, 180, 465, 675), QStringLiteral("ac"),
+                  QStringLiteral("ON"), QStringLiteral("OFF"));
+    addSwitchPair(QStringLiteral("Picture2"), QRect(1350, 180, 465, 675), QStringLiteral("oper"),
+                  QStringLiteral("OPR"), QStringLiteral("SBY"));
+    addSwitchPair(QStringLiteral("Picture1"), QRect(1905, 180, 465, 675), QStringLiteral("hv"),
+                  QStringLiteral("HI"), QStringLiteral("LO"));
+
+    addLight(QStringLiteral("U_oper"), 195, QStringLiteral("STBY"),
+             QStringLiteral("OFF,B STBY,Y OPER,G "), 0x000000FF,
+             QStringLiteral("Displays amplifier standby or operate status"));
+    addLight(QStringLiteral("U_fault"), 405, QStringLiteral("OK"),
+             QStringLiteral("OFF,B OK,G FAULT,R"), 0x00000000,
+             QStringLiteral("Amplifier fault indicator light"));
+    addLight(QStringLiteral("U_warmup"), 615, QStringLiteral("WAIT"),
+             QStringLiteral("OFF,B READY,G WAIT,Y"), 0x00000000,
+             QStringLiteral("Display \"wait\" if amplifier is warming up"));
+
+    QLabel* message = addLabel(this, QStringLiteral("U_message"), QRect(45, 885, 2325, 285),
+                               QStringLiteral("No Amplifier Detected"));
+    message->setFont(sansFont(8.25));
+    setColors(message, 0x8000000C, 0x8000000E);
+    setBorder(message);
+
+    addLabel(this, QStringLiteral("PWR"), QRect(90, 15, 345, 165), QStringLiteral("PWR"));
+    addLabel(this, QStringLiteral("lbl"), QRect(645, 15, 570, 165), QStringLiteral("STATUS"));
+    addLabel(this, QStringLiteral("lbl33"), QRect(1350, 15, 450, 165), QStringLiteral("MODE"));
+    addLabel(this, QStringLiteral("lbl252"), QRect(2040, 15, 240, 165), QStringLiteral("HV"));
+
+    addFrame();
+    for (int x : {540, 1275, 1845})
+        addEtchedVertical(x, 45, 855);
+}
+
+void MainControl::addSwitchPair(const QString& box, const QRect& boxTwips, const QString& item,
+                                const QString& on, const QString& off) {
+    QFrame* picture = addPictureBox(box, boxTwips);
+    addOptionButton(picture, QStringLiteral("U_%1_1").arg(item), QRect(-15, -15, 420, 315), on);
+    addOptionButton(picture, QStringLiteral("U_%1_0").arg(item), QRect(-15, 285, 420, 330), off);
+}
+
+void MainControl::addLight(const QString& name, int top, const QString& caption, const QString& tag,
+                           std::uint32_t fore, const QString& toolTip) {
+    QLabel* light = addLabel(this, name, QRect(630, top, 585, 225), caption);
+    light->setProperty(BindLabel::kTagProperty, tag);
+    light->setAlignment(Qt::AlignCenter);
+    light->setFont(smallFont(6));
+    light->setToolTip(toolTip);
+    setColors(light, 0x00404040, fore);
+    setBorder(light);
+}
+
+} // namespace tarvex

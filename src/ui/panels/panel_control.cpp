@@ -1,0 +1,167 @@
+#include "panel_control.h"
+
+#include "binding/bindings.h"
+#include "binding/colors.h"
+#include "push_toggle.h"
+#include "ui/twips.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
+
+namespace tarvex {
+
+namespace {
+constexpr std::uint32_t kButtonShadow = 0x80000010;
+constexpr std::uint32_t kButtonHighlight = 0x80000014;
+constexpr std::uint32_t kButtonFace = 0x8000000F;
+// Scalable faces that every Debian desktop has stand in for the designed bitmap faces.
+const char* const kFaceFamily = "DejaVu Sans";
+} // namespace
+
+PanelControl::PanelControl(int widthTwips, int heightTwips, QWidget* parent)
+    : QWidget(parent), mWidthTwips(widthTwips), mHeightTwips(heightTwips) {
+    setFixedSize(Twips::toPixels(QSize(widthTwips, heightTwips), this));
+    setAutoFillBackground(true);
+    setColors(this, kButtonFace, 0x80000012);
+}
+
+PanelControl::~PanelControl() {
+    Terminate();
+}
+
+void PanelControl::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
+    mBindings = std::make_unique<Bindings>();
+    mBindings->Create(theHub, this, theIndex);
+    update();
+}
+
+void PanelControl::Terminate() {
+    if (!mBindings)
+        return;
+    mBindings->Release();
+    mBindings.reset();
+}
+
+void PanelControl::place(QWidget* w, const QRect& twips) {
+    w->setGeometry(Twips::toPixels(twips, this));
+}
+
+QLabel* PanelControl::addLabel(QWidget* parent, const QString& name, const QRect& twips,
+                               const QString& caption) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setFont(smallFont(6.75));
+    place(label, twips);
+    return label;
+}
+
+QFrame* PanelControl::addPictureBox(const QString& name, const QRect& twips) {
+    auto* box = new QFrame(this);
+    box->setObjectName(name);
+    box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    box->setAutoFillBackground(true);
+    setColors(box, kButtonFace, 0x80000012);
+    place(box, twips);
+    return box;
+}
+
+PushOptionButton* PanelControl::addOptionButton(QWidget* box, const QString& name,
+                                                const QRect& twips, const QString& caption) {
+    auto* b = new PushOptionButton(caption, box);
+    b->setObjectName(name);
+    b->setFont(smallFont(6.75));
+    b->setFocusPolicy(Qt::TabFocus);
+    setColors(b, kButtonShadow, 0x80000009);
+    place(b, twips);
+    return b;
+}
+
+PushCheckBox* PanelControl::addCheckBox(QWidget* box, const QString& name, const QRect& twips,
+                                        const QString& caption) {
+    auto* b = new PushCheckBox(caption, box);
+    b->setObjectName(name);
+    b->setFont(smallFont(6.75));
+    b->setFocusPolicy(Qt::TabFocus);
+    setColors(b, kButtonShadow, 0x8000000E);
+    place(b, twips);
+    return b;
+}
+
+QComboBox* PanelControl::addComboBox(const QString& name, const QRect& twips,
+                                     const QStringList& items) {
+    auto* c = new QComboBox(this);
+    c->setObjectName(name);
+    c->addItems(items);
+    c->setCurrentIndex(-1);
+    c->setFont(sansFont(8.25));
+    setColors(c, 0x8000000C, 0x8000000E);
+    place(c, twips);
+    return c;
+}
+
+void PanelControl::addFrame() {
+    const int r = mWidthTwips - 15;
+    const int b = mHeightTwips - 15;
+    for (const QLine& l :
+         {QLine(0, 0, r, 0), QLine(0, b, r, b), QLine(0, 0, 0, b), QLine(r, 0, r, b)})
+        mLines.push_back({l, kButtonShadow});
+}
+
+void PanelControl::addEtchedVertical(int x, int top, int bottom) {
+    mLines.push_back({QLine(x, top, x, bottom), kButtonShadow});
+    mLines.push_back({QLine(x + 15, top, x + 15, bottom), kButtonHighlight});
+}
+
+void PanelControl::addEtchedHorizontal(int y, int left, int right) {
+    mLines.push_back({QLine(left, y, right, y), kButtonShadow});
+    mLines.push_back({QLine(left, y + 15, right, y + 15), kButtonHighlight});
+}
+
+QFont PanelControl::smallFont(double points) {
+    QFont f(QString::fromLatin1(kFaceFamily));
+    f.setPointSizeF(points);
+    return f;
+}
+
+QFont PanelControl::sansFont(double points, bool bold) {
+    QFont f(QString::fromLatin1(kFaceFamily));
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+void PanelControl::setColors(QWidget* w, std::uint32_t back, std::uint32_t fore) {
+    QPalette pal = w->palette();
+    const QColor b = colorFromDesigned(back, pal);
+    const QColor f = colorFromDesigned(fore, pal);
+    if (b.isValid()) {
+        pal.setColor(QPalette::Window, b);
+        pal.setColor(QPalette::Button, b);
+        pal.setColor(QPalette::Base, b);
+    }
+    if (f.isValid()) {
+        pal.setColor(QPalette::WindowText, f);
+        pal.setColor(QPalette::ButtonText, f);
+        pal.setColor(QPalette::Text, f);
+    }
+    w->setPalette(pal);
+    w->setAutoFillBackground(b.isValid());
+}
+
+void PanelControl::setBorder(QLabel* label) {
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setLineWidth(1);
+}
+
+void PanelControl::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    QPainter p(this);
+    for (const Line& l : mLines) {
+        p.setPen(colorFromDesigned(l.color, palette()));
+        p.drawLine(Twips::toPixels(l.twips.p1(), this), Twips::toPixels(l.twips.p2(), this));
+    }
+}
+
+} // namespace tarvex

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "core/module.h"
+
+#include <QRect>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+
+namespace tarvex {
+
+class Bindings;
+class PushCheckBox;
+class PushOptionButton;
+
+// Common ground of the amplifier panels: each is a fixed layout of controls, designed in twips,
+// and a module whose only work is to bind its "U_" controls to the items of one driver.
+class PanelControl : public QWidget, public Module {
+    Q_OBJECT
+
+public:
+    ~PanelControl() override;
+
+    void Initialize(const HubPtr& theHub, std::int16_t theIndex) override;
+    void Terminate() override;
+    void EditProperties() override {}
+    void WriteProps(PropertyBag&) override {}
+    void ReadProps(PropertyBag&) override {}
+
+    // Null before Initialize and after Terminate.
+    Bindings* bindings() const { return mBindings.get(); }
+
+protected:
+    // The panel's designed size in twips.
+    PanelControl(int widthTwips, int heightTwips, QWidget* parent);
+
+    // Builders: positions are in twips, relative to the parent (the panel or a picture box).
+    QLabel* addLabel(QWidget* parent, const QString& name, const QRect& twips,
+                     const QString& caption);
+    QFrame* addPictureBox(const QString& name, const QRect& twips);
+    PushOptionButton* addOptionButton(QWidget* box, const QString& name, const QRect& twips,
+                                      const QString& caption);
+    PushCheckBox* addCheckBox(QWidget* box, const QString& name, const QRect& twips,
+                              const QString& caption);
+    QComboBox* addComboBox(const QString& name, const QRect& twips, const QStringList& items);
+    void place(QWidget* w, const QRect& twips);
+
+    // Lines, in twips: the frame along the four edges, and etched separators (a shadow line and
+    // a highlight line 15 twips apart).
+    void addFrame();
+    void addEtchedVertical(int x, int top, int bottom);
+    void addEtchedHorizontal(int y, int left, int right);
+
+    // The designed faces: the small heading face and the ordinary dialog face.
+    static QFont smallFont(double points);
+    static QFont sansFont(double points, bool bold = false);
+    // Designed colours, 0x00BBGGRR or system colours with the top bit set.
+    static void setColors(QWidget* w, std::uint32_t back, std::uint32_t fore);
+    static void setBorder(QLabel* label);
+
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    struct Line {
+        QLine twips;
+        std::uint32_t color;
+    };
+
+    int mWidthTwips;
+    int mHeightTwips;
+    std::vector<Line> mLines;
+    std::unique_ptr<Bindings> mBindings;
+};
+
+} // namespace tarvex

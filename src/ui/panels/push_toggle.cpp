@@ -1,0 +1,34 @@
+#include "push_toggle.h"
+
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace tarvex {
+
+void PushToggle::paint(QAbstractButton* button) {
+    QStylePainter p(button);
+    QStyleOptionButton opt;
+    opt.initFrom(button);
+    opt.text = button->text();
+    opt.features = QStyleOptionButton::None;
+    if (button->isDown() || button->isChecked())
+        opt.state |= QStyle::State_Sunken | QStyle::State_On;
+    else
+        opt.state |= QStyle::State_Raised;
+    // The designed colours are the button's palette; the style draws the bevel around them.
+    opt.palette.setColor(QPalette::Button, button->palette().color(button->backgroundRole()));
+    opt.palette.setColor(QPalette::ButtonText, button->palette().color(button->foregroundRole()));
+    p.drawControl(QStyle::CE_PushButtonBevel, opt);
+    QStyleOptionButton label = opt;
+    label.rect = button->rect();
+    if (button->isChecked())
+        label.rect.translate(1, 1); // pressed buttons show their caption pushed in
+    p.drawControl(QStyle::CE_PushButtonLabel, label);
+}
+
+QSize PushToggle::sizeHint(const QAbstractButton* button) {
+    const QFontMetrics fm(button->font());
+    return {fm.horizontalAdvance(button->text()) + 8, fm.height() + 6};
+}
+
+} // namespace tarvex
