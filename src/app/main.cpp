@@ -5,12 +5,15 @@
 #include "driver/port_names.h"
 #include "driver/qt_serial_link.h"
 #include "ui/frm_main.h"
+#include "ui/frm_server.h"
 #include "ui/panel_registry.h"
+#include "ui/panels/amplifier_panels.h"
 
 #include <tarvex/version.h>
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +34,8 @@ bool displayAvailable() {
 struct Options {
     tarvex::PortNames::Overrides ports;
     bool demo = false;
+    QString screenshot;  // save the main window here, then quit
+    int settleMs = 1000; // how long the amplifiers get to answer before the screenshot
 };
 
 constexpr int kDemoAmplifiers = 2;
@@ -50,12 +55,31 @@ Options parseCommandLine(const QCoreApplication& app) {
         QStringLiteral("Drive %1 simulated amplifiers on pseudo-terminals (ports 1 and 2); "
                        "writes a list using them when the working directory has none.")
             .arg(kDemoAmplifiers));
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Start normally, wait the settle time, save the main window as a PNG "
+                       "in FILE and exit."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption settle(
+        QStringLiteral("settle"),
+        QStringLiteral("Milliseconds to wait before --screenshot (default 1000)."),
+        QStringLiteral("MS"), QStringLiteral("1000"));
     parser.addOption(port);
     parser.addOption(demo);
+    parser.addOption(screenshot);
+    parser.addOption(settle);
     parser.process(app); // --help and --version print and exit here
 
     Options options;
     options.demo = parser.isSet(demo);
+    options.screenshot = parser.value(screenshot);
+    bool settleOk = false;
+    options.settleMs = parser.value(settle).toInt(&settleOk);
+    if (!settleOk || options.settleMs < 0) {
+        std::fprintf(stderr, "tarvex: --settle expects a number of milliseconds, got \"%s\"\n",
+                     qPrintable(parser.value(settle)));
+        std::exit(2);
+    }
     for (const QString& text : parser.values(port)) {
         QString error;
         const auto parsed = tarvex::PortNames::parseOption(text, &error);
@@ -118,15 +142,29 @@ int main(int argc, char* argv[]) {
     tarvex::ServerObject::DriverFactory driverFactory = [environment] {
         return std::make_shared<tarvex::FerroDriver>(environment);
     };
-    // The list editor arrives with the configuration dialog; until then "&Configure..."
-    // restarts the drivers from the saved list.
-    tarvex::ServerObject::ListEditor listEditor;
-    // The panels register here once they exist.
+    // "&Configure..." edits the list in the one configuration dialog.
+    tarvex::frmServer configuration(driverFactory);
+    tarvex::ServerObject::ListEditor listEditor = [&configuration](tarvex::ModuleList& modules) {
+        bool save = false;
+        configuration.EditModuleList(modules, save);
+        return save;
+    };
     tarvex::PanelRegistry panels;
+    tarvex::registerAmplifierPanels(panels);
 
     // server.dat is read from and written to the current working directory.
     tarvex::frmMain window(std::move(driverFactory), std::move(listEditor), std::move(panels),
                            dataFile);
     window.show();
+    if (!options.screenshot.isEmpty()) {
+        QTimer::singleShot(options.settleMs, &window, [&window, &options] {
+            const bool saved = window.grab().save(options.screenshot, "PNG");
+            if (!saved)
+                std::fprintf(stderr, "tarvex: could not write %s\n",
+                             qPrintable(options.screenshot));
+            window.close();
+            QCoreApplication::exit(saved ? 0 : 1);
+        });
+    }
     return QApplication::exec();
 }

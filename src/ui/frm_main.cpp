@@ -64,6 +64,7 @@ frmMain::frmMain(ServerObject::DriverFactory driverFactory, ServerObject::ListEd
 frmMain::~frmMain() {
     // Destroyed without being closed (tests, an aborted start): still stop the drivers, but
     // without reporting into a window that is going away.
+    closeDiagnostics();
     if (mServer) {
         mServer->disconnect(this);
         mServer->StopServer();
@@ -82,6 +83,16 @@ void frmMain::createMenus() {
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
     mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
+
+    // Nothing else opens the diagnostic views, and an operator needs them to see every value.
+    mnuView = menuBar()->addMenu(tr("&View"));
+    mnuView->setObjectName(QStringLiteral("mnuView"));
+    mnuViewTrail = mnuView->addAction(tr("Event &Trail"));
+    mnuViewTrail->setObjectName(QStringLiteral("mnuViewTrail"));
+    connect(mnuViewTrail, &QAction::triggered, this, &frmMain::mnuViewTrail_Click);
+    mnuViewInspector = mnuView->addAction(tr("Property &Inspector"));
+    mnuViewInspector->setObjectName(QStringLiteral("mnuViewInspector"));
+    connect(mnuViewInspector, &QAction::triggered, this, &frmMain::mnuViewInspector_Click);
 
     mnuHelp = menuBar()->addMenu(tr("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -118,6 +129,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     savePlacement();
     if (mAbout)
         mAbout->hide();
+    closeDiagnostics();
     if (ServerObject* server = mServer) {
         mServer = nullptr;
         server->StopServer();

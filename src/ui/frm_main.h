@@ -13,7 +13,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -52,6 +54,9 @@ public:
     // Null until "About..." was first chosen.
     frmAbout* aboutBox() const { return mAbout; }
 
+    // The diagnostic views the user opened from "&View" on the current hub.
+    const std::vector<std::shared_ptr<Module>>& diagnosticViews() const { return mDiagnostics; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -61,6 +66,11 @@ private:
     void loadPlacement();
     void savePlacement() const;
     void mnuHelpAbout_Click();
+    void mnuViewTrail_Click();
+    void mnuViewInspector_Click();
+    // Starts a view on the current hub and keeps it until it or the server closes.
+    template <typename View> void openDiagnostic();
+    void closeDiagnostics();
     void mServer_errorOccurred(const QString& message);
 
     PanelRegistry mPanels;
@@ -73,11 +83,15 @@ private:
     std::optional<QList<QPointer<QWidget>>> mViews;
     std::int16_t mModuleCount = 0;
     int mLayoutDepth = 0;
+    std::vector<std::shared_ptr<Module>> mDiagnostics;
 
     QMenu* mnuServer = nullptr;
     QAction* mnuEdit = nullptr;
     QAction* mnuSep = nullptr;
     QAction* mnuExit = nullptr;
+    QMenu* mnuView = nullptr;
+    QAction* mnuViewTrail = nullptr;
+    QAction* mnuViewInspector = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuHelpAbout = nullptr;
 };

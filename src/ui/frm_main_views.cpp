@@ -37,6 +37,7 @@ QString controlName(std::int16_t number) {
 } // namespace
 
 void frmMain::ViewCreate(const ModuleList& mcollModules, const HubPtr& theHub) {
+    closeDiagnostics(); // they watch the hub that is being replaced
     ViewDestroy();
     mViews.emplace();
     mHub = theHub;

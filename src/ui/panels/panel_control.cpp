@@ -16,8 +16,10 @@ namespace {
 constexpr std::uint32_t kButtonShadow = 0x80000010;
 constexpr std::uint32_t kButtonHighlight = 0x80000014;
 constexpr std::uint32_t kButtonFace = 0x8000000F;
-// Scalable faces that every Debian desktop has stand in for the designed bitmap faces.
+// Scalable faces stand in for the designed bitmap faces; the small one is condensed so that
+// the scale captions keep their numbers under the bars.
 const char* const kFaceFamily = "DejaVu Sans";
+const char* const kSmallFaceFamily = "DejaVu Sans Condensed";
 } // namespace
 
 PanelControl::PanelControl(int widthTwips, int heightTwips, QWidget* parent)
@@ -120,7 +122,7 @@ void PanelControl::addEtchedHorizontal(int y, int left, int right) {
 }
 
 QFont PanelControl::smallFont(double points) {
-    QFont f(QString::fromLatin1(kFaceFamily));
+    QFont f(QString::fromLatin1(kSmallFaceFamily));
     f.setPointSizeF(points);
     return f;
 }

@@ -2,6 +2,7 @@
 
 #include "core/hub.h"
 #include "core/module.h"
+#include "frm_event_trail.h"
 
 #include <QObject>
 #include <QPointer>
