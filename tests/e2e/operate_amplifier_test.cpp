@@ -1,0 +1,135 @@
+// A user operates a simulated amplifier through the real main window and panels, over a real
+// QSerialPort on a pseudo-terminal.
+#include "core/server_object.h"
+#include "driver/ferro_driver.h"
+#include "driver/port_names.h"
+#include "driver/qt_serial_link.h"
+#include "sim/amp_simulator.h"
+#include "ui/bar_gauge.h"
+#include "ui/frm_main.h"
+#include "ui/panels/amplifier_panels.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <functional>
+
+namespace tarvex {
+namespace {
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 4000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    return true;
+}
+
+class OperateAmplifierTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        previousDir = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+
+        sim::AmpSimulator::Options o;
+        o.warmupMs = 300;
+        ASSERT_TRUE(amp.start(o)) << amp.errorString().toStdString();
+        names.setOverride(1, amp.devicePath());
+
+        DriverEnvironment env;
+        env.makeLink = [this] { return std::make_unique<QtSerialLink>(names); };
+        ServerObject::DriverFactory factory = [env] { return std::make_shared<FerroDriver>(env); };
+        auto seed = factory();
+        ASSERT_TRUE(ServerObject::writeModuleList("server.dat", {seed}, nullptr));
+
+        PanelRegistry panels;
+        registerAmplifierPanels(panels);
+        window = std::make_unique<frmMain>(factory, ServerObject::ListEditor{}, panels);
+        window->show();
+        ASSERT_TRUE(waitUntil([this] { return log().size() >= 11; })) << "no start-up queries";
+        ASSERT_TRUE(waitUntil([this] { return label("U_message") == "AutoTune Disabled"; }));
+    }
+    void TearDown() override {
+        window->close();
+        window.reset();
+        QDir::setCurrent(previousDir);
+    }
+
+    const std::vector<std::string>& log() { return amp.model().commandLog(); }
+    bool received(const std::string& command) {
+        return std::find(log().begin(), log().end(), command) != log().end();
+    }
+    template <typename T = QWidget> T* find(const char* name) {
+        auto* w = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QString label(const char* name) { return find<QLabel>(name)->text(); }
+    QColor colorOf(const char* name) {
+        return find<QLabel>(name)->palette().color(QPalette::WindowText);
+    }
+
+    QTemporaryDir dir;
+    QString previousDir;
+    sim::AmpSimulator amp;
+    PortNames names;
+    std::unique_ptr<frmMain> window;
+};
+
+TEST_F(OperateAmplifierTest, SwitchOnWarmUpOperateFaultMeterAndBand) {
+    // One amplifier: its meter, tune and main panels, no banner.
+    ASSERT_EQ(window->views().size(), 3);
+
+    find<QAbstractButton>("U_ac_1")->click();
+    ASSERT_TRUE(waitUntil([this] { return received("AC ON"); }));
+    ASSERT_TRUE(waitUntil([this] { return label("U_warmup") == "WAIT"; }));
+    EXPECT_EQ(colorOf("U_warmup"), QColor(255, 255, 0));
+    ASSERT_TRUE(waitUntil([this] { return label("U_warmup") == "READY"; }));
+    EXPECT_EQ(colorOf("U_warmup"), QColor(0, 255, 0));
+
+    find<QAbstractButton>("U_oper_1")->click();
+    ASSERT_TRUE(waitUntil([this] { return received("OPER ON"); }));
+    ASSERT_TRUE(waitUntil([this] { return label("U_oper") == "OPER"; }));
+    EXPECT_EQ(colorOf("U_oper"), QColor(0, 255, 0));
+
+    // Metering: calibration 0x1900 for forward power, so 5 reads 625 (green), 9 reads 2025 (red).
+    auto* pfwd = find<BarGauge>("U_pfwd");
+    amp.model().emitMeter({5, 2, 3, 4, 5});
+    ASSERT_TRUE(waitUntil([&] { return pfwd->value() == 625; }));
+    EXPECT_EQ(pfwd->bar().color, kGaugeGreen);
+    EXPECT_GT(find<BarGauge>("U_ip")->value(), 0);
+    amp.model().emitMeter({9, 2, 3, 4, 5});
+    ASSERT_TRUE(waitUntil([&] { return pfwd->value() == 2025; }));
+    EXPECT_EQ(pfwd->bar().color, kGaugeRed);
+
+    find<QComboBox>("U_band")->setCurrentIndex(2); // "40"
+    ASSERT_TRUE(waitUntil([this] { return received("BAND 3"); }));
+    ASSERT_TRUE(waitUntil([this] { return amp.model().band() == 3; }));
+
+    amp.model().injectFault(12);
+    ASSERT_TRUE(waitUntil([this] { return label("U_fault") == "FAULT"; }));
+    EXPECT_EQ(colorOf("U_fault"), QColor(255, 0, 0));
+    EXPECT_EQ(label("U_message"), "12: High input refl power");
+}
+
+TEST_F(OperateAmplifierTest, UnpluggedAmplifierIsExplainedOnTheMessageLine) {
+    amp.stop();
+    ASSERT_TRUE(waitUntil([this] { return label("U_message").contains("removed"); }));
+    find<QAbstractButton>("U_ac_1")->click(); // the program carries on
+    EXPECT_TRUE(window->isVisible());
+}
+
+} // namespace
+} // namespace tarvex
