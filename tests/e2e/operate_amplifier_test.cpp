@@ -8,6 +8,8 @@
 #include "ui/bar_gauge.h"
 #include "ui/frm_main.h"
 #include "ui/panels/amplifier_panels.h"
+#include "ui/views/event_trail_view.h"
+#include "ui/views/inspector_view.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +19,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <functional>
@@ -129,6 +133,34 @@ TEST_F(OperateAmplifierTest, UnpluggedAmplifierIsExplainedOnTheMessageLine) {
     ASSERT_TRUE(waitUntil([this] { return label("U_message").contains("removed"); }));
     find<QAbstractButton>("U_ac_1")->click(); // the program carries on
     EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(OperateAmplifierTest, DiagnosticViewsWatchAndSetLiveValues) {
+    window->findChild<QAction*>("mnuViewTrail")->trigger();
+    window->findChild<QAction*>("mnuViewInspector")->trigger();
+    ASSERT_EQ(window->diagnosticViews().size(), 2u);
+    const auto trail = std::dynamic_pointer_cast<EventTrailView>(window->diagnosticViews()[0]);
+    const auto inspector = std::dynamic_pointer_cast<InspectorView>(window->diagnosticViews()[1]);
+    ASSERT_TRUE(trail && inspector);
+
+    find<QAbstractButton>("U_ac_1")->click();
+    amp.model().setWarmupMs(0);
+    find<QAbstractButton>("U_oper_1")->click();
+    ASSERT_TRUE(waitUntil([this] { return label("U_oper") == "OPER"; }));
+    amp.model().emitMeter({5, 1, 1, 1, 1});
+    ASSERT_TRUE(waitUntil([&] { return trail->trailText().contains("0pfwd=625"); }));
+
+    // Setting 0band by hand in the inspector sends it to the amplifier (which reported band 5).
+    QTreeWidget* list = inspector->window()->lvwInspector();
+    list->setCurrentItem(inspector->row("0band"));
+    inspector->window()->cboValue()->setEditText("7");
+    inspector->CommitEdit();
+    ASSERT_TRUE(waitUntil([this] { return received("BAND 7"); }));
+
+    // A restart of the server closes the views: none may keep the old hub.
+    window->findChild<QAction*>("mnuEdit")->trigger();
+    EXPECT_TRUE(window->diagnosticViews().empty());
+    EXPECT_EQ(trail->window(), nullptr);
 }
 
 } // namespace
