@@ -2,7 +2,7 @@
 #include "frm_main.h"
 
 #include "views/event_trail_view.h"
-#include "views/inspector_view.h"
+#include "views/property_list_view.h"
 
 #include <QTimer>
 

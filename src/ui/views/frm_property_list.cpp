@@ -1,4 +1,4 @@
-#include "frm_inspector_window.h"
+#include "frm_property_list.h"
 
 #include "ui/twips.h"
 

@@ -3,8 +3,8 @@
 
 #include "ui/twips.h"
 #include "ui/views/format_value.h"
-#include "ui/views/frm_inspector_window.h"
-#include "ui/views/inspector_view.h"
+#include "ui/views/frm_property_list.h"
+#include "ui/views/property_list_view.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 
 #include "core/hub.h"
 #include "core/module.h"
-#include "frm_inspector_window.h"
+#include "frm_property_list.h"
 
 #include <QHash>
 #include <QObject>

@@ -1,7 +1,7 @@
-#include "inspector_view.h"
+#include "property_list_view.h"
 
 #include "format_value.h"
-#include "frm_inspector_window.h"
+#include "frm_property_list.h"
 
 #include <QComboBox>
 #include <QEvent>
