@@ -9,7 +9,7 @@
 #include "ui/frm_main.h"
 #include "ui/panels/amplifier_panels.h"
 #include "ui/views/event_trail_view.h"
-#include "ui/views/inspector_view.h"
+#include "ui/views/property_list_view.h"
 
 #include <gtest/gtest.h>
 
