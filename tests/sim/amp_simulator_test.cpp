@@ -7,21 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace tarvex::sim {
 namespace {
 
 using test::PtyClient;
 
-int countOf(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (auto pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos + 1))
-        ++n;
-    return n;
-}
-
-TEST(AmpSimulatorSim, PowersUpOverThePtyAfterTheWarmup) {
+TEST(AmpSimulatorSim, PowersUpOverThePtyAfterTheWarmupAndReportsInjectedFaults) {
     AmpSimulator sim;
     AmpSimulator::Options options;
     options.warmupMs = 200;
@@ -37,37 +29,12 @@ TEST(AmpSimulatorSim, PowersUpOverThePtyAfterTheWarmup) {
     EXPECT_GE(t.elapsed(), 190);
     EXPECT_EQ(ready, "STATE = STANDBY MODE = HIGH\r\nBAND = 5 SEGMENT = 2 FREQUENCY = 14105\r\n"
                      "TUNE = 56 LOAD = 55\r\n");
-    EXPECT_EQ(sim.model().commandLog(), std::vector<std::string>{"AC ON"});
 
-    // Control operations on the model go out on the line too.
     sim.model().injectFault(21);
     EXPECT_EQ(client.readUntil("STANDBY\r\n"), "FAULT = 21\r\nSTATE = STANDBY\r\n");
 }
 
-TEST(AmpSimulatorSim, MetersPeriodicallyOnlyWhileOperating) {
-    AmpSimulator sim;
-    AmpSimulator::Options options;
-    options.warmupMs = 0;
-    options.meterIntervalMs = 20;
-    ASSERT_TRUE(sim.start(options));
-    sim.model().setMeterDigits({8, 1, 6, 4, 7});
-    PtyClient client;
-    ASSERT_TRUE(client.open(sim.devicePath()));
-
-    client.write("AC ON\rRM ON\r");
-    EXPECT_EQ(countOf(client.readFor(150), "RM "), 0) << "no metering in standby";
-
-    client.write("OPER ON\r");
-    const std::string operating = client.readFor(200);
-    EXPECT_GE(countOf(operating, "RM 81647\r\n"), 3) << operating;
-    EXPECT_EQ(countOf(operating, "RM "), countOf(operating, "RM 81647\r\n"));
-
-    client.write("OPER OFF\r");
-    client.readUntil("STATE = STANDBY\r\n");
-    EXPECT_EQ(countOf(client.readFor(150), "RM "), 0);
-}
-
-TEST(AmpSimulatorSim, StopUnplugsAndTheModelOutlivesIt) {
+TEST(AmpSimulatorSim, StopUnplugsWithoutSpinningAndTheModelOutlivesIt) {
     AmpSimulator sim;
     AmpSimulator::Options options;
     options.warmupMs = 50;
@@ -80,7 +47,6 @@ TEST(AmpSimulatorSim, StopUnplugsAndTheModelOutlivesIt) {
 
     const qint64 wakeups = sim.port().readWakeups();
     sim.stop();
-    EXPECT_FALSE(sim.isRunning());
     EXPECT_TRUE(client.waitForHangup());
     test::pumpEvents(150); // the warm-up still ends, with nobody to hear it
     EXPECT_EQ(sim.model().state(), PowerState::Standby);

@@ -81,19 +81,6 @@ std::string PtyClient::readUntil(const std::string& needle, int timeoutMs) {
     return out;
 }
 
-std::string PtyClient::readFor(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (fd_ >= 0 && t.elapsed() < ms) {
-        pumpOnce();
-        if (!readSome())
-            break;
-    }
-    std::string out;
-    out.swap(buffer_);
-    return out;
-}
-
 bool PtyClient::waitForHangup(int timeoutMs) {
     QElapsedTimer t;
     t.start();

@@ -22,8 +22,6 @@ public:
     // Reads until the text received so far contains `needle` or the time is up; returns all
     // text received (and not yet returned) either way.
     std::string readUntil(const std::string& needle, int timeoutMs = 2000);
-    // Reads for the whole period.
-    std::string readFor(int ms);
     // Waits for end of file or a read error (the device went away); false on timeout.
     bool waitForHangup(int timeoutMs = 2000);
 
