@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 RUN_DIR    ?= $(BUILD)/run
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test clean bench
 
 all: build
 
@@ -32,3 +32,12 @@ test: build
 
 clean:
 	rm -rf $(BUILD)
+
+# Benchmarks in a Release build of their own; ends with one summary table of the medians.
+BENCH_BUILD ?= build-bench
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DTARVEX_BUILD_TESTS=OFF -DTARVEX_BUILD_BENCH=ON
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	@bash bench/run-benchmarks $(BENCH_BUILD)
