@@ -96,20 +96,8 @@ std::unique_ptr<frmMain> MainWindowTest::makeWindow(int amplifiers, PanelRegistr
         std::move(panels));
 }
 
-void MainWindowTest::writePlacement(int left, int top, int width, int height) {
-    QSettings settings(QStringLiteral("Tarvex"), QStringLiteral("Tarvex"));
-    settings.beginGroup(QStringLiteral("Settings"));
-    settings.setValue(QStringLiteral("MainLeft"), QString::number(left));
-    settings.setValue(QStringLiteral("MainTop"), QString::number(top));
-    settings.setValue(QStringLiteral("MainWidth"), QString::number(width));
-    settings.setValue(QStringLiteral("MainHeight"), QString::number(height));
-}
-
 int widthTwips(const QWidget* w) {
     return Twips::fromPixelsX(w->width(), w);
-}
-int heightTwips(const QWidget* w) {
-    return Twips::fromPixelsY(w->height(), w);
 }
 int clientHeightTwips(const frmMain& w) {
     return Twips::fromPixelsY(w.clientHeight(), &w);

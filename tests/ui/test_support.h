@@ -5,7 +5,6 @@
 #include "ui/panel_registry.h"
 
 #include <QDir>
-#include <QRect>
 #include <QSize>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -22,12 +21,6 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 }
 inline void PrintTo(const QPoint& p, std::ostream* os) {
     *os << '(' << p.x() << ", " << p.y() << ')';
-}
-inline void PrintTo(const QSize& s, std::ostream* os) {
-    *os << s.width() << 'x' << s.height();
-}
-inline void PrintTo(const QRect& r, std::ostream* os) {
-    *os << r.width() << 'x' << r.height() << '+' << r.x() << '+' << r.y();
 }
 
 namespace tarvex::test {
@@ -101,9 +94,6 @@ protected:
     // Same, with the stand-in registry replaced.
     std::unique_ptr<frmMain> makeWindow(int amplifiers, PanelRegistry panels);
 
-    // Writes the four placement values, in twips.
-    static void writePlacement(int left, int top, int width, int height);
-
     CallLogPtr log = std::make_shared<CallLog>();
 
 private:
@@ -113,7 +103,6 @@ private:
 
 // Window geometry in twips, for readable expectations.
 int widthTwips(const QWidget* w);
-int heightTwips(const QWidget* w);
 int clientHeightTwips(const frmMain& w);
 QPoint posTwips(const QWidget* view);
 
