@@ -16,61 +16,52 @@ namespace {
 
 using test::publishedItem;
 
+struct BoundBox {
+    QCheckBox box;
+    BindCheckBox binder;
+
+    BoundBox(const ItemPtr& it, const char* name) {
+        box.setObjectName(name);
+        binder.Bind(it, &box);
+    }
+};
+
 TEST(BindCheckBox, PlainBoxFollowsBooleanWritesClicksAndNullDisables) {
     const HubPtr hub = Hub::create();
     const ItemPtr it = publishedItem(hub, "0trim", 2);
-    QCheckBox box;
-    box.setObjectName("U_trim");
-    BindCheckBox binder;
-    binder.Bind(it, &box);
-    EXPECT_TRUE(box.isEnabled()) << "empty is not null";
+    BoundBox trim(it, "U_trim");
+    EXPECT_TRUE(trim.box.isEnabled()) << "empty is not null";
     it->setValue(true);
-    EXPECT_TRUE(box.isChecked());
-
-    box.click();
+    EXPECT_TRUE(trim.box.isChecked());
+    trim.box.click();
     EXPECT_EQ(it->Value().type(), Variant::Type::Boolean);
     EXPECT_FALSE(it->Value().toBoolean());
-    binder.Bind(test::nullItem(hub, "0gone"), &box);
-    EXPECT_FALSE(box.isEnabled());
+    trim.binder.Bind(test::nullItem(hub, "0gone"), &trim.box);
+    EXPECT_FALSE(trim.box.isEnabled());
 
     const ItemPtr flag = publishedItem(hub, "0flag", ItemInfo::kBool);
-    QCheckBox unnamed; // outside the naming rule: stays unbound
-    BindCheckBox inert;
-    inert.Bind(flag, &unnamed);
+    BoundBox unnamed(flag, "Check1"); // outside the naming rule: stays unbound
     flag->setValue(true);
-    EXPECT_FALSE(unnamed.isChecked());
+    EXPECT_FALSE(unnamed.box.isChecked());
 }
 
 // Echo guard: showing a number as checked, at Bind or later, never writes true (-1) over it.
-TEST(BindCheckBox, ShowingANumberAsCheckedNeverRewritesIt) {
+// A box with a value part writes that value when checked, and nothing when unchecked.
+TEST(BindCheckBox, ShowingANumberNeverRewritesItAndAValuePartWritesOnlyWhenChecked) {
     const HubPtr hub = Hub::create();
-    const ItemPtr it = publishedItem(hub, "0trim", ItemInfo::kInt);
+    const ItemPtr it = publishedItem(hub, "0mode", ItemInfo::kInt, 0, 5);
     it->setValue(std::int16_t(5));
-    QCheckBox box;
-    box.setObjectName("U_trim");
-    BindCheckBox binder;
-    binder.Bind(it, &box);
-    EXPECT_TRUE(box.isChecked());
+    BoundBox plain(it, "U_mode"), one(it, "U_mode_1");
+    EXPECT_TRUE(plain.box.isChecked());
     EXPECT_EQ(it->Value().toInteger(), 5);
     it->setValue(std::int16_t(0));
     it->setValue(std::int16_t(7));
     EXPECT_EQ(it->Value().toInteger(), 7);
-}
 
-TEST(BindCheckBox, ValuePartWritesOnlyWhenChecked) {
-    const HubPtr hub = Hub::create();
-    const ItemPtr it = publishedItem(hub, "0mode", ItemInfo::kInt, 0, 5);
-    QCheckBox box;
-    box.setObjectName("U_mode_1");
-    BindCheckBox binder;
-    binder.Bind(it, &box);
-    box.click();
+    one.box.click();
     EXPECT_EQ(it->Value().toInteger(), 1);
-    box.click(); // unchecking writes nothing
+    one.box.click();
     EXPECT_EQ(it->Value().toInteger(), 1);
-    it->setValue(std::int16_t(2));
-    it->setValue(std::int16_t(1));
-    EXPECT_TRUE(box.isChecked());
 }
 
 struct OptionPair {
@@ -87,29 +78,22 @@ struct OptionPair {
     }
 };
 
-TEST(BindOptionButton, BooleanItemSelectsOneOfThePair) {
+TEST(BindOptionButton, EmptyBooleanItemTakesZeroAtBindThenOneButtonOfThePairIsSelected) {
     const HubPtr hub = Hub::create();
     const ItemPtr it = publishedItem(hub, "0oper", 4096 | ItemInfo::kBool);
-    it->setValue(true);
-    OptionPair pair(it, "oper");
-    EXPECT_TRUE(pair.on->isChecked());
-    pair.off->click();
-    EXPECT_FALSE(it->Value().toBoolean());
-    it->setValue(true);
-    EXPECT_TRUE(pair.on->isChecked());
-    EXPECT_FALSE(pair.off->isChecked());
-}
-
-TEST(BindOptionButton, EmptyItemWithMetadataTakesZeroAtBind) {
-    const HubPtr hub = Hub::create();
-    const ItemPtr it = publishedItem(hub, "0hv", ItemInfo::kBool);
     int changes = 0;
     QObject::connect(it.get(), &Item::ValueChange, [&changes] { ++changes; });
-    OptionPair pair(it, "hv");
+    OptionPair pair(it, "oper");
     EXPECT_TRUE(pair.off->isChecked());
     ASSERT_EQ(it->Value().type(), Variant::Type::Boolean);
     EXPECT_FALSE(it->Value().toBoolean());
     EXPECT_EQ(changes, 1);
+
+    it->setValue(true);
+    EXPECT_TRUE(pair.on->isChecked());
+    EXPECT_FALSE(pair.off->isChecked());
+    pair.off->click();
+    EXPECT_FALSE(it->Value().toBoolean());
 }
 
 TEST(BindOptionButton, NumericItemMatchingNoButtonSelectsNoneAndNullDisables) {
@@ -154,9 +138,11 @@ TEST(BindComboBox, PositionsCountFromLow) {
     EXPECT_EQ(combo.currentIndex(), 3);
     it->setValue(std::int16_t(-5)); // below position -1
     EXPECT_EQ(combo.currentIndex(), 3);
+    binder.Bind(test::nullItem(hub, "0x"), &combo);
+    EXPECT_FALSE(combo.isEnabled());
 }
 
-TEST(BindComboBox, ARefusedWriteStaysInsideAndNullDisables) {
+TEST(BindComboBox, ARefusedWriteStaysInside) {
     const HubPtr hub = Hub::create();
     const ItemPtr it = publishedItem(hub, "0seg", ItemInfo::kByte, 250, 255);
     it->setValue(std::uint8_t(250));
@@ -166,8 +152,6 @@ TEST(BindComboBox, ARefusedWriteStaysInsideAndNullDisables) {
     binder.Bind(it, &combo);
     combo.setCurrentIndex(7); // 257 does not fit a byte: the item keeps its value
     EXPECT_EQ(it->Value().toInteger(), 250);
-    binder.Bind(test::nullItem(hub, "0x"), &combo);
-    EXPECT_FALSE(combo.isEnabled());
 }
 
 void loseFocus(QWidget& w) {
