@@ -122,22 +122,18 @@ TEST_F(Inspector, TypedValuesAreStoredByTheItemsOwnRules) {
 }
 
 TEST_F(Inspector, RefusedValuesChangeNothingAndTheBoxShowsTheValueAgain) {
-    struct Case {
-        ItemPtr it;
-        QString typed;
-    };
-    const Case cases[] = {
+    const std::pair<ItemPtr, QString> cases[] = {
         {band, "-2147483649"}, // beyond 32 bits
         {band, "word"},        // not a number for a Long item
         {oper, "5"},           // no Info: the item ignores the write
     };
-    for (const Case& c : cases) {
-        const QString before = FormatValue(c.it->Value());
-        const QStringList row = rowTexts(view.row(c.it->Name()));
-        type(c.it, c.typed);
-        EXPECT_EQ(FormatValue(c.it->Value()), before) << c.typed.toStdString();
-        EXPECT_EQ(rowTexts(view.row(c.it->Name())), row) << c.typed.toStdString();
-        EXPECT_EQ(box()->currentText(), before) << c.typed.toStdString();
+    for (const auto& [it, typed] : cases) {
+        const QString before = FormatValue(it->Value());
+        const QStringList row = rowTexts(view.row(it->Name()));
+        type(it, typed);
+        EXPECT_EQ(FormatValue(it->Value()), before) << typed.toStdString();
+        EXPECT_EQ(rowTexts(view.row(it->Name())), row) << typed.toStdString();
+        EXPECT_EQ(box()->currentText(), before) << typed.toStdString();
     }
 
     // No row selected: nothing anywhere changes.

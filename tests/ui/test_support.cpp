@@ -1,45 +1,10 @@
 #include "test_support.h"
 
 #include "core/data_file.h"
-#include "core/property_bag.h"
-#include "ui/twips.h"
 
 #include <QSettings>
 
 namespace tarvex::test {
-
-FakePanel::FakePanel(QWidget* parent, QString className, QSize twips, CallLogPtr log)
-    : QWidget(parent), mClassName(std::move(className)), mLog(std::move(log)) {
-    setFixedSize(Twips::toPixels(twips, this));
-}
-
-FakePanel::~FakePanel() = default;
-
-void FakePanel::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
-    mHub = theHub;
-    mIndex = theIndex;
-    mLog->calls << QStringLiteral("Initialize %1 %2").arg(mClassName).arg(theIndex);
-}
-
-void FakePanel::Terminate() {
-    mLog->calls << QStringLiteral("Terminate %1 %2 %3").arg(mClassName, objectName()).arg(mIndex);
-}
-
-void FakeDriver::Initialize(const HubPtr&, std::int16_t theIndex) {
-    mLog->calls << QStringLiteral("Initialize driver %1 %2").arg(mName).arg(theIndex);
-}
-
-void FakeDriver::Terminate() {
-    mLog->calls << QStringLiteral("Terminate driver %1").arg(mName);
-}
-
-void FakeDriver::WriteProps(PropertyBag& pb) {
-    pb.WriteProperty(QStringLiteral("DeviceName"), mName);
-}
-
-void FakeDriver::ReadProps(PropertyBag& pb) {
-    mName = pb.ReadProperty(QStringLiteral("DeviceName"), QString()).toString();
-}
 
 PanelRegistry fakeRegistry(const CallLogPtr& log) {
     PanelRegistry registry;

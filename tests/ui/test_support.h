@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/module.h"
+#include "core/property_bag.h"
 #include "ui/frm_main.h"
 #include "ui/panel_registry.h"
+#include "ui/twips.h"
 
 #include <QDir>
 #include <QSize>
@@ -34,11 +36,19 @@ using CallLogPtr = std::shared_ptr<CallLog>;
 // Stand-in for a panel: a fixed-size widget that records its module calls.
 class FakePanel : public QWidget, public Module {
 public:
-    FakePanel(QWidget* parent, QString className, QSize twips, CallLogPtr log);
-    ~FakePanel() override;
-
-    void Initialize(const HubPtr& theHub, std::int16_t theIndex) override;
-    void Terminate() override;
+    FakePanel(QWidget* parent, QString className, QSize twips, CallLogPtr log)
+        : QWidget(parent), mClassName(std::move(className)), mLog(std::move(log)) {
+        setFixedSize(Twips::toPixels(twips, this));
+    }
+    void Initialize(const HubPtr& theHub, std::int16_t theIndex) override {
+        mHub = theHub;
+        mIndex = theIndex;
+        mLog->calls << QStringLiteral("Initialize %1 %2").arg(mClassName).arg(theIndex);
+    }
+    void Terminate() override {
+        mLog->calls
+            << QStringLiteral("Terminate %1 %2 %3").arg(mClassName, objectName()).arg(mIndex);
+    }
     void EditProperties() override {}
     QString Description() const override { return mClassName; }
     void WriteProps(PropertyBag&) override {}
@@ -58,12 +68,16 @@ private:
 class FakeDriver : public Module {
 public:
     explicit FakeDriver(CallLogPtr log) : mLog(std::move(log)) {}
-    void Initialize(const HubPtr&, std::int16_t theIndex) override;
-    void Terminate() override;
+    void Initialize(const HubPtr&, std::int16_t theIndex) override {
+        mLog->calls << QStringLiteral("Initialize driver %1 %2").arg(mName).arg(theIndex);
+    }
+    void Terminate() override { mLog->calls << QStringLiteral("Terminate driver %1").arg(mName); }
     void EditProperties() override {}
     QString Description() const override { return QStringLiteral("Fake amplifier"); }
-    void WriteProps(PropertyBag& pb) override;
-    void ReadProps(PropertyBag& pb) override;
+    void WriteProps(PropertyBag& pb) override { pb.WriteProperty("DeviceName", mName); }
+    void ReadProps(PropertyBag& pb) override {
+        mName = pb.ReadProperty("DeviceName", QString()).toString();
+    }
     bool isAmplifierDriver() const override { return true; }
 
 private:

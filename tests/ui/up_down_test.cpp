@@ -89,16 +89,5 @@ TEST(UpDown, BuddyLabelShowsTheValueAndMayGoFirst) {
     EXPECT_EQ(u.value(), 1);
 }
 
-TEST(UpDown, WideShapePutsTheArrowsSideBySide) {
-    UpDown u;
-    u.resize(40, 16);
-    u.show();
-    QToolButton* up = u.findChild<QToolButton*>("arrowUp");
-    QToolButton* down = u.findChild<QToolButton*>("arrowDown");
-    EXPECT_LT(down->geometry().right(), up->geometry().left()) << "up on the right";
-    EXPECT_EQ(up->arrowType(), Qt::RightArrow);
-    EXPECT_EQ(up->width() + down->width(), 40);
-}
-
 } // namespace
 } // namespace tarvex
