@@ -78,7 +78,7 @@ private:
     void ReceiveChars();
     void DispatchLine(const QString& line);
     void OnAmpMsg(const QString& msg);
-    void OnAmpRM(const QString& lastFive);
+    void OnAmpRM(QStringView lastFive);
     void OnAmpDM(const QString& key, const QString& value);
     void OnAmpMsg2(QString key, QString value);
     void applyReport(const QString& key, const QString& value, double n);

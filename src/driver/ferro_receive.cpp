@@ -13,7 +13,7 @@ constexpr qsizetype kMaxRxBuffer = 32767;
 const QString kLineEnd = QStringLiteral("\r\n");
 
 // Removes spaces only: a lone CR or LF is line content.
-QString trimSpaces(const QString& s) {
+QStringView trimSpaces(QStringView s) {
     qsizetype b = 0;
     qsizetype e = s.size();
     while (b < e && s[b] == u' ')
@@ -25,7 +25,7 @@ QString trimSpaces(const QString& s) {
 
 // The separator of a key/value line: " = ", else " IS ", else the first single space.
 // Returns its 0-based position (or -1) and its length.
-std::pair<qsizetype, qsizetype> findSeparator(const QString& msg) {
+std::pair<qsizetype, qsizetype> findSeparator(QStringView msg) {
     if (const qsizetype p = msg.indexOf(u" = "); p >= 0)
         return {p, 3};
     if (const qsizetype p = msg.indexOf(u" IS "); p >= 0)
@@ -116,41 +116,42 @@ void FerroDriver::OnAmpMsg(const QString& line) {
         return;
     }
     if (line.startsWith(u"RM")) {
-        OnAmpRM(line.right(5));
+        OnAmpRM(QStringView(line).right(5));
         return;
     }
     // A line may carry several reports; each one after the first is dispatched as a line of
-    // its own, in order (a loop rather than recursion keeps long lines off the stack).
-    QString msg = line;
+    // its own, in order (a loop rather than recursion keeps long lines off the stack). Views
+    // into the line spare a copy per piece.
+    QStringView msg = line;
     for (;;) {
         const auto [sep, sepLen] = findSeparator(msg);
         if (sep + 1 <= 2)
             return;
-        const QString key = trimSpaces(msg.left(sep + 1));
-        const QString value = trimSpaces(msg.mid(sep + sepLen));
+        const QStringView key = trimSpaces(msg.left(sep + 1));
+        const QStringView value = trimSpaces(msg.mid(sep + sepLen));
         if (key.size() == 4 && key.startsWith(u"B7")) {
-            OnAmpDM(key, value);
+            OnAmpDM(key.toString(), value.toString());
             return;
         }
         const qsizetype sp = value.indexOf(u' ');
         if (sp < 0) {
-            OnAmpMsg2(key, value);
+            OnAmpMsg2(key.toString(), value.toString());
             return;
         }
-        OnAmpMsg2(key, trimSpaces(value.left(sp + 1)));
+        OnAmpMsg2(key.toString(), trimSpaces(value.left(sp + 1)).toString());
         if (!i_ac)
             return;
         msg = trimSpaces(value.mid(sp));
         if (msg.isEmpty())
             return;
         if (msg == u"POWER ON SEQUENCE" || msg.startsWith(u"RM")) {
-            OnAmpMsg(msg);
+            OnAmpMsg(msg.toString());
             return;
         }
     }
 }
 
-void FerroDriver::OnAmpRM(const QString& lastFive) {
+void FerroDriver::OnAmpRM(QStringView lastFive) {
     if (lastFive.size() < 5)
         return; // too short to carry five readings
     int d[5];
