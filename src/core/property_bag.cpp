@@ -121,6 +121,10 @@ QByteArray PropertyBag::Contents() const {
     w.u8(kFormatVersion);
     for (const QString& name : mKeys) {
         const QByteArray utf8 = name.toUtf8();
+        // The name's length is a 16-bit field: a longer name would be written with a wrong
+        // length and misframe every entry after it, so it is not stored.
+        if (utf8.size() > 0xFFFF)
+            continue;
         ByteWriter entry;
         entry.u16(static_cast<std::uint16_t>(utf8.size()));
         entry.raw(utf8);

@@ -38,6 +38,29 @@ TEST(PropertyBag, RoundTripThroughContentsKeepsEveryKind) {
     EXPECT_EQ(inner.ReadProperty("AmpPort").toInteger(), 3);
 }
 
+TEST(PropertyBag, NameTooLongForItsLengthFieldIsLeftOutNotMisframed) {
+    // 30000 bytes that are not UTF-8 decode to 30000 replacement characters, which take 90000
+    // bytes when written out again: more than the 16-bit name length can say.
+    QByteArray block = QByteArray("TVPB\x01", 5);
+    block += QByteArray("\x30\x75", 2) + QByteArray(30000, '\xff') + QByteArray("\x11\x07", 2);
+    block += QByteArray("\x04\x00Port\x02\x03\x00", 9);
+    PropertyBag decoded;
+    ASSERT_TRUE(decoded.setContents(block));
+    ASSERT_EQ(decoded.count(), 2);
+
+    PropertyBag again;
+    EXPECT_TRUE(again.setContents(decoded.Contents()));
+    EXPECT_EQ(again.count(), 1);
+    EXPECT_EQ(again.ReadProperty("Port").toInteger(), 3);
+
+    PropertyBag direct;
+    direct.WriteProperty(QString(70000, u'n'), std::int16_t{1});
+    direct.WriteProperty("Port", std::int16_t{4});
+    ASSERT_TRUE(again.setContents(direct.Contents()));
+    EXPECT_EQ(again.count(), 1);
+    EXPECT_EQ(again.ReadProperty("Port").toInteger(), 4);
+}
+
 TEST(PropertyBag, DefaultsOnReadAndWrite) {
     PropertyBag bag;
     EXPECT_TRUE(bag.ReadProperty("Missing").isEmpty());
