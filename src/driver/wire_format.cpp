@@ -56,7 +56,9 @@ double leadingNumber(const QString& text) {
 
     if (s.startsWith(u"&H", Qt::CaseInsensitive)) {
         const double v = readHex(s, 2);
-        return v <= 0xFFFF ? static_cast<double>(static_cast<std::int16_t>(v)) : v;
+        // Up to FFFF the digits are a 16-bit two's-complement word. Through the unsigned type:
+        // a double beyond 32767 converted straight to a 16-bit integer is undefined.
+        return v <= 0xFFFF ? static_cast<std::int16_t>(static_cast<std::uint16_t>(v)) : v;
     }
 
     qsizetype i = 0;
