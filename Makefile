@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 RUN_DIR    ?= $(BUILD)/run
 
-.PHONY: all deps configure build run test clean bench
+.PHONY: all deps configure build run test clean fuzz bench
 
 all: build
 
@@ -32,6 +32,19 @@ test: build
 
 clean:
 	rm -rf $(BUILD)
+
+# libFuzzer targets built with clang; our libraries carry the fuzzer's coverage hooks, Qt stays
+# the system build. Each target runs FUZZ_SECONDS on a corpus kept in $(FUZZ_BUILD)/corpus.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 30
+FUZZ_FLAGS   := -O1 -g -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DTARVEX_BUILD_TESTS=OFF -DTARVEX_BUILD_FUZZ=ON \
+	  -DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)"
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target tarvex_fuzz_targets
+	@bash fuzz/run-all $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # Benchmarks in a Release build of their own; ends with one summary table of the medians.
 BENCH_BUILD ?= build-bench
