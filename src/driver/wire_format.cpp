@@ -37,6 +37,45 @@ double readHex(const QString& s, qsizetype i) {
     return v;
 }
 
+// Plain decimal text, the protocol's usual case, read without building copies. The digits as an
+// integer divided by a power of ten is correctly rounded while both are exact doubles (at most
+// 15 digits). Nullopt sends anything else (exponents, hexadecimal, blanks inside the number,
+// long numbers) to the general reader.
+std::optional<double> plainDecimal(const QString& text) {
+    static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && text[i] == u' ')
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        negative = text[i++] == u'-';
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int fraction = 0;
+    bool point = false;
+    for (; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            if (++digits > 15)
+                return std::nullopt;
+            mantissa = mantissa * 10 + (c - u'0');
+            fraction += point ? 1 : 0;
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else {
+            if (isBlank(text[i]) || c == u'e' || c == u'E')
+                return std::nullopt;
+            break;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    const double v = static_cast<double>(mantissa) / kPow10[fraction];
+    return negative ? -v : v;
+}
+
 } // namespace
 
 QString signedDecimal(double v) {
@@ -47,6 +86,8 @@ QString signedDecimal(double v) {
 }
 
 double leadingNumber(const QString& text) {
+    if (const auto plain = plainDecimal(text))
+        return *plain;
     // Spaces count for nothing anywhere in the number, as in the classic reading of numbers.
     QString s;
     s.reserve(text.size());
