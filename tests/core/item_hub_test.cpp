@@ -260,21 +260,5 @@ TEST(Hub, ItemOutlivingItsHubStaysUsable) {
     EXPECT_EQ(it->Value().toInteger(), 9);
 }
 
-TEST(ItemInfo, DefaultsAndShortTypeNames) {
-    ItemInfo ii;
-    EXPECT_EQ(ii.Low, 0);
-    EXPECT_EQ(ii.High, 1);
-    EXPECT_EQ(ii.Metrics, 0);
-    EXPECT_EQ(ii.Security, 0);
-    EXPECT_TRUE(ii.Extended.isEmpty());
-    EXPECT_EQ(ii.typeName(), "Int");
-    ii.Metrics = 0x21;
-    EXPECT_EQ(ii.typeName(), "Long");
-    ii.Metrics = 4105;
-    EXPECT_EQ(ii.typeName(), "Bool");
-    ii.Metrics = 3;
-    EXPECT_EQ(ii.typeName(), "");
-}
-
 } // namespace
 } // namespace tarvex

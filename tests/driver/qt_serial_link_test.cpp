@@ -296,54 +296,5 @@ TEST(QtSerialLink, OpenFailureNamesTheDeviceAndTheCause) {
     EXPECT_THROW(link.setOutput("AC\r"), SerialError);
 }
 
-TEST(SerialLinkMemory, RecordsCallsAndPlaysFailures) {
-    MemorySerialLink link;
-    Listener seen(link);
-    link.failCommPort(QStringLiteral("busy"));
-    EXPECT_THROW(link.setCommPort(2), SerialError);
-    link.failCommPort(std::nullopt);
-    link.setCommPort(2);
-    link.setSettings("4800,n,8,1");
-    link.failOpen(QStringLiteral("/dev/ttyS1: Permission denied"));
-    try {
-        link.setPortOpen(true);
-        FAIL() << "opened despite failOpen";
-    } catch (const SerialError& e) {
-        EXPECT_EQ(e.reason(), "/dev/ttyS1: Permission denied");
-    }
-    EXPECT_FALSE(link.portOpen());
-    EXPECT_FALSE(link.receive("lost\r\n")); // nothing arrives at a closed port
-    link.failOpen(std::nullopt);
-    link.setPortOpen(true);
-    EXPECT_FALSE(link.receive("AC")); // threshold 0 still
-    link.setRThreshold(1);
-    EXPECT_TRUE(link.receive(" ON\r\n"));
-    EXPECT_EQ(seen.received, "AC ON\r\n");
-
-    link.failWrites(QStringLiteral("write failed"));
-    EXPECT_THROW(link.setOutput("STAT\r"), SerialError);
-    link.failWrites(std::nullopt);
-    link.setOutput("AC\r");
-    EXPECT_EQ(link.written(), "AC\r");
-    EXPECT_EQ(link.calls(),
-              QStringList({"CommPort=2", "CommPort=2", "Settings=4800,n,8,1", "PortOpen=true",
-                           "PortOpen=true", "RThreshold=1", "Output=STAT\r", "Output=AC\r"}));
-}
-
-TEST(SerialLinkMemory, VanishReportsLossBeforeTheResourceEvent) {
-    MemorySerialLink link;
-    QStringList order;
-    QObject::connect(&link, &SerialLink::linkLost, [&](const QString& r) { order << r; });
-    QObject::connect(&link, &SerialLink::OnComm,
-                     [&] { order << QString::number(link.commEvent()); });
-    link.vanish("not open");
-    link.setPortOpen(true);
-    link.setRThreshold(1);
-    link.receive("STA");
-    link.vanish("/dev/ttyUSB0: device removed");
-    EXPECT_EQ(order, QStringList({"2", "/dev/ttyUSB0: device removed", "1100"}));
-    EXPECT_EQ(link.input(), QString()); // what waited went with the device
-}
-
 } // namespace
 } // namespace tarvex
