@@ -205,7 +205,11 @@ void InspectorView::CommitEdit() {
 }
 
 bool InspectorView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == mcboValue.data()) {
+    // A box being destroyed still sends events (it gives up the focus) when it is no longer a
+    // QComboBox; comparing through the typed pointer would then be an invalid downcast, and
+    // committing would read a half-destroyed box. Only a live box is watched.
+    const auto* box = qobject_cast<QComboBox*>(watched);
+    if (box && box == mcboValue) {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mlvwInspector) {
