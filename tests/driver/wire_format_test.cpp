@@ -40,8 +40,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, LeadingNumber,
                                            LeadingCase{"-", 0}, LeadingCase{".", 0},
                                            LeadingCase{"1 2", 12}, LeadingCase{"&H00A0", 160},
                                            LeadingCase{"&hffff", -1}, LeadingCase{"&H8000", -32768},
-                                           LeadingCase{"&H", 0},
-                                           LeadingCase{"40000", 40000}));
+                                           LeadingCase{"&H", 0}, LeadingCase{"40000", 40000}));
 
 TEST(WireFormat, HugeExponentsAreInfiniteNotACrash) {
     EXPECT_TRUE(std::isinf(wire::leadingNumber("9e999")));
