@@ -56,6 +56,8 @@ public:
     // The running link, or null while not initialized.
     SerialLink* link() const { return mCom.get(); }
     std::int16_t calibration(int slot) const { return mCal.at(static_cast<std::size_t>(slot)); }
+    // Received characters still waiting for their line end.
+    qsizetype pendingInput() const { return mRxBuffer.size(); }
 
     // The five calibration slots and their memory locations.
     enum CalSlot { kCalFwd, kCalRfl, kCalInp, kCalGrid, kCalSpare, kCalCount };
