@@ -246,6 +246,11 @@ TEST_F(FerroDriverTest, EndlessTextWithoutLineEndStaysBounded) {
         rx(junk);
         ASSERT_LE(d.pendingInput(), 32767);
     }
+    // Every byte value, NUL and CR LF pieces included, is just text to the framer.
+    QString binary;
+    for (int b = 0; b < 256; ++b)
+        binary += QChar(b);
+    rx(binary + binary);
     line("");
     line("BAND = 5");
     EXPECT_EQ(value("0band").toInteger(), 5);
