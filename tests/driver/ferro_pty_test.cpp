@@ -1,4 +1,5 @@
 // The driver on a real QSerialPort, talking to the simulated amplifier over a pseudo-terminal.
+#include "../support/wait_until.h"
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
 #include "driver/qt_serial_link.h"
@@ -15,16 +16,7 @@
 namespace tarvex {
 namespace {
 
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    }
-    return true;
-}
+using test::waitUntil;
 
 class FerroPtyTest : public ::testing::Test {
 protected:

@@ -1,5 +1,6 @@
 // Recorded amplifier sessions replayed through a pseudo-terminal into the driver on a real
 // QSerialPort, and a write that fails on that port.
+#include "../support/wait_until.h"
 #include "transcript.h"
 
 #include "driver/ferro_driver.h"
@@ -18,16 +19,7 @@
 namespace tarvex {
 namespace {
 
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    }
-    return true;
-}
+using test::waitUntil;
 
 // The real link, counting what the driver takes from it so that a replay knows when the
 // driver has seen everything sent.

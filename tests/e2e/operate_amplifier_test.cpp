@@ -1,5 +1,6 @@
 // A user operates a simulated amplifier through the real main window and panels, over a real
 // QSerialPort on a pseudo-terminal.
+#include "../support/wait_until.h"
 #include "core/server_object.h"
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
@@ -29,16 +30,7 @@
 namespace tarvex {
 namespace {
 
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 4000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    }
-    return true;
-}
+using test::waitUntil;
 
 class OperateAmplifierTest : public ::testing::Test {
 protected:
