@@ -1,5 +1,5 @@
 // Widget tests need a QApplication; per-user settings go to a throw-away directory so that no
-// test reads or overwrites the real placement.
+// test reads or overwrites the user's real placement or port names.
 #include <QApplication>
 #include <QTemporaryDir>
 
@@ -15,6 +15,8 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Tarvex"));
+    QApplication::setApplicationName(QStringLiteral("Tarvex"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
