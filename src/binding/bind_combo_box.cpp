@@ -31,12 +31,8 @@ void BindComboBox::UpdateControl() {
     if (!theCtrl || !theItem)
         return;
     const Variant& v = theItem->Value();
-    if (v.isEmpty() || v.isNull()) {
-        theCtrl->setEnabled(false);
-        theCtrl->update();
+    if (!enableForValue(theCtrl))
         return;
-    }
-    theCtrl->setEnabled(true);
     guarded([&] {
         const int position = Variant(v.toDouble() - double(low())).toInteger();
         if (position >= -1 && position < theCtrl->count())

@@ -59,11 +59,8 @@ void BindLabel::UpdateControl() {
 
 void BindLabel::showText() {
     const Variant& v = theItem->Value();
-    if (v.isEmpty() || v.isNull()) {
-        theCtrl->setEnabled(false);
+    if (!enableForValue(theCtrl))
         return;
-    }
-    theCtrl->setEnabled(true);
     guarded([&] { theCtrl->setText(v.toString()); });
 }
 

@@ -36,12 +36,8 @@ void BindTextBox::UpdateControl() {
     if (!theCtrl || !theItem)
         return;
     const Variant& v = theItem->Value();
-    if (v.isEmpty() || v.isNull()) {
-        theCtrl->setEnabled(false);
-        theCtrl->update();
+    if (!enableForValue(theCtrl))
         return;
-    }
-    theCtrl->setEnabled(true);
     guarded([&] { theCtrl->setText(v.toString()); });
     theCtrl->update();
 }

@@ -57,11 +57,8 @@ void BindUpDown::UpdateControl() {
     if (!ct || !theItem)
         return;
     const Variant& v = theItem->Value();
-    if (v.isEmpty() || v.isNull()) {
-        ct->widget()->setEnabled(false);
+    if (!enableForValue(ct->widget()))
         return;
-    }
-    ct->widget()->setEnabled(true);
     const std::int32_t value = v.toLong();
     const auto [low, high] = std::minmax({ct->min(), ct->max()}); // a range may run downwards
     if (value >= low && value <= high)

@@ -1,5 +1,7 @@
 #include "binder.h"
 
+#include <QWidget>
+
 namespace tarvex {
 
 Binder::~Binder() {
@@ -11,6 +13,13 @@ void Binder::UnBind() {
         QObject::disconnect(c);
     mConnections.clear();
     theItem.reset();
+}
+
+bool Binder::enableForValue(QWidget* control) const {
+    const Variant& v = theItem->Value();
+    const bool hasValue = !v.isEmpty() && !v.isNull();
+    control->setEnabled(hasValue);
+    return hasValue;
 }
 
 } // namespace tarvex

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+class QWidget;
+
 namespace tarvex {
 
 // Common base of the eight binders. A binder keeps one control and one item in step from Bind
@@ -28,6 +30,10 @@ public:
     const ItemPtr& item() const { return theItem; }
 
 protected:
+    // A control shows nothing for an empty or null item: it is disabled until the next value.
+    // Returns whether the item holds a value to show.
+    bool enableForValue(QWidget* control) const;
+
     // Remembers a connection so that UnBind can cut it.
     void track(QMetaObject::Connection c) { mConnections.push_back(std::move(c)); }
 
