@@ -1,3 +1,4 @@
+#include "../support/wait_until.h"
 #include "driver/memory_serial_link.h"
 #include "driver/port_names.h"
 #include "driver/qt_serial_link.h"
@@ -5,9 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QSerialPort>
-#include <QThread>
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -20,22 +19,10 @@
 namespace tarvex {
 namespace {
 
-// Runs the event loop until done() holds or the time is up.
-bool waitFor(const std::function<bool()>& done, int ms = 3000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
+using test::waitUntil;
 
 void runEventsFor(int ms) {
-    waitFor([] { return false; }, ms);
+    waitUntil([] { return false; }, ms);
 }
 
 // A pseudo-terminal: the link opens the slave, the test plays the device on the master.
@@ -60,7 +47,7 @@ public:
     // What the link wrote, once count bytes have arrived (or the time is up).
     QByteArray read(qsizetype count) {
         QByteArray got;
-        waitFor([&] {
+        waitUntil([&] {
             char buf[256];
             const ssize_t n = ::read(mMaster, buf, sizeof buf);
             if (n > 0) {
@@ -171,7 +158,7 @@ TYPED_TEST(SerialLinkContract, CarriesEveryByteBothWaysAsLatin1) {
     Listener seen(this->side.link);
     const QByteArray fromAmp("STATE = OPERATE\r\n\r\xB0\xFF\x01 \n", 23);
     this->side.sendFromFarEnd(fromAmp);
-    ASSERT_TRUE(waitFor([&] { return seen.received.size() >= fromAmp.size(); }));
+    ASSERT_TRUE(waitUntil([&] { return seen.received.size() >= fromAmp.size(); }));
     EXPECT_EQ(seen.received, QString::fromLatin1(fromAmp));
     EXPECT_EQ(seen.events.count(SerialLink::kEventReceive), seen.events.size());
     EXPECT_EQ(this->side.link.input(), QString()); // everything was taken
@@ -187,7 +174,7 @@ TYPED_TEST(SerialLinkContract, ALostDeviceClosesTheLinkOnceAndSaysSo) {
     this->open();
     Listener seen(this->side.link);
     this->side.vanish();
-    ASSERT_TRUE(waitFor([&] { return !seen.lost.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !seen.lost.isEmpty(); }));
     EXPECT_FALSE(this->side.link.portOpen());
     EXPECT_EQ(this->side.link.commEvent(), SerialLink::kEventResource);
     EXPECT_TRUE(seen.events.contains(SerialLink::kEventResource));
@@ -217,7 +204,7 @@ TEST_F(QtSerialLinkPty, DeviceLossStopsTheErrorFlood) {
     Listener seen(side.link);
 
     side.vanish();
-    ASSERT_TRUE(waitFor([&] { return !seen.lost.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !seen.lost.isEmpty(); }));
     EXPECT_EQ(seen.lost.front(), side.pty.slavePath() + ": device removed");
     runEventsFor(200);
     // Left alone, QSerialPort reports tens of thousands of errors in this time.
@@ -280,22 +267,8 @@ TEST_F(QtSerialLinkPty, ReceiveEventsWaitForTheThreshold) {
 
     // What waits is announced once events are wanted, without new data arriving.
     side.link.setRThreshold(1);
-    ASSERT_TRUE(waitFor([&] { return !seen.events.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !seen.events.isEmpty(); }));
     EXPECT_EQ(seen.received, "AC ON\r\n");
-}
-
-TEST(QtSerialLink, OpenFailureNamesTheDeviceAndTheCause) {
-    const PortNames names({{1, "/nonexistent/ttyQ9"}});
-    QtSerialLink link(names);
-    EXPECT_EQ(link.deviceName(), "/nonexistent/ttyQ9");
-    try {
-        link.setPortOpen(true);
-        FAIL() << "opened a device that does not exist";
-    } catch (const SerialError& e) {
-        EXPECT_EQ(e.reason(), "/nonexistent/ttyQ9: No such file or directory");
-    }
-    EXPECT_FALSE(link.portOpen());
-    EXPECT_THROW(link.setOutput("AC\r"), SerialError);
 }
 
 } // namespace
