@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace tarvex {
 
@@ -27,7 +28,8 @@ private:
 // read from the data can never make us allocate more than the data holds.
 class ByteReader {
 public:
-    explicit ByteReader(const QByteArray& in) : mIn(in) {}
+    // Keeps its own (shared, not copied) handle, so a temporary argument cannot dangle.
+    explicit ByteReader(QByteArray in) : mIn(std::move(in)) {}
     std::optional<std::uint8_t> u8();
     std::optional<std::uint16_t> u16();
     std::optional<std::uint32_t> u32();
@@ -38,7 +40,7 @@ public:
     bool atEnd() const { return remaining() == 0; }
 
 private:
-    const QByteArray& mIn;
+    QByteArray mIn;
     qsizetype mPos = 0;
 };
 

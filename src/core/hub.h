@@ -19,8 +19,9 @@ class Hub : public QObject, public std::enable_shared_from_this<Hub> {
 public:
     static HubPtr create();
 
-    // The live collection in creation order.
-    const std::vector<ItemPtr>& GetItemCollection() const { return mItems; }
+    // A snapshot of the collection in creation order: a handler that attaches an item while the
+    // caller walks it must not pull the ground from under the walk.
+    std::vector<ItemPtr> GetItemCollection() const { return mItems; }
     // Returns the item of that name, creating it (and raising NewItem) when there is none.
     ItemPtr AttachItem(const QString& sName);
     // Returns the item of that name or null; never creates.

@@ -52,6 +52,8 @@ void Item::announceValueChange() {
 }
 
 void Item::setHub(const HubPtr& vData) {
+    if (!vData)
+        return;
     if (mHasHub)
         throw VariantError(kErrHubReset, QStringLiteral("Tried to reset Hub on Item"));
     mHub = vData;

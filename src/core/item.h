@@ -27,10 +27,12 @@ public:
     void setValue(const Variant& vData);
     // Object assignment: stored and announced unconditionally, without conversion.
     void setValueObject(ObjectRef ref);
-    const Variant& Value() const { return mValue; }
-    const Variant& LastValue() const { return mLastValue; }
+    // Copies: a handler reached while the caller still uses the value may assign the item.
+    Variant Value() const { return mValue; }
+    Variant LastValue() const { return mLastValue; }
 
-    // Accepted once; a second hub throws 5555 "Tried to reset Hub on Item".
+    // Accepted once; a second hub throws 5555 "Tried to reset Hub on Item". No hub (null) is
+    // not a hub: it neither counts as the one accepted nor throws.
     void setHub(const HubPtr& vData);
     HubPtr getHub() const { return mHub.lock(); }
 

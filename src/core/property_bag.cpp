@@ -101,6 +101,15 @@ void PropertyBag::WriteProperty(const QString& name, const Variant& value,
             mKeys.removeIf([&](const QString& n) { return key(n) == k; });
         return;
     }
+    // Refused here rather than counted now and left out of Contents later, which would lose the
+    // entry without a word.
+    if (value.isEmpty() || value.isNull() || value.isObject())
+        throw VariantError(kErrTypeMismatch,
+                           QStringLiteral("%1: an empty, null or object value cannot be saved")
+                               .arg(name.left(64)));
+    // The name's length is a 16-bit field in the block.
+    if (name.toUtf8().size() > 0xFFFF)
+        throw VariantError(kErrOverflow, QStringLiteral("A property name is too long to save"));
     if (!mValues.contains(k))
         mKeys.append(name);
     mValues.insert(k, value);
@@ -120,16 +129,11 @@ QByteArray PropertyBag::Contents() const {
     w.raw(QByteArray(kMagic, sizeof kMagic));
     w.u8(kFormatVersion);
     for (const QString& name : mKeys) {
+        // WriteProperty and the decoder admit only names and values that encode.
         const QByteArray utf8 = name.toUtf8();
-        // The name's length is a 16-bit field: a longer name would be written with a wrong
-        // length and misframe every entry after it, so it is not stored.
-        if (utf8.size() > 0xFFFF)
-            continue;
-        ByteWriter entry;
-        entry.u16(static_cast<std::uint16_t>(utf8.size()));
-        entry.raw(utf8);
-        if (encodeValue(entry, mValues.value(key(name))))
-            w.raw(entry.bytes());
+        w.u16(static_cast<std::uint16_t>(utf8.size()));
+        w.raw(utf8);
+        encodeValue(w, mValues.value(key(name)));
     }
     return w.bytes();
 }
@@ -156,6 +160,10 @@ bool PropertyBag::setContents(const QByteArray& block) {
         if (!value)
             return false;
         const QString n = QString::fromUtf8(*name);
+        // Invalid UTF-8 comes back as three-byte replacement characters: a name that would no
+        // longer fit its length field when saved again is damage, not a name.
+        if (n.toUtf8().size() > 0xFFFF)
+            return false;
         if (!mValues.contains(key(n)))
             mKeys.append(n);
         mValues.insert(key(n), *value);

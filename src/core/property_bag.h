@@ -14,12 +14,13 @@ namespace tarvex {
 class PropertyBag {
 public:
     // Stores the value; a value equal to the default is not stored (and drops an older one).
+    // Empty, Null and object values, and names longer than 65535 bytes, cannot be saved: they
+    // throw VariantError and leave the bag unchanged.
     void WriteProperty(const QString& name, const Variant& value, const Variant& defaultValue = {});
     // The stored value, or the default when the bag holds none.
     Variant ReadProperty(const QString& name, const Variant& defaultValue = {}) const;
 
-    // Integers of 16 and 32 bits, bytes, booleans, doubles, text and byte blocks are encoded;
-    // Empty, Null and object references are not stored.
+    // Integers of 16 and 32 bits, bytes, booleans, doubles, text and byte blocks.
     QByteArray Contents() const;
     // Replaces the bag's values with those decoded from the block. Decoding stops at the first
     // damaged entry and keeps the entries before it; returns false when the block was damaged.

@@ -78,7 +78,8 @@ void ServerObject::LoadModules() {
     }
     for (int position = 1; position <= count; ++position) {
         const Variant entry = bag.ReadProperty(moduleKey(position));
-        if (entry.type() != Variant::Type::Bytes)
+        // A zero-length block is no module's settings: it ends loading like a missing one.
+        if (entry.type() != Variant::Type::Bytes || entry.toBytes().isEmpty())
             return;
         PropertyBag moduleBag;
         if (!moduleBag.setContents(entry.toBytes()))

@@ -1,5 +1,7 @@
 #include "variant.h"
 
+#include "number_text.h"
+
 #include <QLocale>
 
 #include <cmath>
@@ -19,14 +21,10 @@ namespace {
     throw VariantError(kErrInvalidUseOfNull, QStringLiteral("Invalid use of Null"));
 }
 
-bool isDigit(QChar c) {
-    return c >= u'0' && c <= u'9';
-}
-
 } // namespace
 
 VariantError::VariantError(int number, const QString& description)
-    : std::runtime_error(description.toStdString()), mNumber(number) {}
+    : Error(description), mNumber(number) {}
 
 Variant Variant::null() {
     return Variant(NullTag{});
@@ -75,8 +73,11 @@ double Variant::toNumber() const {
     case Type::Null:
         throwNull();
     case Type::String:
-        if (auto n = parseNumber(*std::get_if<QString>(&mData)))
+        if (auto n = parseNumber(*std::get_if<QString>(&mData))) {
+            if (!std::isfinite(*n))
+                throwOverflow(); // "1e400" is a number, just too large for one
             return *n;
+        }
         throwMismatch();
     default:
         throwMismatch();
@@ -84,13 +85,9 @@ double Variant::toNumber() const {
 }
 
 std::int64_t Variant::roundChecked(double v, std::int64_t lo, std::int64_t hi) {
-    if (!std::isfinite(v))
-        throwOverflow();
-    // nearbyint honours the default rounding mode: to nearest, halves to even.
-    const double r = std::nearbyint(v);
-    if (r < static_cast<double>(lo) || r > static_cast<double>(hi))
-        throwOverflow();
-    return static_cast<std::int64_t>(r);
+    if (const auto r = roundHalfEven(v, lo, hi))
+        return *r;
+    throwOverflow();
 }
 
 std::int16_t Variant::toInteger() const {
@@ -125,8 +122,11 @@ bool Variant::toBoolean() const {
             return true;
         if (s.compare(u"False", Qt::CaseInsensitive) == 0)
             return false;
-        if (auto n = parseNumber(s))
+        if (auto n = parseNumber(s)) {
+            if (!std::isfinite(*n))
+                throwOverflow();
             return *n != 0.0;
+        }
         throwMismatch();
     }
     default:
@@ -200,44 +200,10 @@ std::optional<bool> Variant::equals(const Variant& other) const {
 
 std::optional<double> parseNumber(const QString& text) {
     const QString s = text.trimmed();
-    // Strict shape check first: QString::toDouble would also take "nan", "inf" and hex floats.
-    qsizetype i = 0;
-    const qsizetype n = s.size();
-    if (i < n && (s[i] == u'+' || s[i] == u'-'))
-        ++i;
-    qsizetype digits = 0;
-    while (i < n && isDigit(s[i])) {
-        ++i;
-        ++digits;
-    }
-    if (i < n && s[i] == u'.') {
-        ++i;
-        while (i < n && isDigit(s[i])) {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
+    const auto scanned = scanNumber(s);
+    if (!scanned || scanned->end != s.size())
         return std::nullopt;
-    if (i < n && (s[i] == u'e' || s[i] == u'E')) {
-        ++i;
-        if (i < n && (s[i] == u'+' || s[i] == u'-'))
-            ++i;
-        qsizetype expDigits = 0;
-        while (i < n && isDigit(s[i])) {
-            ++i;
-            ++expDigits;
-        }
-        if (expDigits == 0)
-            return std::nullopt;
-    }
-    if (i != n)
-        return std::nullopt;
-    bool ok = false;
-    const double v = QLocale::c().toDouble(s, &ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
+    return scanned->value;
 }
 
 QString formatNumber(double v) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "error.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -7,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <type_traits>
 #include <variant>
 
 namespace tarvex {
@@ -20,11 +23,11 @@ enum ErrorNumber : int {
 };
 
 // An error carrying a classic error number; thrown by conversions and the item model.
-class VariantError : public std::runtime_error {
+class VariantError : public Error {
 public:
     VariantError(int number, const QString& description);
     int number() const noexcept { return mNumber; }
-    QString description() const { return QString::fromUtf8(what()); }
+    QString description() const { return text(); }
 
 private:
     int mNumber;
@@ -43,7 +46,9 @@ public:
     Variant(std::int16_t v) : mData(v) {}
     Variant(std::int32_t v) : mData(v) {}
     Variant(std::uint8_t v) : mData(v) {}
-    Variant(bool v) : mData(v) {}
+    // Only a real bool: a pointer or another type must not turn into True silently.
+    template <typename B, std::enable_if_t<std::is_same_v<B, bool>, int> = 0>
+    Variant(B v) : mData(v) {}
     Variant(double v) : mData(v) {}
     Variant(const QString& v) : mData(v) {}
     Variant(const char* v) : mData(QString::fromUtf8(v)) {}
@@ -89,7 +94,8 @@ private:
     Data mData;
 };
 
-// Reads a whole text as a number (spaces around it allowed); nullopt when it is not one.
+// Reads a whole text as a number (spaces around it allowed); nullopt when it is not one,
+// +-infinity when it is beyond a double.
 std::optional<double> parseNumber(const QString& text);
 
 // Shortest decimal text for a double: 12, -3, 1234.6.

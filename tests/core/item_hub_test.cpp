@@ -1,5 +1,7 @@
 #include "core/hub.h"
 
+#include "../support/printers.h"
+
 #include <gtest/gtest.h>
 
 #include <QStringList>
@@ -59,6 +61,10 @@ TEST(ItemModel, FirstAssignmentAlwaysChangesAndEqualValuesRaiseNothing) {
     it->setValue(" 12 ");
     EXPECT_TRUE(log.events.isEmpty());
     EXPECT_EQ(it->LastValue().toInteger(), 0);
+    // What a caller holds is a value, not a window onto the item that a handler can change.
+    const Variant& held = it->Value();
+    it->setValue(std::int16_t{13});
+    EXPECT_EQ(held.toInteger(), 12);
 
     auto s = hub->AttachItem("s");
     s->setInfo(infoOfType(ItemInfo::kStr));
@@ -70,6 +76,7 @@ TEST(ItemModel, FirstAssignmentAlwaysChangesAndEqualValuesRaiseNothing) {
 }
 
 struct TypeCase {
+    const char* name;
     int metrics;
     Variant assigned;
     Variant::Type storedType;
@@ -89,17 +96,18 @@ TEST_P(ItemTypeCodes, ConvertsByTheLowFourBitsOfMetrics) {
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, ItemTypeCodes,
-    ::testing::Values(TypeCase{0, Variant("12"), Variant::Type::Integer, "12"},
-                      TypeCase{0, Variant(2.5), Variant::Type::Integer, "2"},
-                      TypeCase{1, Variant("70000"), Variant::Type::Long, "70000"},
-                      TypeCase{6, Variant(1234.6), Variant::Type::String, "1234.6"},
-                      TypeCase{6, Variant(true), Variant::Type::String, "True"},
-                      TypeCase{9, Variant(std::int16_t{1}), Variant::Type::Boolean, "True"},
-                      TypeCase{4105, Variant("0"), Variant::Type::Boolean, "False"},
-                      TypeCase{15, Variant(254.5), Variant::Type::Byte, "254"},
-                      TypeCase{15 + 0x20, Variant("3"), Variant::Type::Byte, "3"},
-                      TypeCase{2, Variant("abc"), Variant::Type::String, "abc"},
-                      TypeCase{2, Variant(2.5), Variant::Type::Double, "2.5"}));
+    ::testing::Values(TypeCase{"IntFromText", 0, Variant("12"), Variant::Type::Integer, "12"},
+                      TypeCase{"IntHalfToEven", 0, Variant(2.5), Variant::Type::Integer, "2"},
+                      TypeCase{"Long", 1, Variant("70000"), Variant::Type::Long, "70000"},
+                      TypeCase{"StrFromNumber", 6, Variant(1234.6), Variant::Type::String, "1234.6"},
+                      TypeCase{"StrFromBool", 6, Variant(true), Variant::Type::String, "True"},
+                      TypeCase{"Bool", 9, Variant(std::int16_t{1}), Variant::Type::Boolean, "True"},
+                      TypeCase{"BoolHighBits", 4105, Variant("0"), Variant::Type::Boolean, "False"},
+                      TypeCase{"Byte", 15, Variant(254.5), Variant::Type::Byte, "254"},
+                      TypeCase{"ByteHighBits", 15 + 0x20, Variant("3"), Variant::Type::Byte, "3"},
+                      TypeCase{"UncodedText", 2, Variant("abc"), Variant::Type::String, "abc"},
+                      TypeCase{"UncodedDouble", 2, Variant(2.5), Variant::Type::Double, "2.5"}),
+    test::CaseName{});
 
 TEST(ItemModel, ConversionErrorsReachTheCallerAndLeaveTheItemUnchanged) {
     auto hub = Hub::create();
@@ -242,6 +250,30 @@ TEST(Hub, ResettingTheHubFails5555AndKeepsTheFirst) {
         EXPECT_EQ(e.description(), "Tried to reset Hub on Item");
     }
     EXPECT_EQ(it->getHub(), hub);
+
+    // No hub is not a hub: it neither counts as the one accepted nor throws.
+    auto loose = std::make_shared<Item>();
+    loose->setHub(nullptr);
+    loose->setHub(hub);
+    EXPECT_EQ(loose->getHub(), hub);
+}
+
+TEST(Hub, EnumerationSurvivesAHandlerThatAttachesItems) {
+    auto hub = Hub::create();
+    for (const char* n : {"a", "b", "c"})
+        hub->AttachItem(n)->setInfo(infoOfType(ItemInfo::kInt));
+    int attached = 0;
+    QObject::connect(hub.get(), &Hub::ItemChangedValue, [&] {
+        for (int k = 0; k < 50; ++k) // enough to move the collection's storage
+            hub->AttachItem(QStringLiteral("new%1").arg(attached++));
+    });
+    QStringList walked;
+    for (const ItemPtr& it : hub->GetItemCollection()) {
+        it->setValue(std::int16_t{1});
+        walked << it->Name();
+    }
+    EXPECT_EQ(walked, (QStringList{"a", "b", "c"}));
+    EXPECT_EQ(hub->GetItemCollection().size(), 153u);
 }
 
 TEST(Hub, ItemOutlivingItsHubStaysUsable) {

@@ -150,7 +150,7 @@ TEST_F(ServerObjectTest, SavedListLoadsBackInOrderWithIndexes) {
     EXPECT_EQ(server->modules(), nullptr);
 }
 
-TEST_F(ServerObjectTest, CountBeyondTheEntriesLoadsWhatIsThere) {
+TEST_F(ServerObjectTest, MissingOrEmptyEntryEndsLoadingBeforeItsModule) {
     PropertyBag entry;
     entry.WriteProperty("DeviceName", "one");
     PropertyBag top;
@@ -159,7 +159,12 @@ TEST_F(ServerObjectTest, CountBeyondTheEntriesLoadsWhatIsThere) {
     entry.WriteProperty("DeviceName", "two");
     top.WriteProperty("Module2", entry.Contents());
     ASSERT_TRUE(data_file::writeRecord(path, top.Contents(), nullptr));
-    EXPECT_EQ(loadedNames(), (QStringList{"one", "two"}));
+    EXPECT_EQ(loadedNames(), (QStringList{"one", "two"})); // the count promised a third
+
+    top.WriteProperty("Module2", QByteArray()); // a zero-length block holds no module
+    top.WriteProperty("Module3", entry.Contents());
+    ASSERT_TRUE(data_file::writeRecord(path, top.Contents(), nullptr));
+    EXPECT_EQ(loadedNames(), QStringList{"one"});
 }
 
 TEST_F(ServerObjectTest, SavingOneOverThreeLoadsOne) {

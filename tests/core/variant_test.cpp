@@ -1,4 +1,7 @@
 #include "core/variant.h"
+#include "core/item.h"
+
+#include "../support/printers.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +34,21 @@ TEST(Variant, IntegerConversionRoundsHalfToEvenAndChecksRange) {
     EXPECT_EQ(errorOf([] { Variant(-1.0).toByte(); }), kErrOverflow);
     EXPECT_EQ(errorOf([] { Variant(1e300).toLong(); }), kErrOverflow);
     EXPECT_EQ(Variant(-2147483648.0).toLong(), std::numeric_limits<std::int32_t>::min());
+    // Text that is a number too large for a double is an overflow, not a mismatch.
+    for (const char* huge : {"1e400", "-1e400", " 1E+999 "}) {
+        EXPECT_EQ(errorOf([huge] { Variant(huge).toLong(); }), kErrOverflow) << huge;
+        EXPECT_EQ(errorOf([huge] { Variant(huge).toDouble(); }), kErrOverflow) << huge;
+        EXPECT_EQ(errorOf([huge] { Variant(huge).toBoolean(); }), kErrOverflow) << huge;
+    }
+    EXPECT_EQ(Variant("1e-400").toDouble(), 0.0);
+}
+
+TEST(Variant, OnlyARealBoolBecomesBoolean) {
+    // A pointer once turned into True through the bool constructor.
+    EXPECT_FALSE((std::is_constructible_v<Variant, Item*>));
+    EXPECT_FALSE((std::is_constructible_v<Variant, const void*>));
+    EXPECT_EQ(Variant(true).type(), Variant::Type::Boolean);
+    EXPECT_EQ(Variant("x").type(), Variant::Type::String);
 }
 
 TEST(Variant, TextMustReadWhollyAsANumber) {
