@@ -10,7 +10,7 @@ void BindBarGauge::Bind(const ItemPtr& it, GaugeControl* ct) {
     theCtrl = ct;
     theWidget = ct->widget();
     track(connect(theItem.get(), &Item::ValueChange, this, &BindBarGauge::theItem_ValueChange));
-    guarded([this] { UpdateControl(); });
+    guarded(lcBinding(), "binder", [this] { UpdateControl(); });
     ct->Refresh();
 }
 
@@ -21,13 +21,13 @@ void BindBarGauge::UnBind() {
 }
 
 void BindBarGauge::theItem_ValueChange() {
-    guarded([this] { UpdateControl(); });
+    guarded(lcBinding(), "binder", [this] { UpdateControl(); });
 }
 
 void BindBarGauge::UpdateControl() {
     if (!theWidget || !theItem)
         return;
-    const Variant& v = theItem->Value();
+    const Variant v = theItem->Value();
     theCtrl->setValue(v.isNull() ? theCtrl->min() : v.toInteger());
 }
 

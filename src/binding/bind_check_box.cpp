@@ -16,7 +16,7 @@ void BindCheckBox::Bind(const ItemPtr& it, QAbstractButton* ct) {
     // Guarded like a value change: binding alone must not rewrite the item (a plain box on an
     // item holding 5 would otherwise store true at once).
     mUpdating = true;
-    guarded([this] { UpdateControl(); });
+    guarded(lcBinding(), "binder", [this] { UpdateControl(); });
     mUpdating = false;
 }
 
@@ -30,14 +30,14 @@ void BindCheckBox::UnBind() {
 void BindCheckBox::theItem_ValueChange() {
     const bool outer = mUpdating;
     mUpdating = true;
-    guarded([this] { UpdateControl(); });
+    guarded(lcBinding(), "binder", [this] { UpdateControl(); });
     mUpdating = outer;
 }
 
 void BindCheckBox::UpdateControl() {
     if (!theCtrl || !theItem)
         return;
-    const Variant& v = theItem->Value();
+    const Variant v = theItem->Value();
     if (v.isNull()) {
         theCtrl->setEnabled(false);
         return;
@@ -50,7 +50,7 @@ void BindCheckBox::UpdateControl() {
 }
 
 void BindCheckBox::theCtrl_Click() {
-    guarded([this] {
+    guarded(lcBinding(), "binder", [this] {
         if (!theCtrl || !theItem)
             return;
         if (mValue) {

@@ -10,7 +10,7 @@ void BindComboBox::Bind(const ItemPtr& it, QComboBox* ct) {
     theCtrl = ct;
     track(connect(theItem.get(), &Item::ValueChange, this, &BindComboBox::theItem_ValueChange));
     track(connect(ct, &QComboBox::currentIndexChanged, this, &BindComboBox::theCtrl_Click));
-    guarded([this] { UpdateControl(); });
+    guarded(lcBinding(), "binder", [this] { UpdateControl(); });
 }
 
 void BindComboBox::UnBind() {
@@ -24,16 +24,16 @@ std::int32_t BindComboBox::low() const {
 }
 
 void BindComboBox::theItem_ValueChange() {
-    guarded([this] { UpdateControl(); });
+    guarded(lcBinding(), "binder", [this] { UpdateControl(); });
 }
 
 void BindComboBox::UpdateControl() {
     if (!theCtrl || !theItem)
         return;
-    const Variant& v = theItem->Value();
+    const Variant v = theItem->Value();
     if (!enableForValue(theCtrl))
         return;
-    guarded([&] {
+    guarded(lcBinding(), "binder", [&] {
         const int position = Variant(v.toDouble() - double(low())).toInteger();
         if (position >= -1 && position < theCtrl->count())
             theCtrl->setCurrentIndex(position);
@@ -42,7 +42,7 @@ void BindComboBox::UpdateControl() {
 }
 
 void BindComboBox::theCtrl_Click() {
-    guarded([this] {
+    guarded(lcBinding(), "binder", [this] {
         if (theCtrl && theItem)
             theItem->setValue(Variant(double(theCtrl->currentIndex()) + low()).toLong());
     });

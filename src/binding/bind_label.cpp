@@ -43,7 +43,7 @@ void BindLabel::UnBind() {
 }
 
 void BindLabel::theItem_ValueChange() {
-    guarded([this] { UpdateControl(); });
+    guarded(lcBinding(), "binder", [this] { UpdateControl(); });
 }
 
 void BindLabel::UpdateControl() {
@@ -58,19 +58,19 @@ void BindLabel::UpdateControl() {
 }
 
 void BindLabel::showText() {
-    const Variant& v = theItem->Value();
+    const Variant v = theItem->Value();
     if (!enableForValue(theCtrl))
         return;
-    guarded([&] { theCtrl->setText(v.toString()); });
+    guarded(lcBinding(), "binder", [&] { theCtrl->setText(v.toString()); });
 }
 
 void BindLabel::showState() {
     theCtrl->setEnabled(true);
-    const Variant& v = theItem->Value();
+    const Variant v = theItem->Value();
     int index = 0;
     if (!v.isEmpty() && !v.isNull()) {
         index = 2; // text that is no boolean at all also counts as "true"
-        guarded([&] { index = v.toBoolean() ? 2 : 1; });
+        guarded(lcBinding(), "binder", [&] { index = v.toBoolean() ? 2 : 1; });
     }
     if (index >= mStates->size())
         return;

@@ -46,7 +46,7 @@ void BindOptionButton::Bind(const ItemPtr& it, QAbstractButton* ct) {
         if (checked)
             theCtrl_Click();
     }));
-    guarded([this] { UpdateControl(); });
+    guarded(lcBinding(), "binder", [this] { UpdateControl(); });
 }
 
 void BindOptionButton::UnBind() {
@@ -55,13 +55,13 @@ void BindOptionButton::UnBind() {
 }
 
 void BindOptionButton::theItem_ValueChange() {
-    guarded([this] { UpdateControl(); });
+    guarded(lcBinding(), "binder", [this] { UpdateControl(); });
 }
 
 void BindOptionButton::UpdateControl() {
     if (!theCtrl || !theItem)
         return;
-    const Variant& v = theItem->Value();
+    const Variant v = theItem->Value();
     if (v.isNull()) {
         theCtrl->setEnabled(false);
         theCtrl->update();
@@ -76,7 +76,7 @@ void BindOptionButton::UpdateControl() {
 }
 
 void BindOptionButton::theCtrl_Click() {
-    guarded([this] {
+    guarded(lcBinding(), "binder", [this] {
         if (theCtrl && theItem && theCtrl->isChecked())
             theItem->setValue(Variant(mValue));
     });

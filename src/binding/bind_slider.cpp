@@ -16,7 +16,7 @@ void BindSlider::Bind(const ItemPtr& it, QSlider* ct) {
         if (theCtrl && !theCtrl->isSliderDown() && !mApplyingRange)
             theCtrl_Change();
     }));
-    guarded([this] {
+    guarded(lcBinding(), "binder", [this] {
         ApplyRange();
         UpdateControl();
     });
@@ -31,21 +31,21 @@ void BindSlider::UnBind() {
 
 void BindSlider::theItem_ValueChange() {
     if (!mScrolling)
-        guarded([this] { UpdateControl(); });
+        guarded(lcBinding(), "binder", [this] { UpdateControl(); });
 }
 
 void BindSlider::theItem_InfoChange() {
-    guarded([this] { ApplyRange(); });
+    guarded(lcBinding(), "binder", [this] { ApplyRange(); });
 }
 
 void BindSlider::theCtrl_Scroll() {
     mScrolling = true;
-    guarded([this] { UpdateItem(); });
+    guarded(lcBinding(), "binder", [this] { UpdateItem(); });
 }
 
 void BindSlider::theCtrl_Change() {
     mScrolling = false;
-    guarded([this] { UpdateItem(); });
+    guarded(lcBinding(), "binder", [this] { UpdateItem(); });
 }
 
 void BindSlider::ApplyRange() {
@@ -63,12 +63,12 @@ void BindSlider::ApplyRange() {
 void BindSlider::UpdateControl() {
     if (!theCtrl || !theItem)
         return;
-    const Variant& v = theItem->Value();
+    const Variant v = theItem->Value();
     if (v.isNull()) {
         theCtrl->setEnabled(false);
     } else {
         theCtrl->setEnabled(true);
-        guarded([&] {
+        guarded(lcBinding(), "binder", [&] {
             const double value = Variant(v.toLong()).toDouble();
             const double shown = vertical() ? theCtrl->maximum() - value : value;
             if (shown >= theCtrl->minimum() && shown <= theCtrl->maximum())

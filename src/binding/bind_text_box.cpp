@@ -12,7 +12,7 @@ void BindTextBox::Bind(const ItemPtr& it, QLineEdit* ct) {
     theCtrl = ct;
     track(connect(theItem.get(), &Item::ValueChange, this, &BindTextBox::theItem_ValueChange));
     ct->installEventFilter(this);
-    guarded([this] { UpdateControl(); });
+    guarded(lcBinding(), "binder", [this] { UpdateControl(); });
 }
 
 void BindTextBox::UnBind() {
@@ -29,27 +29,25 @@ bool BindTextBox::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void BindTextBox::theItem_ValueChange() {
-    guarded([this] { UpdateControl(); });
+    guarded(lcBinding(), "binder", [this] { UpdateControl(); });
 }
 
 void BindTextBox::UpdateControl() {
     if (!theCtrl || !theItem)
         return;
-    const Variant& v = theItem->Value();
+    const Variant v = theItem->Value();
     if (!enableForValue(theCtrl))
         return;
-    guarded([&] { theCtrl->setText(v.toString()); });
+    guarded(lcBinding(), "binder", [&] { theCtrl->setText(v.toString()); });
     theCtrl->update();
 }
 
 void BindTextBox::theCtrl_LostFocus() {
     if (!theCtrl || !theItem)
         return;
-    try {
-        theItem->setValue(Variant(theCtrl->text()));
-    } catch (...) {
-        guarded([this] { UpdateControl(); });
-    }
+    // A refused value puts the item's own value back in the box.
+    if (!guarded(lcBinding(), "text box entry", [this] { theItem->setValue(Variant(theCtrl->text())); }))
+        guarded(lcBinding(), "binder", [this] { UpdateControl(); });
 }
 
 } // namespace tarvex

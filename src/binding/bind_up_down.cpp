@@ -14,7 +14,7 @@ void BindUpDown::Bind(const ItemPtr& it, UpDownControl* ct) {
     track(connect(theItem.get(), &Item::ValueChange, this, &BindUpDown::theItem_ValueChange));
     track(connect(theItem.get(), &Item::InfoChange, this, &BindUpDown::theItem_InfoChange));
     track(ct->connectValueChanged(this, [this] { theCtrl_Change(); }));
-    guarded([this] {
+    guarded(lcBinding(), "binder", [this] {
         ApplyRange();
         UpdateControl();
     });
@@ -27,16 +27,16 @@ void BindUpDown::UnBind() {
 }
 
 void BindUpDown::theItem_ValueChange() {
-    guarded([this] { UpdateControl(); });
+    guarded(lcBinding(), "binder", [this] { UpdateControl(); });
 }
 
 void BindUpDown::theItem_InfoChange() {
-    guarded([this] { ApplyRange(); });
+    guarded(lcBinding(), "binder", [this] { ApplyRange(); });
 }
 
 void BindUpDown::theCtrl_Change() {
     if (!mApplyingRange)
-        guarded([this] { UpdateItem(); });
+        guarded(lcBinding(), "binder", [this] { UpdateItem(); });
 }
 
 void BindUpDown::ApplyRange() {
@@ -56,7 +56,7 @@ void BindUpDown::UpdateControl() {
     UpDownControl* ct = control();
     if (!ct || !theItem)
         return;
-    const Variant& v = theItem->Value();
+    const Variant v = theItem->Value();
     if (!enableForValue(ct->widget()))
         return;
     const std::int32_t value = v.toLong();

@@ -16,7 +16,7 @@ void Binder::UnBind() {
 }
 
 bool Binder::enableForValue(QWidget* control) const {
-    const Variant& v = theItem->Value();
+    const Variant v = theItem->Value();
     const bool hasValue = !v.isEmpty() && !v.isNull();
     control->setEnabled(hasValue);
     return hasValue;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/guard.h"
+
 #include "core/item.h"
 
 #include <QMetaObject>
@@ -36,16 +38,6 @@ protected:
 
     // Remembers a connection so that UnBind can cut it.
     void track(QMetaObject::Connection c) { mConnections.push_back(std::move(c)); }
-
-    // Runs a notification handler so that nothing thrown by an item or a control leaves it:
-    // Qt's signal delivery is not exception safe, and a refused write must not abort the
-    // toolkit's own processing.
-    template <typename F> static void guarded(F&& f) noexcept {
-        try {
-            f();
-        } catch (...) {
-        }
-    }
 
     ItemPtr theItem;
 

@@ -1,5 +1,7 @@
 #include "ferro_driver.h"
 
+#include "core/guard.h"
+
 #include "wire_format.h"
 
 namespace tarvex {
@@ -35,19 +37,10 @@ void FerroDriver::SendStartupCommands() {
         SendCommand(QString::fromLatin1(cmd));
 }
 
-void FerroDriver::sendGuarded(const std::function<void()>& send) {
-    try {
-        send();
-    } catch (const std::exception&) {
-        // A port that failed to open or went away: the message line already says why, and a
-        // click on a panel must never stop the program.
-    }
-}
-
 void FerroDriver::i_ac_ValueChange() {
     if (mInReport || !i_ac)
         return;
-    sendGuarded([&] {
+    guarded(lcDriver(), "command", [&] {
         SendCommand(i_ac->Value().toBoolean() ? QStringLiteral("AC ON") : QStringLiteral("AC OFF"));
     });
 }
@@ -55,7 +48,7 @@ void FerroDriver::i_ac_ValueChange() {
 void FerroDriver::i_oper_ValueChange() {
     if (mInReport || !i_oper)
         return;
-    sendGuarded([&] {
+    guarded(lcDriver(), "command", [&] {
         if (i_oper->Value().toBoolean()) {
             if (i_fault && i_fault->Value().toInteger() != 0)
                 SendCommand(QStringLiteral("OPER OFF"));
@@ -69,7 +62,7 @@ void FerroDriver::i_oper_ValueChange() {
 void FerroDriver::i_hv_ValueChange() {
     if (mInReport || !i_hv)
         return;
-    sendGuarded([&] {
+    guarded(lcDriver(), "command", [&] {
         SendCommand(i_hv->Value().toBoolean() ? QStringLiteral("MODE HIGH")
                                               : QStringLiteral("MODE LOW"));
     });
@@ -78,43 +71,40 @@ void FerroDriver::i_hv_ValueChange() {
 void FerroDriver::i_trim_ValueChange() {
     if (mInReport || !i_trim)
         return;
-    sendGuarded([&] {
+    guarded(lcDriver(), "command", [&] {
         SendCommand(i_trim->Value().toBoolean() ? QStringLiteral("AUTOTUNE ON")
                                                 : QStringLiteral("AUTOTUNE OFF"));
     });
 }
 
 void FerroDriver::i_band_ValueChange() {
-    sendGuarded([&] { SendValueCommand(QStringLiteral("BAND"), i_band); });
+    guarded(lcDriver(), "command", [&] { SendValueCommand(QStringLiteral("BAND"), i_band); });
 }
 
 void FerroDriver::i_segment_ValueChange() {
-    sendGuarded([&] { SendValueCommand(QStringLiteral("SEG"), i_segment); });
+    guarded(lcDriver(), "command", [&] { SendValueCommand(QStringLiteral("SEG"), i_segment); });
 }
 
 void FerroDriver::i_freq_ValueChange() {
-    sendGuarded([&] { SendValueCommand(QStringLiteral("FREQ"), i_freq); });
+    guarded(lcDriver(), "command", [&] { SendValueCommand(QStringLiteral("FREQ"), i_freq); });
 }
 
 void FerroDriver::i_tune_ValueChange() {
-    sendGuarded([&] { SendValueCommand(QStringLiteral("TUNE"), i_tune); });
+    guarded(lcDriver(), "command", [&] { SendValueCommand(QStringLiteral("TUNE"), i_tune); });
 }
 
 void FerroDriver::i_load_ValueChange() {
-    sendGuarded([&] { SendValueCommand(QStringLiteral("LOAD"), i_load); });
+    guarded(lcDriver(), "command", [&] { SendValueCommand(QStringLiteral("LOAD"), i_load); });
 }
 
 void FerroDriver::i_def_ValueChange() {
     if (!i_def)
         return;
-    sendGuarded([&] {
+    guarded(lcDriver(), "command", [&] {
         const auto same = i_def->Value().equals(Variant(true));
         if (!same.value_or(false))
             return;
-        try {
-            SendCommand(QStringLiteral("DEF"));
-        } catch (const std::exception&) {
-        }
+        guarded(lcDriver(), "DEF", [&] { SendCommand(QStringLiteral("DEF")); });
         i_def->setValue(std::int16_t{0}); // a momentary key: it reads false again
     });
 }
@@ -122,13 +112,10 @@ void FerroDriver::i_def_ValueChange() {
 void FerroDriver::i_ent_ValueChange() {
     if (!i_ent)
         return;
-    sendGuarded([&] {
+    guarded(lcDriver(), "command", [&] {
         if (!i_ent->Value().equals(Variant(true)).value_or(false))
             return;
-        try {
-            SendCommand(QStringLiteral("ENT"));
-        } catch (const std::exception&) {
-        }
+        guarded(lcDriver(), "ENT", [&] { SendCommand(QStringLiteral("ENT")); });
         i_ent->setValue(std::int16_t{0});
     });
 }
@@ -136,7 +123,7 @@ void FerroDriver::i_ent_ValueChange() {
 void FerroDriver::mitDebugToUnit_ValueChange() {
     if (!mitDebugToUnit)
         return;
-    sendGuarded([&] { SendCommand(mitDebugToUnit->Value().toString()); });
+    guarded(lcDriver(), "command", [&] { SendCommand(mitDebugToUnit->Value().toString()); });
 }
 
 } // namespace tarvex

@@ -1,5 +1,7 @@
 #include "ferro_driver.h"
 
+#include "core/guard.h"
+
 #include "core/property_bag.h"
 #include "frm_options.h"
 #include "wire_format.h"
@@ -14,14 +16,6 @@ namespace {
 const QString kDefaultSettings = QStringLiteral("4800,n,8,1");
 const QString kDefaultName = QStringLiteral("Unnamed");
 
-// Runs one step of a sequence whose steps must all be tried: a failing step is skipped.
-template <typename F> void tryStep(F&& step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
-}
-
 } // namespace
 
 FerroDriver::FerroDriver(DriverEnvironment env, QObject* parent)
@@ -31,7 +25,7 @@ FerroDriver::FerroDriver(DriverEnvironment env, QObject* parent)
 
 FerroDriver::~FerroDriver() {
     if (mCom)
-        tryStep([&] { mCom->setPortOpen(false); });
+        guarded(lcDriver(), "start-up step", [&] { mCom->setPortOpen(false); });
 }
 
 void FerroDriver::SetDefaults() {
@@ -91,7 +85,7 @@ void FerroDriver::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
     // From here every step is tried on its own. A step that the link refuses records why, so
     // the message line can tell the user.
     auto linkStep = [&](auto&& op) {
-        tryStep([&] {
+        guarded(lcDriver(), "start-up step", [&] {
             if (!mCom)
                 throw SerialError(tr("no serial service"));
             try {
@@ -112,12 +106,12 @@ void FerroDriver::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
         mAmpPort = 0; // a refused port number: this run never writes to the port
     linkStep([&] { mCom->setSettings(mAmpSettings); });
     linkStep([&] { mCom->setInputMode(0); });
-    tryStep([&] { CreateTraceItems(); });
+    guarded(lcDriver(), "start-up step", [&] { CreateTraceItems(); });
     if (mAmpPort != 0) {
         linkStep([&] { mCom->setPortOpen(true); });
         linkStep([&] { mCom->setRThreshold(1); });
     }
-    tryStep([&] { CreateItems(); });
+    guarded(lcDriver(), "start-up step", [&] { CreateItems(); });
     if (!mLinkProblem.isEmpty())
         showLinkProblem(mLinkProblem);
 }
@@ -125,7 +119,7 @@ void FerroDriver::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
 void FerroDriver::Terminate() {
     if (mCom) {
         mCom->disconnect(this);
-        tryStep([&] { mCom->setPortOpen(false); });
+        guarded(lcDriver(), "start-up step", [&] { mCom->setPortOpen(false); });
         mCom.reset();
     }
     ReleaseItems();

@@ -92,7 +92,6 @@ private:
     void SendCommand(const QString& cmd);
     void SendValueCommand(const QString& keyword, const ItemPtr& item);
     void SendStartupCommands();
-    void sendGuarded(const std::function<void()>& send);
     void i_ac_ValueChange();
     void i_oper_ValueChange();
     void i_hv_ValueChange();

@@ -1,5 +1,7 @@
 #include "ferro_driver.h"
 
+#include "core/guard.h"
+
 #include "fault_table.h"
 #include "wire_format.h"
 
@@ -38,11 +40,8 @@ void FerroDriver::OnAmpMsg2(QString key, QString value) {
             value = wire::signedDecimal(n);
         }
     }
-    try {
-        applyReport(key, value, n);
-    } catch (const std::exception&) {
-        // A number that does not fit its item ends this report; the items keep what they had.
-    }
+    // A number that does not fit its item ends this report; the items keep what they had.
+    guarded(lcDriver(), "report", [&] { applyReport(key, value, n); });
 }
 
 void FerroDriver::applyReport(const QString& key, const QString& value, double n) {

@@ -1,19 +1,20 @@
 #pragma once
 
+#include "core/error.h"
+
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
-#include <stdexcept>
 
 namespace tarvex {
 
 // A failure of a serial operation, with a reason fit to show the user
 // ("/dev/ttyUSB0: Permission denied").
-class SerialError : public std::runtime_error {
+class SerialError : public Error {
 public:
-    explicit SerialError(const QString& reason) : std::runtime_error(reason.toStdString()) {}
-    QString reason() const { return QString::fromUtf8(what()); }
+    explicit SerialError(const QString& reason) : Error(reason) {}
+    QString reason() const { return text(); }
 };
 
 // The serial service a driver uses: exactly these operations. Received characters are

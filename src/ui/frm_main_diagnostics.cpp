@@ -1,6 +1,8 @@
 // frmMain's "&View" menu: the event trail and the property inspector on the current hub.
 #include "frm_main.h"
 
+#include "core/guard.h"
+
 #include "views/event_trail_view.h"
 #include "views/property_list_view.h"
 
@@ -43,11 +45,7 @@ void frmMain::closeDiagnostics() {
     const auto views = std::move(mDiagnostics);
     mDiagnostics.clear();
     for (const auto& v : views) {
-        try {
-            v->Terminate();
-        } catch (...) {
-            // the view goes either way
-        }
+        guarded(lcUi(), "diagnostic view end", [&] { v->Terminate(); }); // it goes either way
     }
 }
 

@@ -1,6 +1,8 @@
 // frmMain's view hosting: the panels of the running drivers and their column layout.
 #include "frm_main.h"
 
+#include "core/guard.h"
+
 #include "twips.h"
 
 #include <QResizeEvent>
@@ -85,11 +87,8 @@ void frmMain::ViewDestroy() {
     if (mViews) {
         for (const QPointer<QWidget>& view : std::as_const(*mViews)) {
             if (auto* module = dynamic_cast<Module*>(view.data())) {
-                try {
-                    module->Terminate();
-                } catch (...) {
-                    // not reported: the panel goes either way
-                }
+                // Not reported: the panel goes either way.
+                guarded(lcUi(), "panel end", [&] { module->Terminate(); });
             }
             // The view is the control named c0, c1, ... in creation order. Deleted at once so
             // that the next ViewCreate can reuse the names.

@@ -1,5 +1,7 @@
 #include "panel_registry.h"
 
+#include "core/guard.h"
+
 #include <QVariant>
 #include <QWidget>
 
@@ -22,11 +24,9 @@ QWidget* PanelRegistry::create(const QString& className, QWidget* parent) const 
     if (it == mFactories.constEnd() || !*it)
         return nullptr;
     QWidget* view = nullptr;
-    try {
-        view = (*it)(parent);
-    } catch (const std::exception&) {
-        return nullptr; // a panel that cannot be made is left out, like an unknown one
-    }
+    // A panel that cannot be made is left out, like an unknown one.
+    if (!guarded(lcUi(), "panel creation", [&] { view = (*it)(parent); }))
+        return nullptr;
     if (view)
         view->setProperty(kClassProperty, className);
     return view;

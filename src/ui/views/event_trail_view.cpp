@@ -1,5 +1,7 @@
 #include "event_trail_view.h"
 
+#include "core/guard.h"
+
 #include "format_value.h"
 #include "frm_event_trail.h"
 
@@ -17,14 +19,6 @@ namespace {
 // The text box holds a line break as one character; lines start with it so that each one
 // begins under the text already shown.
 constexpr QChar kLineBreak = u'\n';
-
-// Each step of an append is tried on its own: a failing step is skipped, the next one runs.
-template <typename Step> void guarded(Step&& step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
-}
 
 // Characters in the document, not counting the end-of-document marker.
 int characterCount(const QTextDocument* doc) {
@@ -87,26 +81,24 @@ QString EventTrailView::trailText() const {
 void EventTrailView::mHub_NewItem(const ItemPtr& it) {
     if (!it || !mcboTrail)
         return;
-    try {
+    // A diagnostic view reports nothing; the next event is written as usual.
+    guarded(lcUi(), "event trail new item", [&] {
         const QString name = it->Name();
         mcboTrail->addItem(name);
         if (mcboTrail->currentIndex() == 0 || mcboTrail->currentText() == name)
             AppendTrail(kLineBreak + QStringLiteral("New ") + name);
-    } catch (const std::exception&) {
-        // a diagnostic view reports nothing; the next event is written as usual
-    }
+    });
 }
 
 void EventTrailView::mHub_ItemChangedValue(const ItemPtr& it) {
     if (!it || !mcboTrail)
         return;
-    try {
+    guarded(lcUi(), "event trail value", [&] {
         if (mcboTrail->currentIndex() == 0)
             AppendTrail(kLineBreak + FormatItem(*it));
         else if (mcboTrail->currentText() == it->Name())
             AppendTrail(kLineBreak + FormatValue(it->Value()));
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void EventTrailView::AppendTrail(const QString& text) {
@@ -114,15 +106,15 @@ void EventTrailView::AppendTrail(const QString& text) {
         return;
     QTextDocument* doc = mTxtTrail->document();
     int n = 0;
-    guarded([&] { n = characterCount(doc); });
-    guarded([&] {
+    guarded(lcUi(), "event trail append", [&] { n = characterCount(doc); });
+    guarded(lcUi(), "event trail append", [&] {
         if (n >= kTrimAt) {
             QTextCursor head(doc);
             head.setPosition(kTrimChars, QTextCursor::KeepAnchor);
             head.removeSelectedText();
         }
     });
-    guarded([&] {
+    guarded(lcUi(), "event trail append", [&] {
         QTextCursor caret(doc);
         caret.movePosition(QTextCursor::End); // position n, even when counting failed
         caret.insertText(text);

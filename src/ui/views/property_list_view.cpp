@@ -1,5 +1,7 @@
 #include "property_list_view.h"
 
+#include "core/guard.h"
+
 #include "format_value.h"
 #include "frm_property_list.h"
 
@@ -192,14 +194,13 @@ void InspectorView::CommitEdit() {
     const ItemPtr it = itemOf(selected.first());
     if (!it)
         return;
-    try {
+    // Beyond 32 bits, or refused by the item's own type: nothing is stored.
+    guarded(lcUi(), "inspector edit", [&] {
         if (const auto number = parseNumber(text))
             it->setValue(Variant(*number).toLong());
         else
             it->setValue(Variant(text));
-    } catch (const std::exception&) {
-        // Beyond 32 bits, or refused by the item's own type: nothing was stored.
-    }
+    });
     // Whether stored, converted or refused, the box now shows what the item holds.
     showValue(it);
 }
@@ -221,10 +222,7 @@ bool InspectorView::eventFilter(QObject* watched, QEvent* event) {
             // focus only for a while; the edit goes on when it comes back.
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
             if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
-                try {
-                    CommitEdit();
-                } catch (const std::exception&) {
-                }
+                guarded(lcUi(), "inspector commit", [this] { CommitEdit(); });
             }
         }
     }
