@@ -1,10 +1,10 @@
 // The executable: command line, wiring, QApplication. Everything else lives in the libraries.
 #include "demo_amplifiers.h"
 #include "driver/ferro_driver.h"
-#include "driver/frm_options.h"
 #include "driver/port_names.h"
 #include "driver/qt_serial_link.h"
 #include "ui/frm_main.h"
+#include "ui/frm_options.h"
 #include "ui/frm_server.h"
 #include "ui/panel_registry.h"
 #include "ui/panels/amplifier_panels.h"
@@ -133,12 +133,15 @@ int main(int argc, char* argv[]) {
     }
 
     // One settings dialog and one way to reach a port, shared by every driver.
-    tarvex::frmOptions optionsDialog(portNames);
+    tarvex::frmOptions optionsDialog(
+        [&portNames](const QString& text) { return portNames.describePortText(text); });
     tarvex::DriverEnvironment environment;
     environment.makeLink = [&portNames] {
         return std::make_unique<tarvex::QtSerialLink>(portNames);
     };
-    environment.options = &optionsDialog;
+    environment.editSettings = [&optionsDialog](tarvex::DriverSettingsText& text) {
+        return optionsDialog.edit(text.name, text.port, text.settings);
+    };
     tarvex::ServerObject::DriverFactory driverFactory = [environment] {
         return std::make_shared<tarvex::FerroDriver>(environment);
     };

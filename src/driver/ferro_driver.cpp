@@ -3,11 +3,8 @@
 #include "core/guard.h"
 
 #include "core/property_bag.h"
-#include "frm_options.h"
 #include "wire_format.h"
 
-#include <QComboBox>
-#include <QLineEdit>
 
 namespace tarvex {
 
@@ -55,20 +52,16 @@ void FerroDriver::ReadProps(PropertyBag& pb) {
 }
 
 void FerroDriver::EditProperties() {
-    frmOptions* dlg = mEnv.options;
-    if (!dlg)
+    if (!mEnv.editSettings)
         return;
-    dlg->cboSettings->setEditText(mAmpSettings);
-    dlg->cboPort->setEditText(wire::signedDecimal(mAmpPort));
-    dlg->txtName->setText(mDeviceName);
-    dlg->showModal();
-    if (!dlg->SaveChanges)
+    DriverSettingsText text{mDeviceName, wire::signedDecimal(mAmpPort), mAmpSettings};
+    if (!mEnv.editSettings(text))
         return;
-    mAmpSettings = dlg->cboSettings->currentText();
+    mAmpSettings = text.settings;
     // A port text beyond 16 bits keeps the port that was set.
-    if (auto port = wire::toInt16(wire::leadingNumber(dlg->cboPort->currentText())))
+    if (auto port = wire::toInt16(wire::leadingNumber(text.port)))
         mAmpPort = *port;
-    mDeviceName = dlg->txtName->text();
+    mDeviceName = text.name;
 }
 
 void FerroDriver::Initialize(const HubPtr& theHub, std::int16_t theIndex) {

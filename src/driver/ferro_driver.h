@@ -14,14 +14,20 @@
 
 namespace tarvex {
 
-class frmOptions;
+// The settings a user edits, as the dialog shows them.
+struct DriverSettingsText {
+    QString name;
+    QString port; // signed decimal, as the amplifier's own number forms: " 3"
+    QString settings;
+};
 
 // What every driver instance shares, owned by the application.
 struct DriverEnvironment {
     // Makes the serial link of one instance.
     std::function<std::unique_ptr<SerialLink>()> makeLink;
-    // The one settings dialog of all instances; without it EditProperties does nothing.
-    frmOptions* options = nullptr;
+    // The one settings editor of all instances (the ui's dialog); without it EditProperties
+    // does nothing. It edits the texts in place and returns whether they are to be kept.
+    std::function<bool(DriverSettingsText&)> editSettings;
 };
 
 // Serves one amplifier on one serial port: publishes its state as items, turns the lines the

@@ -1,5 +1,7 @@
 #include "port_names.h"
 
+#include "wire_format.h"
+
 #include <QSettings>
 
 #include <cstdint>
@@ -35,6 +37,12 @@ std::optional<QString> PortNames::deviceFor(int port) const {
         return configured;
     }
     return platformDefault(port);
+}
+
+QString PortNames::describePortText(const QString& text) const {
+    const auto port = wire::toInt16(wire::leadingNumber(text));
+    const auto device = port ? deviceFor(*port) : std::nullopt;
+    return device ? *device : QStringLiteral("no device");
 }
 
 void PortNames::setOverride(int port, const QString& device) {

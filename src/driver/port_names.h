@@ -25,6 +25,9 @@ public:
 
     // Nullopt for a number below 1 or beyond the 16-bit port range.
     std::optional<QString> deviceFor(int port) const;
+    // The device a port text typed in the settings dialog stands for, read as the driver will
+    // read it when the user confirms; "no device" when it names none.
+    QString describePortText(const QString& text) const;
 
     const Overrides& overrides() const { return mOverrides; }
     void setOverride(int port, const QString& device);

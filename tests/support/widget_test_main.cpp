@@ -1,6 +1,13 @@
-// Widget tests need a QApplication; per-user settings go to a throw-away directory so that no
-// test reads or overwrites the user's real placement or port names.
+// Widget tests need a QApplication (suites without widgets define TARVEX_TEST_NO_WIDGETS and
+// get a QCoreApplication); per-user settings go to a throw-away directory so that no test reads
+// or overwrites the user's real placement or port names.
+#ifdef TARVEX_TEST_NO_WIDGETS
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#else
 #include <QApplication>
+using TestApplication = QApplication;
+#endif
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -14,9 +21,9 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Tarvex"));
-    QApplication::setApplicationName(QStringLiteral("Tarvex"));
+    TestApplication app(argc, argv);
+    TestApplication::setOrganizationName(QStringLiteral("Tarvex"));
+    TestApplication::setApplicationName(QStringLiteral("Tarvex"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

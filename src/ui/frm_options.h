@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -9,20 +11,22 @@ class QPushButton;
 
 namespace tarvex {
 
-class PortNames;
-
 // "Amplifier Settings": the one settings dialog shared by every driver. The driver fills the
 // three boxes, calls showModal and reads them back when SaveChanges is true. Hidden, not
-// destroyed, between uses.
+// destroyed, between uses. What a port text stands for on this computer is told by the app,
+// which knows the drivers' port names.
 class frmOptions : public QDialog {
     Q_OBJECT
 
 public:
-    // The names must outlive the dialog.
-    explicit frmOptions(const PortNames& names, QWidget* parent = nullptr);
+    // Describes the device a port text resolves to ("/dev/ttyUSB0", "no device").
+    using DeviceDescriber = std::function<QString(const QString& portText)>;
+    explicit frmOptions(DeviceDescriber describeDevice, QWidget* parent = nullptr);
 
     // Shows the dialog modally; returns SaveChanges once it is hidden again.
     bool showModal();
+    // Shows the three texts, and on OK puts back what the user left in the boxes.
+    bool edit(QString& name, QString& port, QString& settings);
 
     // OK sets it, Cancel, Escape and the window frame clear it.
     bool SaveChanges = false;
@@ -42,7 +46,7 @@ private:
     void btnOK_Click();
     void cboPort_EditTextChanged(const QString& text);
 
-    const PortNames& mNames;
+    DeviceDescriber mDescribeDevice;
 };
 
 } // namespace tarvex

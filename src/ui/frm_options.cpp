@@ -1,8 +1,5 @@
 #include "frm_options.h"
 
-#include "port_names.h"
-#include "wire_format.h"
-
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -28,7 +25,8 @@ QComboBox* makeCombo(const QString& name, const QStringList& choices, QWidget* p
 
 } // namespace
 
-frmOptions::frmOptions(const PortNames& names, QWidget* parent) : QDialog(parent), mNames(names) {
+frmOptions::frmOptions(DeviceDescriber describeDevice, QWidget* parent)
+    : QDialog(parent), mDescribeDevice(std::move(describeDevice)) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Amplifier Settings"));
     setModal(true);
@@ -105,6 +103,18 @@ bool frmOptions::showModal() {
     return SaveChanges;
 }
 
+bool frmOptions::edit(QString& name, QString& port, QString& settings) {
+    cboSettings->setEditText(settings);
+    cboPort->setEditText(port);
+    txtName->setText(name);
+    if (!showModal())
+        return false;
+    name = txtName->text();
+    port = cboPort->currentText();
+    settings = cboSettings->currentText();
+    return true;
+}
+
 void frmOptions::btnOK_Click() {
     SaveChanges = true;
     accept();
@@ -117,10 +127,7 @@ void frmOptions::reject() {
 }
 
 void frmOptions::cboPort_EditTextChanged(const QString& text) {
-    // The number the driver will take from this text when the user confirms.
-    const auto port = wire::toInt16(wire::leadingNumber(text));
-    const auto device = port ? mNames.deviceFor(*port) : std::nullopt;
-    lblDevice->setText(device ? *device : QStringLiteral("no device"));
+    lblDevice->setText(mDescribeDevice ? mDescribeDevice(text) : QString());
 }
 
 } // namespace tarvex
