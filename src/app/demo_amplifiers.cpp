@@ -25,6 +25,7 @@ bool DemoAmplifiers::start(int count, PortNames& names, QString* errorText) {
         sim::AmpSimulator::Options o;
         o.warmupMs = kDemoWarmupMs;
         o.meterIntervalMs = kDemoMeterIntervalMs;
+        o.baud = sim::PtyPort::kLineSpeed; // replies arrive split, as on a real port
         if (!amp->start(o)) {
             if (errorText)
                 *errorText = amp->errorString();

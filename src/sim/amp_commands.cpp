@@ -67,20 +67,23 @@ void AmpModel::handleCommand(const std::string& raw) {
         {"GPIO", &AmpModel::cmdGpio}, {"EXT", &AmpModel::cmdExt},
         {"RM", &AmpModel::cmdRm},     {"DM", &AmpModel::cmdDm},
     };
-    for (const auto& [name, handler] : kCommands) {
-        if (name == keyword) {
-            (this->*handler)(arg);
-            return;
-        }
+    Handler handler = nullptr;
+    for (const auto& [name, h] : kCommands) {
+        if (name == keyword)
+            handler = h;
     }
-    // Anything else is not understood and gets no answer.
-}
-
-bool AmpModel::refuseWhenOff() {
-    if (state_ != PowerState::Off)
-        return false;
-    sendAmplifier();
-    return true;
+    if (state_ == PowerState::Off && !line.empty() && keyword != "AC" && keyword != "DM") {
+        // With the mains off only the controller is alive. It keeps the interface switches and
+        // answers memory reads (a reader asks for its calibration once, at start-up); anything
+        // else gets the one answer it has.
+        if (keyword == "GPIO" || keyword == "EXT" || keyword == "RM")
+            (this->*handler)(arg);
+        sendAmplifier();
+        return;
+    }
+    // Anything not understood gets no answer.
+    if (handler)
+        (this->*handler)(arg);
 }
 
 void AmpModel::cmdAc(const std::string& arg) {
@@ -101,8 +104,6 @@ void AmpModel::cmdStat(const std::string&) {
 }
 
 void AmpModel::cmdOper(const std::string& arg) {
-    if (refuseWhenOff())
-        return;
     if (state_ != PowerState::WarmingUp) {
         if (arg == "ON") {
             if (fault_ != 0) {
@@ -113,15 +114,13 @@ void AmpModel::cmdOper(const std::string& arg) {
             }
         } else if (arg == "OFF") {
             fault_ = 0;
-            state_ = PowerState::Standby;
+            leaveOperate();
         }
     }
     sendState();
 }
 
 void AmpModel::cmdMode(const std::string& arg) {
-    if (refuseWhenOff())
-        return;
     if (arg == "HIGH")
         highPower_ = true;
     else if (arg == "LOW")
@@ -130,8 +129,6 @@ void AmpModel::cmdMode(const std::string& arg) {
 }
 
 void AmpModel::cmdBand(const std::string& arg) {
-    if (refuseWhenOff())
-        return;
     const auto band = wholeNumber(arg);
     if (band && BandPlan::validBand(*band) && *band != band_) {
         selectSegment(*band, lastSegment_[*band]);
@@ -144,8 +141,6 @@ void AmpModel::cmdBand(const std::string& arg) {
 }
 
 void AmpModel::cmdSeg(const std::string& arg) {
-    if (refuseWhenOff())
-        return;
     const auto segment = wholeNumber(arg);
     if (segment && BandPlan::validSegment(*segment) && *segment != segment_) {
         selectSegment(band_, *segment);
@@ -158,8 +153,6 @@ void AmpModel::cmdSeg(const std::string& arg) {
 }
 
 void AmpModel::cmdFreq(const std::string& arg) {
-    if (refuseWhenOff())
-        return;
     const auto khz = wholeNumber(arg);
     const auto where = khz ? BandPlan::locate(*khz) : std::nullopt;
     if (!where) {
@@ -178,8 +171,6 @@ void AmpModel::cmdFreq(const std::string& arg) {
 }
 
 void AmpModel::cmdTune(const std::string& arg) {
-    if (refuseWhenOff())
-        return;
     if (const auto v = wholeNumber(arg)) {
         tune_ = std::clamp(*v, 0, BandPlan::kMaxSetting); // end stops
         stopAutotune();                                   // the operator takes over
@@ -188,8 +179,6 @@ void AmpModel::cmdTune(const std::string& arg) {
 }
 
 void AmpModel::cmdLoad(const std::string& arg) {
-    if (refuseWhenOff())
-        return;
     if (const auto v = wholeNumber(arg)) {
         load_ = std::clamp(*v, 0, BandPlan::kMaxSetting);
         stopAutotune();
@@ -198,8 +187,6 @@ void AmpModel::cmdLoad(const std::string& arg) {
 }
 
 void AmpModel::cmdDef(const std::string&) {
-    if (refuseWhenOff())
-        return;
     stopAutotune();
     tune_ = BandPlan::defaultTune(band_, segment_);
     load_ = BandPlan::defaultLoad(band_, segment_);
@@ -207,8 +194,6 @@ void AmpModel::cmdDef(const std::string&) {
 }
 
 void AmpModel::cmdEnt(const std::string&) {
-    if (refuseWhenOff())
-        return;
     stored_[{band_, segment_}] = {tune_, load_};
     sendTuning();
 }
@@ -227,8 +212,8 @@ void AmpModel::cmdAutotune(const std::string& arg) {
     sendAutotune();
 }
 
-// Interface set-up switches: accepted silently. None may answer with a line beginning "RM",
-// which a reader takes for metering.
+// Interface set-up switches: accepted silently while the mains are on. None may answer with a
+// line beginning "RM", which a reader takes for metering.
 void AmpModel::cmdGpio(const std::string& arg) {
     if (arg == "ON" || arg == "OFF")
         gpio_ = arg == "ON";

@@ -9,12 +9,14 @@ namespace tarvex::sim {
 
 AmpModel::AmpModel() {
     lastSegment_.fill(1);
-    // Calibration words chosen so that full-scale digits read like a legal-limit amplifier:
-    // forward 25 W per digit squared, reflected 2, input 1; grid 10 mA and plate 200 mA per digit.
-    memory_[kCalForward] = 0x1900;
-    memory_[kCalReflected] = 0x0200;
+    // Calibration words chosen so that full-scale digits ("RM 99999") nearly fill each of the
+    // meter panel's bars: forward 30 W per digit squared (2430 W of 2500), reflected 3.25 W
+    // (263 W of 270), input 1 W (81 W, a typical exciter's most); grid 16 mA per digit (144 mA
+    // of 150) and plate twenty times that (2.88 A of 3.1).
+    memory_[kCalForward] = 0x1E00;
+    memory_[kCalReflected] = 0x0340;
     memory_[kCalInput] = 0x0100;
-    memory_[kCalCurrent] = 0x0A00;
+    memory_[kCalCurrent] = 0x1000;
     memory_[kCalSpare] = 0x0050;
     selectSegment(band_, segment_);
 }
@@ -140,6 +142,7 @@ void AmpModel::finishWarmup() {
 }
 
 void AmpModel::powerOff() {
+    leaveOperate();
     state_ = PowerState::Off;
     fault_ = 0; // a power cycle clears a latched fault
     stopAutotune();
@@ -164,8 +167,7 @@ void AmpModel::injectFault(int code, FaultForm form) {
     catchUp();
     if (code != 0) {
         fault_ = code;
-        if (state_ == PowerState::Operate)
-            state_ = PowerState::Standby;
+        leaveOperate();
         stopAutotune();
     }
     sendFault(code, form);
@@ -173,10 +175,24 @@ void AmpModel::injectFault(int code, FaultForm form) {
         sendState();
 }
 
+void AmpModel::leaveOperate() {
+    if (state_ != PowerState::Operate)
+        return;
+    state_ = PowerState::Standby;
+    // The carrier is gone: say so, or the reader's meters would freeze at the last reading.
+    sendReadings();
+}
+
+void AmpModel::setMeterDigits(const MeterDigits& d) {
+    const auto digit = [](int v) { return std::clamp(v, 0, 9); };
+    meterDigits_ =
+        MeterDigits{digit(d.fwd), digit(d.rfl), digit(d.inp), digit(d.grid), digit(d.plate)};
+}
+
 MeterDigits AmpModel::meterDigits() const {
     if (meterDigits_)
         return *meterDigits_;
-    // Unless told otherwise, a steady carrier: about 1200 W high, 400 W low.
+    // Unless told otherwise, a steady carrier: about 1500 W high, 500 W low.
     return highPower_ ? MeterDigits{7, 1, 5, 3, 6} : MeterDigits{4, 1, 3, 2, 3};
 }
 

@@ -75,8 +75,9 @@ public:
     void injectFault(int code, FaultForm form = FaultForm::KeyValue);
     void emitMeter(const MeterDigits& digits);
     // Sends one metering line with meterDigits() if metering is active; says whether it did.
+    // The status report and leaving operate send the same readings as plain numbers.
     bool meterTick();
-    void setMeterDigits(const MeterDigits& digits) { meterDigits_ = digits; }
+    void setMeterDigits(const MeterDigits& digits); // each clamped to 0..9
     MeterDigits meterDigits() const;
     void emitRaw(std::string_view line); // CR LF is appended
     void setMemory(std::uint16_t address, std::uint16_t value) { memory_[address] = value; }
@@ -123,7 +124,6 @@ private:
     void cmdExt(const std::string& arg);
     void cmdRm(const std::string& arg);
     void cmdDm(const std::string& arg);
-    bool refuseWhenOff();
 
     // amp_reports.cpp
     void sendLine(std::string_view line);
@@ -135,6 +135,7 @@ private:
     void sendFault(int code, FaultForm form);
     void sendAmplifier();
     void sendStatus();
+    void sendReadings();
 
     // amp_model.cpp
     void finishLine();
@@ -143,6 +144,7 @@ private:
     void powerOn();
     void powerOff();
     void finishWarmup();
+    void leaveOperate();
     void selectSegment(int band, int segment, std::optional<int> khz = std::nullopt);
     void startAutotune();
     void stopAutotune() { tuning_ = false; }

@@ -1,7 +1,12 @@
-// What the amplifier says: report lines "KEY = VALUE", several to a line where the
-// amplifier groups them, each line ended by CR LF.
+// What the amplifier says: report lines of KEY and VALUE, several to a line where the
+// amplifier groups them, each line ended by CR LF. The firmware separates key and value three
+// ways ("STATE = OPERATE", "AMPLIFIER IS OFF", "BAND 5"), always the same way for one report.
+// A reader takes the line's first " = ", else its first " IS ", else its first space, so on a
+// line of several reports no later one may use a form that ranks above an earlier one's.
 #include "sim/amp_model.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -33,8 +38,8 @@ void AmpModel::sendMode() {
 }
 
 void AmpModel::sendBand() {
-    sendLine("BAND = " + std::to_string(band_) + " SEGMENT = " + std::to_string(segment_) +
-             " FREQUENCY = " + std::to_string(frequencyKhz_));
+    sendLine("BAND " + std::to_string(band_) + " SEGMENT " + std::to_string(segment_) +
+             " FREQUENCY " + std::to_string(frequencyKhz_));
 }
 
 void AmpModel::sendTuning() {
@@ -42,7 +47,7 @@ void AmpModel::sendTuning() {
 }
 
 void AmpModel::sendAutotune() {
-    sendLine(autotune_ ? "AUTOTUNE = ENABLED" : "AUTOTUNE = DISABLED");
+    sendLine(autotune_ ? "AUTOTUNE IS ENABLED" : "AUTOTUNE IS DISABLED");
 }
 
 void AmpModel::sendFault(int code, FaultForm form) {
@@ -73,6 +78,25 @@ void AmpModel::sendStatus() {
              (highPower_ ? " MODE = HIGH" : " MODE = LOW"));
     sendBand();
     sendTuning();
+    sendReadings();
+}
+
+void AmpModel::sendReadings() {
+    // The same readings a metering line carries, scaled by the calibration words as a reader
+    // scales those digits, only in plain numbers: watts, grid milliamps and plate amps. Nothing
+    // but the carrier moves the meters, so outside operate they all read zero.
+    const MeterDigits d = state_ == PowerState::Operate ? meterDigits() : MeterDigits{};
+    const auto scaled = [this](int factor, std::uint16_t at) {
+        const auto cal = static_cast<std::int16_t>(memory(at));
+        return static_cast<long>(std::nearbyint(factor * static_cast<double>(cal) / 256.0));
+    };
+    const long plateMa = scaled(d.plate * 20, kCalCurrent);
+    char text[128];
+    std::snprintf(text, sizeof text, "FWD %ld RFL %ld INP %ld IG %ld IP %s%ld.%03ld",
+                  scaled(d.fwd * d.fwd, kCalForward), scaled(d.rfl * d.rfl, kCalReflected),
+                  scaled(d.inp * d.inp, kCalInput), scaled(d.grid, kCalCurrent),
+                  plateMa < 0 ? "-" : "", std::labs(plateMa) / 1000, std::labs(plateMa) % 1000);
+    sendLine(text);
 }
 
 } // namespace tarvex::sim

@@ -20,7 +20,7 @@ public:
         QString linkPath;
         int warmupMs = AmpModel::kDefaultWarmupMs;
         int meterIntervalMs = 0; // 0: no periodic metering
-        int baud = 0;            // 0: no pacing
+        int baud = 0;            // 0: no pacing; PtyPort::kLineSpeed: as the client set it
         bool keepSlaveOpen = true;
     };
 

@@ -1,21 +1,36 @@
 // tarvex-ampsim: simulated amplifiers on pseudo-terminals, for demos and for tests that need
 // a real serial device. Prints one device path per amplifier and runs until terminated.
 #include "sim/amp_simulator.h"
+#include "sim/console_reader.h"
+#include "sim/fault_request.h"
 #include "sim/signal_watcher.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
+#include <QTimer>
 
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 namespace {
+
+using Amps = std::vector<std::unique_ptr<tarvex::sim::AmpSimulator>>;
 
 int intOption(const QCommandLineParser& parser, const QString& name, int min, bool* ok) {
     const int value = parser.value(name).toInt(ok);
     *ok = *ok && value >= min;
     return value;
+}
+
+// Every amplifier reports the fault, at once or after the asked delay.
+void schedule(const tarvex::sim::FaultRequest& request, const Amps& amps) {
+    QTimer::singleShot(request.afterMs, QCoreApplication::instance(), [&amps, request] {
+        for (const auto& amp : amps)
+            amp->model().injectFault(request.code);
+        QTextStream(stderr) << "tarvex-ampsim: fault " << request.code << " reported\n";
+    });
 }
 
 } // namespace
@@ -29,8 +44,10 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("tarvex-ampsim"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Simulated amplifiers on pseudo-terminals. Prints each device path."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulated amplifiers on pseudo-terminals. Prints each device path.\n"
+        "While running, a line \"fault CODE[@SECONDS]\" on standard input makes every "
+        "amplifier report that fault code (at once, or after that many seconds)."));
     parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("link"),
@@ -43,8 +60,14 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("meter-interval"),
          QStringLiteral("Metering line interval in ms while operating; 0 for none."),
          QStringLiteral("MS"), QStringLiteral("500")},
-        {QStringLiteral("baud"), QStringLiteral("Pace output at this baud rate; 0 for none."),
-         QStringLiteral("N"), QStringLiteral("0")},
+        {QStringLiteral("baud"),
+         QStringLiteral("Pace output at N baud; 'line' (the default) for the speed and stop "
+                        "bits the client sets on the port; 0 for none."),
+         QStringLiteral("N"), QStringLiteral("line")},
+        {QStringLiteral("fault"),
+         QStringLiteral("Every amplifier reports fault CODE, SECONDS after start (0 if left "
+                        "out), e.g. 12@30. Repeatable."),
+         QStringLiteral("CODE[@SECONDS]")},
     });
     parser.process(app);
 
@@ -57,16 +80,28 @@ int main(int argc, char* argv[]) {
     all = all && ok;
     options.meterIntervalMs = intOption(parser, QStringLiteral("meter-interval"), 0, &ok);
     all = all && ok;
-    options.baud = intOption(parser, QStringLiteral("baud"), 0, &ok);
+    if (parser.value(QStringLiteral("baud")) == QLatin1String("line"))
+        options.baud = tarvex::sim::PtyPort::kLineSpeed;
+    else
+        options.baud = intOption(parser, QStringLiteral("baud"), 0, &ok);
     all = all && ok;
     QTextStream err(stderr);
     if (!all) {
         err << "tarvex-ampsim: --count must be at least 1, other numbers 0 or more\n";
         return 2;
     }
+    std::vector<tarvex::sim::FaultRequest> faults;
+    for (const QString& text : parser.values(QStringLiteral("fault"))) {
+        const auto request = tarvex::sim::parseFaultRequest(text);
+        if (!request) {
+            err << "tarvex-ampsim: --fault " << text << ": expected CODE or CODE@SECONDS\n";
+            return 2;
+        }
+        faults.push_back(*request);
+    }
 
     const QString link = parser.value(QStringLiteral("link"));
-    std::vector<std::unique_ptr<tarvex::sim::AmpSimulator>> amps;
+    Amps amps;
     QTextStream out(stdout);
     for (int i = 0; i < count; ++i) {
         auto amp = std::make_unique<tarvex::sim::AmpSimulator>();
@@ -79,6 +114,20 @@ int main(int argc, char* argv[]) {
         amps.push_back(std::move(amp));
     }
     out.flush();
+    for (const auto& request : faults)
+        schedule(request, amps);
+
+    tarvex::sim::ConsoleReader console(STDIN_FILENO);
+    QObject::connect(&console, &tarvex::sim::ConsoleReader::lineRead, &app,
+                     [&amps](const QString& line) {
+                         if (line.isEmpty())
+                             return;
+                         if (const auto request = tarvex::sim::parseConsoleLine(line))
+                             schedule(*request, amps);
+                         else
+                             QTextStream(stderr) << "tarvex-ampsim: not understood: " << line
+                                                 << " (try: fault CODE[@SECONDS])\n";
+                     });
 
     if (!blocked || !watcher.isValid())
         err << "tarvex-ampsim: cannot watch SIGTERM/SIGINT; links stay behind when killed\n";

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tarvex::sim {
 
@@ -21,6 +22,26 @@ void makeRaw(int fd) {
         return;
     ::cfmakeraw(&t);
     ::tcsetattr(fd, TCSANOW, &t);
+}
+
+int baudOf(speed_t speed) {
+    static constexpr std::pair<speed_t, int> kRates[] = {
+        {B50, 50},       {B75, 75},         {B110, 110},       {B134, 134},       {B150, 150},
+        {B200, 200},     {B300, 300},       {B600, 600},       {B1200, 1200},     {B1800, 1800},
+        {B2400, 2400},   {B4800, 4800},     {B9600, 9600},     {B19200, 19200},   {B38400, 38400},
+        {B57600, 57600}, {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600},
+    };
+    for (const auto& [code, rate] : kRates) {
+        if (code == speed)
+            return rate;
+    }
+    return 0; // B0 (hang up) or a rate we do not know: do not pace
+}
+
+// Start bit, data bits and stop bits of one character. A pty always carries eight data bits
+// and no parity (the kernel drops what a client asks for there); only the stop bits follow it.
+int bitsPerCharacter(tcflag_t cflag) {
+    return (cflag & CSTOPB) ? 11 : 10;
 }
 
 } // namespace
@@ -78,7 +99,7 @@ bool PtyPort::open(const Options& options) {
         linkPath_ = options.linkPath;
     }
 
-    bytesPerSecond_ = options.baud > 0 ? std::max(options.baud / 10, 1) : 0;
+    baud_ = options.baud;
     readNotifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
     connect(readNotifier_, &QSocketNotifier::activated, this, &PtyPort::onReadable);
     writeNotifier_ = new QSocketNotifier(master_, QSocketNotifier::Write, this);
@@ -175,6 +196,18 @@ void PtyPort::tryResume() {
 
 // --- sending ---------------------------------------------------------------------------------
 
+double PtyPort::bytesPerSecond() const {
+    if (baud_ != kLineSpeed)
+        return baud_ > 0 ? std::max(baud_ / 10.0, 1.0) : 0.0;
+    // On Linux the master's termios calls reach the slave, so this is what the client set.
+    // Asked afresh each time: a client may change speed at any moment (and a real port would
+    // follow at once).
+    termios t{};
+    if (master_ < 0 || ::tcgetattr(master_, &t) != 0)
+        return 0;
+    return static_cast<double>(baudOf(::cfgetospeed(&t))) / bitsPerCharacter(t.c_cflag);
+}
+
 void PtyPort::write(const QByteArray& bytes) {
     if (!isOpen() || paused_ || pending_.size() + bytes.size() > kMaxPending) {
         // Like a real line: bytes that cannot go anywhere are lost, whole replies at a time.
@@ -182,7 +215,7 @@ void PtyPort::write(const QByteArray& bytes) {
         return;
     }
     pending_ += bytes;
-    if (bytesPerSecond_ == 0) {
+    if (bytesPerSecond() == 0) {
         if (!writeNotifier_->isEnabled())
             flush(pending_.size());
     } else if (!paceTimer_.isActive()) {
@@ -204,7 +237,7 @@ void PtyPort::flush(qsizetype budget) {
             continue;
         } else if (n < 0 && errno == EAGAIN) {
             // The slave's input queue is full; unpaced output resumes when there is room.
-            if (bytesPerSecond_ == 0)
+            if (!paceTimer_.isActive())
                 writeNotifier_->setEnabled(true);
             return;
         } else {
@@ -216,9 +249,17 @@ void PtyPort::flush(qsizetype budget) {
 }
 
 void PtyPort::onPaceTick() {
-    paceBudget_ += static_cast<double>(paceClock_.restart()) * bytesPerSecond_ / 1000.0;
+    const double rate = bytesPerSecond();
+    if (rate == 0) {
+        // The client set a speed we cannot pace at: send the rest as an unpaced port would.
+        paceTimer_.stop();
+        paceBudget_ = 0;
+        flush(pending_.size());
+        return;
+    }
+    paceBudget_ += static_cast<double>(paceClock_.restart()) * rate / 1000.0;
     // A stalled reader must not earn a burst later: at most a tenth of a second's worth.
-    paceBudget_ = std::min(paceBudget_, std::max(bytesPerSecond_ / 10.0, 1.0));
+    paceBudget_ = std::min(paceBudget_, std::max(rate / 10.0, 1.0));
     flush(static_cast<qsizetype>(std::floor(paceBudget_)));
     if (pending_.isEmpty()) {
         paceTimer_.stop();

@@ -16,9 +16,15 @@ namespace tarvex::sim {
 class PtyPort : public QObject {
     Q_OBJECT
 public:
+    // Pacing at whatever speed and stop bits the client has set on the line (re-read as it
+    // changes), like a real port: replies arrive split as they would there.
+    static constexpr int kLineSpeed = -1;
+
     struct Options {
-        QString linkPath;          // if set, a symlink to the slave device is made there
-        int baud = 0;              // 0: as fast as possible; else ten bits per byte at this rate
+        QString linkPath; // if set, a symlink to the slave device is made there
+        // 0: as fast as possible; kLineSpeed: the client's line settings; else ten bits per
+        // byte at this rate
+        int baud = 0;
         bool keepSlaveOpen = true; // hold a slave descriptor so the master never sees hangup
     };
 
@@ -41,6 +47,8 @@ public:
 
     void write(const QByteArray& bytes);
     qsizetype pendingBytes() const { return pending_.size(); }
+    // The pace right now, in bytes per second; 0 when unpaced.
+    double bytesPerSecond() const;
     qint64 droppedBytes() const { return dropped_; }
 
     // No client holds the slave (only possible without keepSlaveOpen): reading is paused and
@@ -67,7 +75,7 @@ private:
     QString slavePath_;
     QString linkPath_;
     QString error_;
-    int bytesPerSecond_ = 0;
+    int baud_ = 0;
 
     QSocketNotifier* readNotifier_ = nullptr;
     QSocketNotifier* writeNotifier_ = nullptr;

@@ -1,10 +1,11 @@
 #include "sim/amp_model.h"
 
+#include "../support/printers.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace tarvex::sim {
 namespace {
@@ -24,12 +25,15 @@ AmpModel modelIn(Start start) {
     return m;
 }
 
-const std::string kStatusStandby = "STATE = STANDBY MODE = HIGH\r\n"
-                                   "BAND = 5 SEGMENT = 2 FREQUENCY = 14105\r\n"
-                                   "TUNE = 56 LOAD = 55\r\n";
-const std::string kBandUnchanged = "BAND = 5 SEGMENT = 2 FREQUENCY = 14105\r\n";
+const std::string kZeroReadings = "FWD 0 RFL 0 INP 0 IG 0 IP 0.000\r\n";
+const std::string kBand = "BAND 5 SEGMENT 2 FREQUENCY 14105\r\n";
+const std::string kStatus = kBand + "TUNE = 56 LOAD = 55\r\n";
+const std::string kStatusStandby = "STATE = STANDBY MODE = HIGH\r\n" + kStatus + kZeroReadings;
+const std::string kOff = "AMPLIFIER IS OFF\r\n";
+const std::string kSegment3 = "BAND 5 SEGMENT 3 FREQUENCY 14175\r\nTUNE = 54 LOAD = 54\r\n";
 
 struct ReplyCase {
+    const char* name;
     Start start;
     std::string command; // bytes as sent, CR included
     std::string reply;   // exact bytes expected back
@@ -37,80 +41,74 @@ struct ReplyCase {
 
 class AmpModelSimReplies : public ::testing::TestWithParam<ReplyCase> {};
 
+// Fed a byte at a time, as a slow line delivers them: a command waits for its end.
 TEST_P(AmpModelSimReplies, AnswersCommandByteExactly) {
-    const ReplyCase& c = GetParam();
-    AmpModel m = modelIn(c.start);
-    m.feed(c.command);
-    EXPECT_EQ(m.takeOutput(), c.reply) << "command: " << c.command;
+    AmpModel m = modelIn(GetParam().start);
+    for (const char byte : GetParam().command)
+        m.feed(std::string(1, byte));
+    EXPECT_EQ(m.takeOutput(), GetParam().reply);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, AmpModelSimReplies,
     ::testing::Values(
-        // Mains off: queries say so, deck commands are refused, the controller still answers.
-        ReplyCase{Start::Off, "AC\r", "AMPLIFIER IS OFF\r\n"},
-        ReplyCase{Start::Off, "BAND 3\r", "AMPLIFIER IS OFF\r\n"},
-        ReplyCase{Start::Off, "DM B79D\r", "B79D = 1900\r\n"},
-        ReplyCase{Start::Off, "AC ON\r", "POWER ON SEQUENCE\r\n" + kStatusStandby},
-        // Set-up switches and unknown commands get no answer.
-        ReplyCase{Start::Standby, "GPIO OFF\r", ""}, ReplyCase{Start::Standby, "XYZZY\r", ""},
-        ReplyCase{Start::Standby, "AC\r", "AMPLIFIER IS ON\r\n"},
-        ReplyCase{Start::Standby, "STAT\r", kStatusStandby},
-        ReplyCase{Start::Standby, "OPER ON\r", "STATE = OPERATE\r\n"},
-        ReplyCase{Start::Operate, "OPER OFF\r", "STATE = STANDBY\r\n"},
-        ReplyCase{Start::Operate, "AC OFF\r", "AMPLIFIER IS OFF\r\n"},
-        ReplyCase{Start::Standby, "MODE LOW\r", "MODE = LOW\r\n"},
+        // Mains off: every command gets the same answer, except the memory reads the controller
+        // still serves; the set-up switches are kept for later (see the metering test).
+        ReplyCase{"OffAutotune", Start::Off, "AUTOTUNE\r", kOff},
+        ReplyCase{"OffSwitch", Start::Off, "RM ON\r", kOff},
+        ReplyCase{"OffMemory", Start::Off, "DM B79D\r", "B79D = 1E00\r\n"},
+        ReplyCase{"OffPowerOn", Start::Off, "AC ON\r", "POWER ON SEQUENCE\r\n" + kStatusStandby},
+        ReplyCase{"Switch", Start::Standby, "GPIO OFF\r", ""}, // set-up switches: no answer
+        // Operating, the status carries the carrier's readings; leaving operate zeroes them.
+        ReplyCase{"StatusOperating", Start::Operate, "STAT\r",
+                  "STATE = OPERATE MODE = HIGH\r\n" + kStatus +
+                      "FWD 1470 RFL 3 INP 25 IG 48 IP 1.920\r\n"},
+        ReplyCase{"OperOff", Start::Operate, "OPER OFF\r", kZeroReadings + "STATE = STANDBY\r\n"},
+        ReplyCase{"AcOff", Start::Operate, "AC OFF\r", kZeroReadings + kOff},
         // Band, segment and frequency: a change reports position and the recalled tuning;
         // a refusal reports the unchanged position so the reader can put its control back.
-        ReplyCase{Start::Standby, "BAND 3\r",
-                  "BAND = 3 SEGMENT = 1 FREQUENCY = 7030\r\nTUNE = 74 LOAD = 68\r\n"},
-        ReplyCase{Start::Standby, "BAND 10\r", kBandUnchanged},
-        ReplyCase{Start::Standby, "SEG 4\r",
-                  "BAND = 5 SEGMENT = 4 FREQUENCY = 14245\r\nTUNE = 52 LOAD = 53\r\n"},
-        ReplyCase{Start::Standby, "FREQ 21300\r",
-                  "BAND = 7 SEGMENT = 4 FREQUENCY = 21300\r\nTUNE = 36 LOAD = 41\r\n"},
-        ReplyCase{Start::Standby, "FREQ 14100\r", "BAND = 5 SEGMENT = 2 FREQUENCY = 14100\r\n"},
-        ReplyCase{Start::Standby, "FREQ 5000\r", kBandUnchanged},
+        ReplyCase{"Band", Start::Standby, "BAND 3\r",
+                  "BAND 3 SEGMENT 1 FREQUENCY 7030\r\nTUNE = 74 LOAD = 68\r\n"},
+        ReplyCase{"BandInvalid", Start::Standby, "BAND 10\r", kBand},
+        ReplyCase{"Segment", Start::Standby, "SEG 4\r",
+                  "BAND 5 SEGMENT 4 FREQUENCY 14245\r\nTUNE = 52 LOAD = 53\r\n"},
+        ReplyCase{"Freq", Start::Standby, "FREQ 21300\r",
+                  "BAND 7 SEGMENT 4 FREQUENCY 21300\r\nTUNE = 36 LOAD = 41\r\n"},
+        ReplyCase{"FreqInSegment", Start::Standby, "FREQ 14100\r",
+                  "BAND 5 SEGMENT 2 FREQUENCY 14100\r\n"},
+        ReplyCase{"FreqOutsideBands", Start::Standby, "FREQ 5000\r", kBand},
+        // Tuning: "ENT" stores it for the segment, "DEF" restores the factory setting, and a
+        // band remembers its last segment.
+        ReplyCase{"EntRecalled", Start::Standby, "TUNE 30\rENT\rSEG 3\rSEG 2\r",
+                  "TUNE = 30\r\nTUNE = 30 LOAD = 55\r\n" + kSegment3 + kBand +
+                      "TUNE = 30 LOAD = 55\r\n"},
+        ReplyCase{"Def", Start::Standby, "TUNE 1\rDEF\r", "TUNE = 1\r\nTUNE = 56 LOAD = 55\r\n"},
+        ReplyCase{"BandKeepsSegment", Start::Standby, "SEG 3\rBAND 2\rBAND 5\r",
+                  kSegment3 + "BAND 2 SEGMENT 1 FREQUENCY 3550\r\nTUNE = 82 LOAD = 74\r\n" +
+                      kSegment3},
         // Capacitors stop at their ends; rubbish leaves them where they are.
-        ReplyCase{Start::Standby, "TUNE 150\r", "TUNE = 100\r\n"},
-        ReplyCase{Start::Standby, "TUNE 12.5\r", "TUNE = 12\r\n"},
-        ReplyCase{Start::Standby, "TUNE X\r", "TUNE = 56\r\n"},
-        ReplyCase{Start::Standby, "LOAD-5\r", "LOAD = 0\r\n"},
-        // Memory: calibration words and plain zero elsewhere; no answer to a bad address.
-        ReplyCase{Start::Standby, "DM b79d\r", "B79D = 1900\r\n"},
-        ReplyCase{Start::Standby, "DM 12\r", "0012 = 0000\r\n"},
-        ReplyCase{Start::Standby, "DM B79DX\r", ""},
-        ReplyCase{Start::Standby, "AUTOTUNE ON\r", "AUTOTUNE = ENABLED\r\n"},
-        // Hand-typed variants: lower case, padding, LF endings.
-        ReplyCase{Start::Standby, "  mode low \r", "MODE = LOW\r\n"},
-        ReplyCase{Start::Standby, "AC\r\nAC\n", "AMPLIFIER IS ON\r\nAMPLIFIER IS ON\r\n"}));
-
-TEST(AmpModelSimFraming, CommandsEndAtCrAndSurviveSplitsLfAndNoise) {
-    AmpModel m = modelIn(Start::Standby);
-    m.feed("OPE");
-    m.feed("R O");
-    EXPECT_EQ(m.takeOutput(), "");
-    m.feed("N\r");
-    EXPECT_EQ(m.takeOutput(), "STATE = OPERATE\r\n");
-
-    m.feed(std::string("\x01M\xffOD\x1b"
-                       "E LOW\r\n",
-                       13)); // noise inside, LF after CR
-    EXPECT_EQ(m.takeOutput(), "MODE = LOW\r\n");
-    m.feed("\r\n\nAC\n"); // a lone CR is an empty command, stray LFs are none, LF ends one
-    EXPECT_EQ(m.takeOutput(), "AMPLIFIER IS ON\r\n");
-
-    // An over-long line is thrown away whole, and the next command is unaffected.
-    m.feed(std::string(AmpModel::kMaxCommandLength + 10, 'Z') + "AC\r" + "MODE HIGH\r");
-    EXPECT_EQ(m.takeOutput(), "MODE = HIGH\r\n");
-    EXPECT_EQ(m.commandLog(),
-              (std::vector<std::string>{"OPER ON", "MODE LOW", "", "AC", "MODE HIGH"}));
-}
+        ReplyCase{"TuneHigh", Start::Standby, "TUNE 150\r", "TUNE = 100\r\n"},
+        ReplyCase{"TuneRubbish", Start::Standby, "TUNE X\r", "TUNE = 56\r\n"},
+        ReplyCase{"LoadNegative", Start::Standby, "LOAD-5\r", "LOAD = 0\r\n"},
+        // No answer to a bad memory address.
+        ReplyCase{"MemoryBadAddress", Start::Standby, "DM B79DX\r", ""},
+        ReplyCase{"Autotune", Start::Standby, "AUTOTUNE ON\r", "AUTOTUNE IS ENABLED\r\n"},
+        // Hand-typed and noisy lines: lower case and padding; line noise dropped; LF as an end
+        // (but not a second one after CR); an over-long line thrown away whole.
+        ReplyCase{"HandTyped", Start::Standby, "  mode low \r", "MODE = LOW\r\n"},
+        ReplyCase{"Noise", Start::Standby, "\x01M\xffOD\033E LOW\r\n\n", "MODE = LOW\r\n"},
+        ReplyCase{"LfEnds", Start::Standby, "AC\n", "AMPLIFIER IS ON\r\n"},
+        ReplyCase{"OverLong", Start::Standby,
+                  std::string(AmpModel::kMaxCommandLength + 10, 'Z') + "AC\rMODE LOW\r",
+                  "MODE = LOW\r\n"}),
+    test::CaseName{});
 
 TEST(AmpModelSimFaults, ReportsLatchesAndClears) {
     AmpModel m = modelIn(Start::Operate);
+    m.injectFault(0); // code 0 is only said, never latched
+    EXPECT_EQ(m.takeOutput(), "FAULT = 0\r\nSTATE = OPERATE\r\n");
     m.injectFault(12);
-    EXPECT_EQ(m.takeOutput(), "FAULT = 12\r\nSTATE = STANDBY\r\n");
+    EXPECT_EQ(m.takeOutput(), kZeroReadings + "FAULT = 12\r\nSTATE = STANDBY\r\n");
     m.feed("OPER ON\rSTAT\r"); // latched: refuses to operate, reported with every status
     EXPECT_EQ(m.takeOutput(), "FAULT = 12\r\nSTATE = STANDBY\r\nFAULT = 12\r\n" + kStatusStandby);
     // What the driver does with a fault pending: "OPER OFF" then "OPER ON".
@@ -118,7 +116,7 @@ TEST(AmpModelSimFaults, ReportsLatchesAndClears) {
     EXPECT_EQ(m.takeOutput(), "STATE = STANDBY\r\nSTATE = OPERATE\r\n");
 
     m.injectFault(5, FaultForm::CodeFirst); // padded so the separator is past the 2nd character
-    EXPECT_EQ(m.takeOutput(), "05 FAULT\r\nSTATE = STANDBY\r\n");
+    EXPECT_EQ(m.takeOutput(), kZeroReadings + "05 FAULT\r\nSTATE = STANDBY\r\n");
     m.injectFault(-3, FaultForm::CodeFirst); // "-3 FAULT" would not read back as a fault
     EXPECT_EQ(m.takeOutput(), "FAULT = -3\r\nSTATE = STANDBY\r\n");
     // A power cycle clears the latch; a fault report while off comes alone.
@@ -126,17 +124,13 @@ TEST(AmpModelSimFaults, ReportsLatchesAndClears) {
     EXPECT_EQ(m.fault(), 0);
     m.injectFault(99);
     EXPECT_EQ(m.takeOutput(), "AMPLIFIER IS OFF\r\nFAULT = 99\r\n");
-
-    AmpModel clean = modelIn(Start::Operate); // code 0 is only said, never latched
-    clean.injectFault(0);
-    EXPECT_EQ(clean.takeOutput(), "FAULT = 0\r\nSTATE = OPERATE\r\n");
 }
 
 TEST(AmpModelSimMetering, LinesCarryFiveDigitsAndFlowOnlyWhileOperatingWithRmOn) {
-    AmpModel m = modelIn(Start::Standby);
+    AmpModel m = modelIn(Start::Off);
     m.setMeterDigits({12, -1, 3, 9, 4}); // clamped to single digits
-    m.feed("RM ON\r");
-    EXPECT_FALSE(m.meterTick()); // standby
+    m.feed("RM ON\rAC ON\r");            // asked for while off, as a reader does at start-up
+    EXPECT_FALSE(m.meterTick());         // standby
     m.feed("OPER ON\r");
     m.takeOutput();
     EXPECT_TRUE(m.meterTick());
@@ -145,56 +139,31 @@ TEST(AmpModelSimMetering, LinesCarryFiveDigitsAndFlowOnlyWhileOperatingWithRmOn)
     EXPECT_FALSE(m.meterTick());
 }
 
-TEST(AmpModelSimTuning, EntStoresTuningPerSegmentAndDefRestoresFactory) {
-    AmpModel m = modelIn(Start::Standby);
-    m.feed("TUNE 30\rLOAD 40\rENT\rBAND 3\rBAND 5\r"); // away and back: the stored setting
-    EXPECT_EQ(m.segment(), 2);
-    EXPECT_EQ(m.tune(), 30);
-    EXPECT_EQ(m.load(), 40);
-    m.feed("SEG 3\rTUNE 1\r");
-    m.takeOutput();
-    m.feed("DEF\r");
-    EXPECT_EQ(m.takeOutput(), "TUNE = 54 LOAD = 54\r\n");
-    m.feed("BAND 2\rBAND 5\r"); // a band remembers its last segment
-    EXPECT_EQ(m.segment(), 3);
-}
-
+// Time moves with an injected clock; the model catches up with it before answering anything.
 TEST(AmpModelSimWarmup, ReadyExactlyWhenTheWarmupHasRun) {
+    std::int64_t now = 5000;
     AmpModel m;
     m.setWarmupMs(1000);
+    m.setClock([&] { return now; });
     m.feed("AC ON\r");
-    EXPECT_EQ(m.takeOutput(), "POWER ON SEQUENCE\r\n");
-    m.advance(400);
-    // While warming up the amplifier answers, but will not operate.
-    m.feed("OPER ON\r");
-    EXPECT_EQ(m.takeOutput(), "STATE = WARMUP\r\n");
-    EXPECT_EQ(m.msUntilNextEvent(), 600);
-    m.advance(599);
+    now += 400;
+    m.feed("OPER ON\r"); // while warming up the amplifier answers, but will not operate
+    EXPECT_EQ(m.takeOutput(), "POWER ON SEQUENCE\r\nSTATE = WARMUP\r\n");
+    now += 599;
+    m.poll();
     EXPECT_EQ(m.state(), PowerState::WarmingUp);
-    m.advance(1);
-    EXPECT_EQ(m.takeOutput(), kStatusStandby);
+    now += 1;
+    m.feed("AC\r"); // the ready report precedes this reply
+    EXPECT_EQ(m.takeOutput(), kStatusStandby + "AMPLIFIER IS ON\r\n");
     EXPECT_EQ(m.msUntilNextEvent(), -1);
 
     // Switching off during a warm-up cancels it; the next power-on starts from the beginning.
     m.feed("AC OFF\rAC ON\r");
-    m.advance(500);
+    now += 500;
     m.feed("AC OFF\r");
-    m.advance(5000);
-    EXPECT_EQ(m.takeOutput(), "AMPLIFIER IS OFF\r\nPOWER ON SEQUENCE\r\nAMPLIFIER IS OFF\r\n");
-}
-
-TEST(AmpModelSimWarmup, CatchesUpWithAnInjectedClockBeforeAnswering) {
-    std::int64_t now = 5000;
-    AmpModel m;
-    m.setWarmupMs(300);
-    m.setClock([&] { return now; });
-    m.feed("AC ON\r");
-    now += 299;
+    now += 5000;
     m.poll();
-    EXPECT_EQ(m.takeOutput(), "POWER ON SEQUENCE\r\n");
-    now += 1;
-    m.feed("AC\r"); // the ready report precedes this reply
-    EXPECT_EQ(m.takeOutput(), kStatusStandby + "AMPLIFIER IS ON\r\n");
+    EXPECT_EQ(m.takeOutput(), "AMPLIFIER IS OFF\r\nPOWER ON SEQUENCE\r\nAMPLIFIER IS OFF\r\n");
 }
 
 TEST(AmpModelSimAutotune, WalksTowardTheSegmentOptimumAndStopsWhenTheOperatorTurnsAKnob) {
@@ -213,7 +182,7 @@ TEST(AmpModelSimAutotune, WalksTowardTheSegmentOptimumAndStopsWhenTheOperatorTur
     m.feed("TUNE 0\rBAND 1\rLOAD 7\r");
     m.advance(1000);
     EXPECT_EQ(m.takeOutput(), "TUNE = 0\r\n"
-                              "BAND = 1 SEGMENT = 1 FREQUENCY = 1820\r\nTUNE = 90 LOAD = 80\r\n"
+                              "BAND 1 SEGMENT 1 FREQUENCY 1820\r\nTUNE = 90 LOAD = 80\r\n"
                               "LOAD = 7\r\n");
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include "../support/wait_until.h"
+
 #include <QString>
-#include <QThread>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -14,36 +13,35 @@
 
 namespace tarvex::sim::test {
 
+using tarvex::test::waitUntil;
+
 // Runs the event loop for a while.
 inline void pumpEvents(int ms) {
-    QElapsedTimer t;
-    t.start();
-    do {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::usleep(500);
-    } while (t.elapsed() < ms);
+    waitUntil([] { return false; }, ms);
 }
 
 // The driver's end of the line, done with plain POSIX calls: opens the slave device raw and
 // non-blocking, and reads while the Qt event loop keeps the simulator running.
 class PtyClient {
 public:
-    PtyClient() = default;
     ~PtyClient() {
         if (fd_ >= 0)
             ::close(fd_);
     }
-    PtyClient(const PtyClient&) = delete;
-    PtyClient& operator=(const PtyClient&) = delete;
 
     bool open(const QString& path) {
         fd_ = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        return fd_ >= 0 && setLine(B38400);
+    }
+    // Raw, eight data bits, at this speed; `cflags` may add parity and a second stop bit.
+    bool setLine(speed_t speed, tcflag_t cflags = 0) {
         termios t{};
-        if (fd_ >= 0 && ::tcgetattr(fd_, &t) == 0) {
-            ::cfmakeraw(&t);
-            ::tcsetattr(fd_, TCSANOW, &t);
-        }
-        return fd_ >= 0;
+        if (::tcgetattr(fd_, &t) != 0)
+            return false;
+        ::cfmakeraw(&t);
+        ::cfsetspeed(&t, speed);
+        t.c_cflag = (t.c_cflag & ~(PARENB | CSTOPB)) | cflags;
+        return ::tcsetattr(fd_, TCSANOW, &t) == 0;
     }
     bool write(const std::string& bytes) {
         return ::write(fd_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
@@ -51,22 +49,13 @@ public:
     // Reads until the text received so far contains `needle` or the time is up; returns all
     // text received (and not yet returned) either way.
     std::string readUntil(const std::string& needle, int timeoutMs = 2000) {
-        QElapsedTimer t;
-        t.start();
-        while (buffer_.find(needle) == std::string::npos && t.elapsed() < timeoutMs && readSome())
-            pumpEvents(0);
+        waitUntil([&] { return !readSome() || buffer_.find(needle) != std::string::npos; },
+                  timeoutMs);
         return std::exchange(buffer_, {});
     }
     // Waits for end of file or a read error (the device went away); false on timeout.
     bool waitForHangup(int timeoutMs = 2000) {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < timeoutMs) {
-            if (!readSome())
-                return true;
-            pumpEvents(0);
-        }
-        return false;
+        return waitUntil([&] { return !readSome(); }, timeoutMs);
     }
 
 private:

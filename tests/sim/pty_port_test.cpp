@@ -2,50 +2,17 @@
 
 #include "pty_client.h"
 
-#include <QFileInfo>
-#include <QTemporaryDir>
+#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <sys/stat.h>
+#include <tuple>
 
 namespace tarvex::sim {
 namespace {
 
 using test::PtyClient;
 using test::pumpEvents;
-
-bool exists(const QString& path) {
-    struct stat st {};
-    return ::lstat(path.toLocal8Bit().constData(), &st) == 0;
-}
-
-// Echoes every received chunk back, bracketed, so both directions are visible.
-void echoBack(PtyPort& port) {
-    QObject::connect(&port, &PtyPort::received, &port,
-                     [&port](const QByteArray& b) { port.write("<" + b + ">"); });
-}
-
-TEST(PtySimPort, LinkPointsAtTheDeviceAndCloseMakesBothVanish) {
-    QTemporaryDir dir;
-    const QString link = dir.filePath("amp0");
-    PtyPort port;
-    ASSERT_TRUE(port.open({link, 0, true})) << port.errorString().toStdString();
-    const QString device = port.slavePath();
-    EXPECT_EQ(QFileInfo(link).symLinkTarget(), device);
-
-    PtyClient client;
-    ASSERT_TRUE(client.open(link));
-    port.close();
-    EXPECT_TRUE(client.waitForHangup()) << "a reader of the slave must see end of file or EIO";
-    EXPECT_FALSE(exists(link));
-    EXPECT_FALSE(exists(device));
-    // A fresh open reuses a stale link left behind by a killed run.
-    PtyPort again;
-    ASSERT_TRUE(again.open({link, 0, true}));
-    EXPECT_EQ(QFileInfo(link).symLinkTarget(), again.slavePath());
-}
 
 // Bytes cross the raw line unchanged both ways (CR stays CR, the line echoes nothing). With or
 // without a held slave, a client going away must not keep the read handler firing, and the next
@@ -55,7 +22,9 @@ TEST(PtySimPort, RawRoundTripAndNoSpinWhenTheClientGoesAway) {
         SCOPED_TRACE(keepSlaveOpen ? "slave held open" : "slave not held");
         PtyPort port;
         ASSERT_TRUE(port.open({QString(), 0, keepSlaveOpen}));
-        echoBack(port);
+        // Echoes every received chunk back, bracketed, so both directions are visible.
+        QObject::connect(&port, &PtyPort::received, &port,
+                         [&port](const QByteArray& b) { port.write("<" + b + ">"); });
         {
             PtyClient client;
             ASSERT_TRUE(client.open(port.slavePath()));
@@ -73,6 +42,27 @@ TEST(PtySimPort, RawRoundTripAndNoSpinWhenTheClientGoesAway) {
         next.write("STAT\r");
         EXPECT_NE(next.readUntil("<STAT\r>", 3000).find("<STAT\r>"), std::string::npos);
         EXPECT_FALSE(port.isPaused());
+    }
+}
+
+// A reply takes as long as the line the client set up would take to carry it, and a new setting
+// counts from the next byte on.
+TEST(PtySimPort, PacesAtTheSpeedAndStopBitsTheClientSetsOnTheLine) {
+    PtyPort port;
+    ASSERT_TRUE(port.open({QString(), PtyPort::kLineSpeed, true}));
+    PtyClient client;
+    ASSERT_TRUE(client.open(port.slavePath()));
+    // Speed and stop bits, and the time 96 bytes take (25 ms at the pty's own 38400).
+    for (const auto& [speed, cflags, minMs, maxMs] :
+         {std::tuple{B9600, tcflag_t{0}, 95, 500}, // 10 bits a byte: 100 ms
+          {B1200, tcflag_t{CSTOPB}, 860, 2000}}) { // 11 bits a byte: 880 ms
+        ASSERT_TRUE(client.setLine(speed, cflags));
+        QElapsedTimer t;
+        t.start();
+        port.write(QByteArray(95, 'x') + '\n');
+        EXPECT_EQ(client.readUntil("\n", 3000).size(), 96u);
+        EXPECT_GE(t.elapsed(), minMs);
+        EXPECT_LE(t.elapsed(), maxMs);
     }
 }
 
