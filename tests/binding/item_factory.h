@@ -2,8 +2,6 @@
 
 #include "core/hub.h"
 
-#include <cstdint>
-
 namespace tarvex::test {
 
 // An item the way a driver publishes it: attached in a hub and given metadata, so that values
@@ -11,28 +9,16 @@ namespace tarvex::test {
 inline ItemPtr publishedItem(const HubPtr& hub, const QString& name, int typeCode,
                              std::int32_t low = 0, std::int32_t high = 1) {
     ItemPtr it = hub->AttachItem(name);
-    auto info = std::make_shared<ItemInfo>();
-    info->Metrics = typeCode;
-    info->Low = low;
-    info->High = high;
-    it->setInfo(info);
+    it->setInfo(std::make_shared<ItemInfo>(ItemInfo{low, high, typeCode, 0, {}}));
     return it;
 }
 
 // An item holding null. Only an empty item can become null: any comparison with null is
 // undecided, so an item holding a value never takes null, nor does a null item leave it.
-inline ItemPtr nullItem(const HubPtr& hub, const QString& name, std::int32_t low = 0,
-                        std::int32_t high = 1) {
-    ItemPtr it = publishedItem(hub, name, 2, low, high);
+inline ItemPtr nullItem(const HubPtr& hub, const QString& name) {
+    ItemPtr it = publishedItem(hub, name, 2);
     it->setValue(Variant::null());
     return it;
-}
-
-inline void setRange(const ItemPtr& it, std::int32_t low, std::int32_t high) {
-    auto info = std::make_shared<ItemInfo>(*it->Info());
-    info->Low = low;
-    info->High = high;
-    it->setInfo(info);
 }
 
 } // namespace tarvex::test

@@ -10,6 +10,7 @@
 
 #include <cctype>
 #include <ostream>
+#include <sstream>
 #include <string>
 
 // Printers found by GoogleTest through argument-dependent lookup, so a failed comparison of Qt
@@ -46,6 +47,13 @@ inline void PrintTo(const Variant& v, std::ostream* os) {
 }
 
 namespace test {
+
+// A Variant as the printer shows it, "Integer(5)": compares type and value at once.
+inline std::string shown(const Variant& v) {
+    std::ostringstream os;
+    PrintTo(v, &os);
+    return os.str();
+}
 
 // Name generator for parameterized tests: each case is named by its own `name` field, so ctest
 // names are readable and the same on every run.

@@ -1,14 +1,15 @@
-// The main window's start and end: placement, the server it owns, its menus and messages.
+// The main window's start and end: placement, the server it owns, its About box and messages.
 #include "test_support.h"
 
-#include "ui/twips.h"
+#include "ui/frm_about.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMessageBox>
-#include <QPointer>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QTest>
 
 #include <stdexcept>
 
@@ -24,90 +25,76 @@ QRect savedPlacement() {
     return {get("MainLeft"), get("MainTop"), get("MainWidth"), get("MainHeight")};
 }
 
-TEST_F(LifecycleTest, PlacementIsSavedInTwipsAndRestoredOnTheNextStart) {
-    // The placement is the window's inner geometry; the frame is the window system's.
-    QPoint framePos;
+TEST_F(LifecycleTest, PlacementIsSavedInTwipsEvenWhenMaximisedAndRestoredOnTheNextStart) {
+    QRect normal;
     {
         auto w = makeWindow(0);
         w->show();
         w->setGeometry(QRect(Twips::toPixels(QPoint(3000, 2250), w.get()), w->size()));
-        framePos = w->pos();
+        normal = Twips::fromPixels(w->geometry(), w.get());
+        w->showMaximized();
+        QCoreApplication::processEvents(); // the platform reports the new size later
+        ASSERT_TRUE(w->isMaximized());
         w->findChild<QAction*>("mnuExit")->trigger(); // same path as closing by the frame
     }
-    const QRect saved = savedPlacement();
-    EXPECT_EQ(saved.topLeft(), QPoint(3000, 2250));
-    EXPECT_EQ(saved.width(), 2550);
-    EXPECT_GT(saved.height(), 0) << "the menu bar's height";
-
-    auto again = makeWindow(0);
-    EXPECT_EQ(Twips::fromPixels(again->geometry(), again.get()), saved);
-    again->show();
-    EXPECT_EQ(again->pos(), framePos) << "the window comes back where it was";
-}
-
-TEST_F(LifecycleTest, ClosingMaximisedSavesThePlacementToReturnTo) {
-    auto w = makeWindow(1);
-    w->show();
-    const QRect normal = Twips::fromPixels(w->geometry(), w.get());
-    w->showMaximized();
-    QCoreApplication::processEvents(); // the platform reports the new size later
-    ASSERT_TRUE(w->isMaximized());
-    w->close();
     EXPECT_EQ(savedPlacement(), normal);
+    auto again = makeWindow(0);
+    EXPECT_EQ(Twips::fromPixels(again->geometry(), again.get()), normal);
 }
 
-TEST_F(LifecycleTest, ClosingStopsTheDriversAndViewDestroyTerminatesEveryPanel) {
+TEST_F(LifecycleTest, ConfigureAndCloseEndThePanelsAndDriversInOrder) {
     auto w = makeWindow(2);
-    log->calls.clear();
-    w->ViewDestroy();
-    EXPECT_EQ(log->calls.size(), 8);
-    EXPECT_EQ(log->calls.first(), "Terminate Tarvex.BannerControl c0 0");
-    EXPECT_EQ(log->calls.last(), "Terminate Tarvex.MainControl c7 1");
-    EXPECT_EQ(w->findChild<QWidget*>("c7"), nullptr);
-    EXPECT_EQ(w->hub(), nullptr);
+    log->clear();
+    w->findChild<QAction*>("mnuEdit")->trigger(); // no editor: restarts with the same list
+    EXPECT_EQ(log->first(), "Terminate driver amp1");
+    const QStringList ended = log->filter("Terminate Tarvex");
+    ASSERT_EQ(ended.size(), 8);
+    EXPECT_EQ(ended.first(), "Terminate Tarvex.BannerControl c0 0");
+    EXPECT_EQ(ended.last(), "Terminate Tarvex.MainControl c7 1");
+    EXPECT_LT(log->indexOf(ended.last()), log->indexOf(QRegularExpression("Initialize Tarvex.*")))
+        << "old panels end before new ones start";
+    ASSERT_EQ(w->views().size(), 8);
+    EXPECT_EQ(w->views()[0]->objectName(), "c0") << "the new panels reuse the names";
 
-    log->calls.clear();
+    log->clear();
     w->close();
-    EXPECT_EQ(log->calls, (QStringList{"Terminate driver amp1", "Terminate driver amp2"}));
-    EXPECT_EQ(w->server(), nullptr);
+    EXPECT_EQ(*log, (QStringList{"Terminate driver amp1", "Terminate driver amp2"}));
 }
 
-TEST_F(LifecycleTest, ConfigureRestartsTheServerAndRebuildsThePanels) {
-    auto w = makeWindow(1);
-    const HubPtr firstHub = w->hub();
-    QPointer<QWidget> oldMeter = w->views()[0];
-    log->calls.clear();
-    w->findChild<QAction*>("mnuEdit")->trigger();
-
-    // Old panels end before the new ones start; the new ones reuse the names on a new hub.
-    EXPECT_TRUE(oldMeter.isNull());
-    EXPECT_EQ(log->calls.first(), "Terminate driver amp1");
-    EXPECT_LT(log->calls.lastIndexOf(QRegularExpression("Terminate Tarvex.*")),
-              log->calls.indexOf(QRegularExpression("Initialize Tarvex.*")));
-    ASSERT_EQ(w->views().size(), 3);
-    EXPECT_EQ(w->views()[0]->objectName(), "c0");
-    EXPECT_NE(w->hub(), firstHub);
-    EXPECT_EQ(w->hub(), w->server()->hub());
-}
-
-class ThrowingDriver : public FakeDriver {
-public:
-    using FakeDriver::FakeDriver;
+struct BusyDriver : FakeDriver {
+    BusyDriver() : FakeDriver(std::make_shared<QStringList>()) {}
     void Initialize(const HubPtr&, std::int16_t) override {
         throw std::runtime_error("port COM9 is busy");
     }
 };
 
 TEST_F(LifecycleTest, ServerErrorsAreShownWithoutBlocking) {
-    writeServerFile(1);
-    CallLogPtr calls = log;
-    frmMain w([calls] { return std::make_shared<ThrowingDriver>(calls); }, {}, fakeRegistry(log));
+    makeWindow(1).reset(); // leaves a server.dat with one amplifier
+    frmMain w([] { return std::make_shared<BusyDriver>(); }, {}, fakeRegistry(log));
     // Reaching this line means the constructor did not wait for the user.
     const auto* box = w.findChild<QMessageBox*>("msgError");
     ASSERT_NE(box, nullptr);
-    EXPECT_FALSE(box->isModal());
-    EXPECT_TRUE(box->text().contains("port COM9 is busy"));
+    EXPECT_TRUE(!box->isModal() && box->text().contains("port COM9 is busy"));
     EXPECT_EQ(w.views().size(), 3) << "the panels are still hosted";
+}
+
+TEST_F(LifecycleTest, HelpAboutShowsOneReusedNonModalBoxWithTheBuildVersion) {
+    // "Version major.minor.revision" straight from the version CMake was given.
+    const QStringList parts = QStringLiteral(TARVEX_CMAKE_VERSION).split('.');
+    auto w = makeWindow(0);
+    w->show();
+    QAction* about = w->findChild<QAction*>("mnuHelpAbout");
+    about->trigger();
+    frmAbout* box = w->aboutBox();
+    ASSERT_TRUE(box && box->isVisible() && !box->isModal());
+    EXPECT_EQ(box->findChild<QLabel*>("lblVersion")->text(),
+              QStringLiteral("Version %1.%2.%3").arg(parts[0], parts[1], parts.value(3, "0")));
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_FALSE(box->isVisible());
+    about->trigger();
+    EXPECT_EQ(w->aboutBox(), box) << "the same box comes back";
+    w->close();
+    EXPECT_FALSE(box->isVisible()) << "closing the main window takes the box away too";
 }
 
 } // namespace

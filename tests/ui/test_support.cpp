@@ -2,17 +2,18 @@
 
 #include "core/data_file.h"
 
+#include <QDir>
 #include <QSettings>
 
 namespace tarvex::test {
 
-PanelRegistry fakeRegistry(const CallLogPtr& log) {
+PanelRegistry fakeRegistry(const CallLogPtr& log, int mainHeight) {
     PanelRegistry registry;
     const std::pair<const char*, QSize> panels[] = {
-        {PanelRegistry::kBannerControl, kBannerTwips},
-        {PanelRegistry::kMeterControl, kMeterTwips},
-        {PanelRegistry::kTuneControl, kTuneTwips},
-        {PanelRegistry::kMainControl, kMainTwips},
+        {PanelRegistry::kBannerControl, {2100, 600}},
+        {PanelRegistry::kMeterControl, {3000, 1500}},
+        {PanelRegistry::kTuneControl, {3000, 1200}},
+        {PanelRegistry::kMainControl, {3300, mainHeight}},
     };
     for (const auto& [name, size] : panels) {
         const QString className = QLatin1String(name);
@@ -21,19 +22,6 @@ PanelRegistry fakeRegistry(const CallLogPtr& log) {
         });
     }
     return registry;
-}
-
-void writeServerFile(int count) {
-    PropertyBag bag;
-    bag.WriteProperty(QStringLiteral("NumModules"), std::int32_t{count}, std::int32_t{0});
-    for (int i = 1; i <= count; ++i) {
-        PropertyBag module;
-        module.WriteProperty(QStringLiteral("DeviceName"), QStringLiteral("amp%1").arg(i));
-        bag.WriteProperty(QStringLiteral("Module%1").arg(i), module.Contents());
-    }
-    QString error;
-    ASSERT_TRUE(data_file::writeRecord(QStringLiteral("server.dat"), bag.Contents(), &error))
-        << error.toStdString();
 }
 
 void MainWindowTest::SetUp() {
@@ -48,27 +36,20 @@ void MainWindowTest::TearDown() {
     QDir::setCurrent(mPreviousDir);
 }
 
-std::unique_ptr<frmMain> MainWindowTest::makeWindow(int amplifiers) {
-    return makeWindow(amplifiers, fakeRegistry(log));
-}
-
-std::unique_ptr<frmMain> MainWindowTest::makeWindow(int amplifiers, PanelRegistry panels) {
-    if (amplifiers > 0)
-        writeServerFile(amplifiers);
+std::unique_ptr<frmMain> MainWindowTest::makeWindow(int amplifiers, int mainHeight) {
+    PropertyBag bag;
+    bag.WriteProperty(QStringLiteral("NumModules"), std::int32_t{amplifiers}, std::int32_t{0});
+    for (int i = 1; i <= amplifiers; ++i) {
+        PropertyBag module;
+        module.WriteProperty(QStringLiteral("DeviceName"), QStringLiteral("amp%1").arg(i));
+        bag.WriteProperty(QStringLiteral("Module%1").arg(i), module.Contents());
+    }
+    QString error;
+    EXPECT_TRUE(data_file::writeRecord(QStringLiteral("server.dat"), bag.Contents(), &error))
+        << error.toStdString();
     CallLogPtr driverLog = log;
-    return std::make_unique<frmMain>(
-        [driverLog] { return std::make_shared<FakeDriver>(driverLog); }, ServerObject::ListEditor{},
-        std::move(panels));
-}
-
-int widthTwips(const QWidget* w) {
-    return Twips::fromPixelsX(w->width(), w);
-}
-int clientHeightTwips(const frmMain& w) {
-    return Twips::fromPixelsY(w.clientHeight(), &w);
-}
-QPoint posTwips(const QWidget* view) {
-    return {Twips::fromPixelsX(view->x(), view), Twips::fromPixelsY(view->y(), view)};
+    return std::make_unique<frmMain>([driverLog] { return std::make_shared<FakeDriver>(driverLog); },
+                                     ServerObject::ListEditor{}, fakeRegistry(log, mainHeight));
 }
 
 } // namespace tarvex::test

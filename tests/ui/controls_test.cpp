@@ -1,0 +1,126 @@
+// The panels' own controls: the bar gauge (where its bar ends, its colour, its paint, what it
+// stores) and the up-down (its arrows, clamping and read-out).
+#include "../support/printers.h"
+#include "binding/colors.h"
+#include "core/property_bag.h"
+#include "ui/bar_gauge.h"
+#include "ui/up_down.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+
+namespace tarvex {
+namespace {
+
+constexpr BarLine kBefore{7, 5.0, 3.0, 123.0, 3.0, 0x00123456u}; // differs from any result
+
+struct ZoneCase {
+    const char* name;
+    std::int16_t value;
+    double x2;
+    std::uint32_t color;
+    bool logarithmic = false;
+    std::int16_t min = 0, max = 100, red = 80;
+    Variant yellow = std::int16_t{60};
+};
+
+class BarLayout : public ::testing::TestWithParam<ZoneCase> {};
+
+TEST_P(BarLayout, LengthAndZone) {
+    const ZoneCase& c = GetParam();
+    const BarSettings s{c.logarithmic, c.min, c.max, c.yellow, c.red, c.value};
+    const BarLine bar = layoutBar(s, QSizeF(2000.0, 90.0), kBefore);
+    EXPECT_DOUBLE_EQ(bar.x2, c.x2);
+    EXPECT_EQ(bar.color, c.color);
+}
+
+// Steps that cannot be computed (division by zero, 16-bit overflow) keep the previous end.
+INSTANTIATE_TEST_SUITE_P(
+    BarGauge, BarLayout,
+    ::testing::Values(
+        ZoneCase{"at yellow", 60, 1200.0, kGaugeYellow},
+        ZoneCase{"at red", 80, 1600.0, kGaugeRed},
+        ZoneCase{"above max runs past the edge", 150, 3000.0, kGaugeRed},
+        ZoneCase{"text threshold", 104, 2080.0, kGaugeGreen, false, 0, 100, 122, QStringLiteral("105")},
+        ZoneCase{"no yellow zone", 90, 1800.0, kGaugeRed, false, 0, 100, 90, QStringLiteral("90")},
+        ZoneCase{"non-number threshold counts as met", 1, 20.0, kGaugeYellow, false, 0, 100, 80,
+                 QStringLiteral("lots")},
+        ZoneCase{"null threshold decides nothing", 70, 1400.0, kGaugeGreen, false, 0, 100, 80,
+                 Variant::null()},
+        ZoneCase{"logarithmic 10 is half way", 10, 1000.0, kGaugeGreen, true},
+        ZoneCase{"logarithmic 0 has no logarithm", 0, 0.0, kGaugeGreen, true},
+        ZoneCase{"min equals max", 50, kBefore.x2, kGaugeGreen, false, 50, 50},
+        ZoneCase{"range overflows", 50, kBefore.x2, kGaugeGreen, false, -2, 32766}),
+    test::CaseName{});
+
+TEST(BarGauge, ValueWritesAndResizesLayOutAndThePaintFillsTheInnerHeight) {
+    BarGauge g;
+    g.setBackColor(0x00000000u); // black
+    g.resize(202, 8);            // the sunken frame takes one pixel all round
+    g.show();                    // a hidden widget hears of its resizes only when shown
+    g.setValue(60);
+    g.setMax(200);
+    EXPECT_FLOAT_EQ(g.bar().x2, g.drawingArea().width() * 0.6) << "writing Max alone moves nothing";
+    const QImage image = g.grab().toImage();
+    const QColor yellow = colorFromDesigned(kGaugeYellow);
+    for (int y = 0; y < 8; ++y)
+        EXPECT_EQ(image.pixelColor(50, y) == yellow, y >= 1 && y < 7) << y;
+    EXPECT_EQ(image.pixelColor(150, 4), Qt::black);
+    g.resize(402, 8);
+    EXPECT_FLOAT_EQ(g.bar().x2, g.drawingArea().width() * 0.3) << "a resize lays out again";
+}
+
+TEST(BarGauge, StoredPropertiesRoundTripAndABadEntryChangesNothing) {
+    BarGauge g, copy;
+    g.setBackColor(0x80000010u); // a system colour keeps its top bit
+    g.setYellowThreshold(QStringLiteral("1000"));
+    PropertyBag written, restored, bad;
+    g.WriteProperties(written);
+    ASSERT_TRUE(restored.setContents(written.Contents()));
+    copy.ReadProperties(restored);
+    EXPECT_EQ(copy.backColor(), 0x80000010u);
+    EXPECT_EQ(test::shown(copy.yellowThreshold()), "String(1000)");
+    bad.WriteProperty(QStringLiteral("max"), std::int16_t{7}); // keys ignore case
+    bad.WriteProperty(QStringLiteral("VALUE"), QStringLiteral("plenty"));
+    EXPECT_THROW(copy.ReadProperties(bad), VariantError);
+    EXPECT_EQ(copy.max(), 100);
+}
+
+TEST(UpDown, ArrowsStepWithinTheRangeWhichPullsTheValueInAndOnlyChangesAreReported) {
+    UpDown u;
+    u.resize(16, 27);
+    u.setMax(2);
+    QLabel readout;
+    u.setBuddyLabel(&readout);
+    EXPECT_EQ(readout.text(), "0") << "shown at once";
+    QSignalSpy spy(&u, &UpDown::valueChanged);
+    for (const char* arrow : {"arrowUp", "arrowUp", "arrowUp", "arrowDown"})
+        QTest::mouseClick(u.findChild<QToolButton*>(arrow), Qt::LeftButton);
+    EXPECT_EQ(readout.text(), "1");
+    u.setValue(1); // no change, no report
+    u.setValue(-3);
+    QList<int> reported;
+    for (const auto& args : spy)
+        reported << args.at(0).toInt();
+    EXPECT_EQ(reported, (QList<int>{1, 2, 1, 0})) << "stops at Max; clamps to Min";
+
+    u.setMax(100);
+    u.setValue(37);
+    u.setMin(10);
+    u.setMax(20); // as a binder applies a new range: Min, then Max
+    EXPECT_EQ(u.value(), 20);
+    u.setMin(5);
+    u.setMax(3); // up still heads for Max, down for Min, and neither leaves the range
+    u.stepDown();
+    EXPECT_EQ(u.value(), 5);
+    for (int i = 0; i < 3; ++i)
+        u.stepUp();
+    EXPECT_EQ(u.value(), 3);
+}
+
+} // namespace
+} // namespace tarvex
