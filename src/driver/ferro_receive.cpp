@@ -60,19 +60,23 @@ void FerroDriver::showLinkProblem(const QString& reason) {
 
 void FerroDriver::ReceiveChars() {
     mRxBuffer += mCom->input();
-    qsizetype start = 0;
     for (;;) {
-        const qsizetype end = mRxBuffer.indexOf(kLineEnd, start);
+        const qsizetype end = mRxBuffer.indexOf(kLineEnd);
         if (end < 0)
             break;
-        if (end > start) {
-            const QString line = mRxBuffer.mid(start, end - start);
+        // Out of the buffer before it is handled: a line that throws must not run again with
+        // the next chunk, nor take the lines after it along.
+        const QString line = mRxBuffer.left(end);
+        mRxBuffer.remove(0, end + 2);
+        if (line.isEmpty())
+            continue;
+        try {
             traceReceived(line);
             DispatchLine(line);
+        } catch (const std::exception&) {
+            // A bad line must never stop the program; the next one is handled afresh.
         }
-        start = end + 2;
     }
-    mRxBuffer.remove(0, start);
     if (mRxBuffer.size() > kMaxRxBuffer) {
         // Keep a trailing CR: it may be the first half of the next line end.
         const bool keepCr = mRxBuffer.endsWith(u'\r');

@@ -9,8 +9,9 @@ namespace tarvex::wire {
 
 namespace {
 
+// Only the space is skipped inside a number; a tab, CR or LF ends it like any other character.
 bool isBlank(QChar c) {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+    return c == u' ';
 }
 
 int hexDigit(QChar c) {
