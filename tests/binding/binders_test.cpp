@@ -4,11 +4,15 @@
 #include "binding/bind_check_box.h"
 #include "binding/bind_combo_box.h"
 #include "binding/bind_slider.h"
+#include "binding/bind_text_box.h"
 #include "binding/bind_up_down.h"
 #include "fake_controls.h"
 #include "item_factory.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QLineEdit>
 
 namespace tarvex {
 namespace {
@@ -33,6 +37,23 @@ TEST(BindCheckBox, ShowingANumberNeverEchoesItAValuePartWritesItAndNullDisables)
     EXPECT_EQ(test::shown(mode->Value()), "Integer(1)");
     plainBinder.Bind(nullItem(hub, "0gone"), &plain);
     EXPECT_FALSE(plain.isEnabled());
+}
+
+TEST(BindTextBox, LeavingTheBoxWritesAndARefusedTextShowsTheItemAgain) {
+    const HubPtr hub = Hub::create();
+    const ItemPtr freq = publishedItem(hub, "0freq", ItemInfo::kInt, 0, 32767);
+    freq->setValue(std::int16_t(14200));
+    QLineEdit box;
+    BindTextBox binder;
+    binder.Bind(freq, &box);
+    EXPECT_EQ(box.text(), "14200");
+    for (const char* typed : {"7100", "forty"}) {
+        box.setText(typed);
+        QFocusEvent out(QEvent::FocusOut);
+        QCoreApplication::sendEvent(&box, &out);
+    }
+    EXPECT_EQ(test::shown(freq->Value()), "Integer(7100)");
+    EXPECT_EQ(box.text(), "7100"); // "forty" is no number: the item's own value is back
 }
 
 TEST(BindComboBox, PositionsCountFromLowAndAnEmptyItemDisables) {

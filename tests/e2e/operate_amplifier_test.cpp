@@ -61,7 +61,7 @@ TEST(OperateAmplifier, SwitchOnWarmUpOperateMeterBandFaultAndUnplug) {
     };
 
     // One amplifier: its meter, tune and main panels; the start-up replies are shown.
-    ASSERT_TRUE(waitUntil([&] { return label("U_message") == "AutoTune Disabled"; }));
+    ASSERT_TRUE(waitUntil([&] { return label("U_message") == "Amp AC power is off"; }));
     ASSERT_EQ(window.views().size(), 3);
     window.findChild<QAction*>("mnuViewTrail")->trigger();
     ASSERT_EQ(window.diagnosticViews().size(), 1u);
@@ -79,14 +79,14 @@ TEST(OperateAmplifier, SwitchOnWarmUpOperateMeterBandFaultAndUnplug) {
     EXPECT_TRUE(received("OPER ON"));
     EXPECT_EQ(label("U_oper"), "OPER");
 
-    // Calibration 0x1900 for forward power, so 5 reads 625 (green), 9 reads 2025 (red).
+    // Calibration 0x1E00 for forward power, so 5 reads 750 (green), 9 reads 2430 (red).
     auto* pfwd = child<BarGauge>(window, "U_pfwd");
     amp.model().emitMeter({5, 2, 3, 4, 5});
-    ASSERT_TRUE(waitUntil([&] { return pfwd->value() == 625; }));
+    ASSERT_TRUE(waitUntil([&] { return pfwd->value() == 750; }));
     EXPECT_EQ(pfwd->bar().color, kGaugeGreen);
-    EXPECT_TRUE(trail->trailText().contains("0pfwd=625"));
+    EXPECT_TRUE(trail->trailText().contains("0pfwd=750"));
     amp.model().emitMeter({9, 2, 3, 4, 5});
-    ASSERT_TRUE(waitUntil([&] { return pfwd->value() == 2025; }));
+    ASSERT_TRUE(waitUntil([&] { return pfwd->value() == 2430; }));
     EXPECT_EQ(pfwd->bar().color, kGaugeRed);
 
     child<QComboBox>(window, "U_band")->setCurrentIndex(2); // "40"
