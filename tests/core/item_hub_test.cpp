@@ -15,22 +15,26 @@ ItemInfoPtr infoOfType(int metrics) {
     return ii;
 }
 
+ItemPtr typedItem(const HubPtr& hub, const char* name, int metrics) {
+    auto it = hub->AttachItem(name);
+    it->setInfo(infoOfType(metrics));
+    return it;
+}
+
 // Records every event of one hub and its items in the order they arrive.
 struct EventLog {
     QStringList events;
 
     void watchHub(const HubPtr& hub) {
-        QObject::connect(hub.get(), &Hub::NewItem,
-                         [this](const ItemPtr& it) { events << "hub:New:" + it->Name(); });
+        QObject::connect(hub.get(), &Hub::NewItem, [this](auto it) { events << "hub:New:" + it->Name(); });
         QObject::connect(hub.get(), &Hub::ItemChangedValue,
-                         [this](const ItemPtr& it) { events << "hub:Value:" + it->Name(); });
+                         [this](auto it) { events << "hub:Value:" + it->Name(); });
         QObject::connect(hub.get(), &Hub::ItemChangedInfo,
-                         [this](const ItemPtr& it) { events << "hub:Info:" + it->Name(); });
+                         [this](auto it) { events << "hub:Info:" + it->Name(); });
     }
     void watchItem(const ItemPtr& item) {
         const QString n = item->Name();
-        QObject::connect(item.get(), &Item::ValueChange,
-                         [this, n] { events << "item:Value:" + n; });
+        QObject::connect(item.get(), &Item::ValueChange, [this, n] { events << "item:Value:" + n; });
         QObject::connect(item.get(), &Item::InfoChange, [this, n] { events << "item:Info:" + n; });
     }
 };
@@ -53,9 +57,7 @@ TEST(ItemModel, FirstAssignmentAlwaysChangesAndEqualValuesRaiseNothing) {
     EXPECT_TRUE(it->LastValue().isEmpty());
 
     it->setValue("12");
-    EXPECT_EQ(it->Value().type(), Variant::Type::Integer);
-    EXPECT_EQ(it->Value().toInteger(), 12);
-    EXPECT_EQ(it->LastValue().toInteger(), 0);
+    EXPECT_EQ(test::shown(it->Value()), "Integer(12)");
     log.events.clear();
     it->setValue(12.0);
     it->setValue(" 12 ");
@@ -65,67 +67,54 @@ TEST(ItemModel, FirstAssignmentAlwaysChangesAndEqualValuesRaiseNothing) {
     const Variant& held = it->Value();
     it->setValue(std::int16_t{13});
     EXPECT_EQ(held.toInteger(), 12);
-
-    auto s = hub->AttachItem("s");
-    s->setInfo(infoOfType(ItemInfo::kStr));
-    EventLog slog;
-    slog.watchItem(s);
-    s->setValue(""); // empty text is a first change too
-    s->setValue("");
-    EXPECT_EQ(slog.events.size(), 1);
 }
 
 struct TypeCase {
     const char* name;
     int metrics;
     Variant assigned;
-    Variant::Type storedType;
-    QString storedText;
+    const char* stored;
 };
 
 class ItemTypeCodes : public ::testing::TestWithParam<TypeCase> {};
 
 TEST_P(ItemTypeCodes, ConvertsByTheLowFourBitsOfMetrics) {
     const TypeCase& c = GetParam();
-    auto it = Hub::create()->AttachItem("v");
-    it->setInfo(infoOfType(c.metrics));
+    auto it = typedItem(Hub::create(), "v", c.metrics);
     it->setValue(c.assigned);
-    EXPECT_EQ(it->Value().type(), c.storedType);
-    EXPECT_EQ(it->Value().toString(), c.storedText);
+    EXPECT_EQ(test::shown(it->Value()), c.stored);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, ItemTypeCodes,
-    ::testing::Values(TypeCase{"IntFromText", 0, Variant("12"), Variant::Type::Integer, "12"},
-                      TypeCase{"IntHalfToEven", 0, Variant(2.5), Variant::Type::Integer, "2"},
-                      TypeCase{"Long", 1, Variant("70000"), Variant::Type::Long, "70000"},
-                      TypeCase{"StrFromNumber", 6, Variant(1234.6), Variant::Type::String, "1234.6"},
-                      TypeCase{"StrFromBool", 6, Variant(true), Variant::Type::String, "True"},
-                      TypeCase{"Bool", 9, Variant(std::int16_t{1}), Variant::Type::Boolean, "True"},
-                      TypeCase{"BoolHighBits", 4105, Variant("0"), Variant::Type::Boolean, "False"},
-                      TypeCase{"Byte", 15, Variant(254.5), Variant::Type::Byte, "254"},
-                      TypeCase{"ByteHighBits", 15 + 0x20, Variant("3"), Variant::Type::Byte, "3"},
-                      TypeCase{"UncodedText", 2, Variant("abc"), Variant::Type::String, "abc"},
-                      TypeCase{"UncodedDouble", 2, Variant(2.5), Variant::Type::Double, "2.5"}),
+    ::testing::Values(TypeCase{"IntFromText", 0, Variant("12"), "Integer(12)"},
+                      TypeCase{"IntHalfToEven", 0, Variant(2.5), "Integer(2)"},
+                      TypeCase{"Long", 1, Variant("70000"), "Long(70000)"},
+                      TypeCase{"StrFromNumber", 6, Variant(1234.6), "String(1234.6)"},
+                      TypeCase{"StrFromBool", 6, Variant(true), "String(True)"},
+                      TypeCase{"Bool", 9, Variant(std::int16_t{1}), "Boolean(True)"},
+                      TypeCase{"BoolHighBits", 4105, Variant("0"), "Boolean(False)"},
+                      TypeCase{"Byte", 15, Variant(254.5), "Byte(254)"},
+                      TypeCase{"ByteHighBits", 15 + 0x20, Variant("3"), "Byte(3)"},
+                      TypeCase{"UncodedText", 2, Variant("abc"), "String(abc)"},
+                      TypeCase{"UncodedDouble", 2, Variant(2.5), "Double(2.5)"}),
     test::CaseName{});
 
 TEST(ItemModel, ConversionErrorsReachTheCallerAndLeaveTheItemUnchanged) {
     auto hub = Hub::create();
-    struct Bad {
+    const struct {
         int metrics;
         Variant value;
         int error;
-    };
-    const Bad cases[] = {{ItemInfo::kInt, Variant("abc"), kErrTypeMismatch},
-                         {ItemInfo::kInt, Variant(std::int32_t{32768}), kErrOverflow},
-                         {ItemInfo::kByte, Variant(std::int16_t{256}), kErrOverflow},
-                         {ItemInfo::kBool, Variant("maybe"), kErrTypeMismatch},
-                         {ItemInfo::kLong, Variant::null(), kErrInvalidUseOfNull},
-                         {ItemInfo::kStr, Variant::null(), kErrInvalidUseOfNull}};
+    } cases[] = {{ItemInfo::kInt, Variant("abc"), kErrTypeMismatch},
+                 {ItemInfo::kInt, Variant(std::int32_t{32768}), kErrOverflow},
+                 {ItemInfo::kByte, Variant(std::int16_t{256}), kErrOverflow},
+                 {ItemInfo::kBool, Variant("maybe"), kErrTypeMismatch},
+                 {ItemInfo::kLong, Variant::null(), kErrInvalidUseOfNull},
+                 {ItemInfo::kStr, Variant::null(), kErrInvalidUseOfNull}};
     int n = 0;
-    for (const Bad& c : cases) {
-        auto it = hub->AttachItem(QString::number(n++));
-        it->setInfo(infoOfType(c.metrics));
+    for (const auto& c : cases) {
+        auto it = typedItem(hub, qPrintable(QString::number(n++)), c.metrics);
         it->setValue("1");
         EventLog log;
         log.watchItem(it);
@@ -140,87 +129,65 @@ TEST(ItemModel, ConversionErrorsReachTheCallerAndLeaveTheItemUnchanged) {
     }
 }
 
-TEST(ItemModel, BooleanItemTreatsOneAndMinusOneAlike) {
-    auto it = Hub::create()->AttachItem("b");
-    it->setInfo(infoOfType(ItemInfo::kBool));
+TEST(ItemModel, WhatCountsAsAChangeForBooleansUncodedValuesAndObjects) {
+    auto hub = Hub::create();
     EventLog log;
-    log.watchItem(it);
-    it->setValue(std::int16_t{1});
-    it->setValue(std::int16_t{-1});
+    auto b = typedItem(hub, "b", ItemInfo::kBool);
+    log.watchItem(b);
+    b->setValue(std::int16_t{1});
+    b->setValue(std::int16_t{-1}); // both are True
     EXPECT_EQ(log.events.size(), 1);
-    EXPECT_EQ(it->Value().toBoolean(), true);
-}
 
-TEST(ItemModel, UncodedItemStaysEmptyAndRaisesOnEveryEmptyAssignment) {
-    auto it = Hub::create()->AttachItem("o");
-    it->setInfo(infoOfType(3));
-    EventLog log;
-    log.watchItem(it);
-    it->setValue(Variant());
-    it->setValue(Variant());
-    EXPECT_TRUE(it->Value().isEmpty());
-    EXPECT_EQ(log.events.size(), 2);
-
-    // Once a null is stored nothing compares as different, so nothing changes any more.
-    it->setValue(Variant::null());
-    it->setValue(std::int16_t{4});
-    EXPECT_TRUE(it->Value().isNull());
+    auto o = typedItem(hub, "o", 3); // no conversion
+    log.watchItem(o);
+    o->setValue(Variant());
+    o->setValue(Variant()); // Empty is never "the same" as what an item holds
     EXPECT_EQ(log.events.size(), 3);
-}
+    // Once a null is stored nothing compares as different, so nothing changes any more.
+    o->setValue(Variant::null());
+    o->setValue(std::int16_t{4});
+    EXPECT_TRUE(o->Value().isNull());
+    EXPECT_EQ(log.events.size(), 4);
 
-TEST(ItemModel, ObjectAssignmentAlwaysRaises) {
-    auto it = Hub::create()->AttachItem("obj");
-    EventLog log;
-    log.watchItem(it);
+    auto obj = hub->AttachItem("obj");
+    log.watchItem(obj);
     auto ref = std::make_shared<int>(1);
-    it->setValueObject(ref); // no Info needed on this path
-    it->setValueObject(ref);
-    EXPECT_EQ(log.events.size(), 2);
-    EXPECT_EQ(it->Value().toObject(), ref);
-    EXPECT_EQ(it->LastValue().toObject(), ref);
+    obj->setValueObject(ref); // no Info needed on this path, and always announced
+    obj->setValueObject(ref);
+    EXPECT_EQ(log.events.size(), 6);
+    EXPECT_EQ(obj->LastValue().toObject(), ref);
 }
 
-TEST(Hub, NamesAreCaseInsensitiveKeepFirstCaseAndInsertionOrder) {
+TEST(Hub, NamesIgnoreCaseKeepFirstCaseAndOrderAndEventsRunInTheirOrder) {
     auto hub = Hub::create();
     EventLog log;
     log.watchHub(hub);
     auto a = hub->AttachItem("0Oper");
     auto b = hub->AttachItem("0band");
-    auto again = hub->AttachItem("0OPER");
-    EXPECT_EQ(a, again);
-    EXPECT_EQ(again->Name(), "0Oper");
-    EXPECT_EQ(log.events, (QStringList{"hub:New:0Oper", "hub:New:0band"}));
+    EXPECT_EQ(hub->AttachItem("0OPER"), a);
+    EXPECT_EQ(a->Name(), "0Oper");
     EXPECT_EQ(hub->GetItem("0BAND"), b);
     EXPECT_EQ(hub->GetItem("1band"), nullptr);
-    ASSERT_EQ(hub->GetItemCollection().size(), 2u);
-    EXPECT_EQ(hub->GetItemCollection()[0], a);
-    EXPECT_EQ(hub->GetItemCollection()[1], b);
+    EXPECT_EQ(hub->GetItemCollection(), (std::vector<ItemPtr>{a, b}));
     EXPECT_EQ(a->getHub(), hub);
-}
 
-TEST(Hub, EventOrderItemFirstOnValueHubFirstOnInfo) {
-    auto hub = Hub::create();
-    EventLog log;
-    log.watchHub(hub);
-    auto it = hub->AttachItem("x");
-    log.watchItem(it);
-    log.events.clear();
-
+    // Item before hub on a value change, hub before item on an info change; the same info
+    // record again still raises both.
+    log.watchItem(a);
     auto ii = infoOfType(ItemInfo::kLong);
-    it->setInfo(ii);
-    it->setInfo(ii); // the same record again still raises both
-    it->setValue(std::int32_t{7});
-    EXPECT_EQ(log.events, (QStringList{"hub:Info:x", "item:Info:x", "hub:Info:x", "item:Info:x",
-                                       "item:Value:x", "hub:Value:x"}));
-    EXPECT_EQ(it->Info(), ii);
+    a->setInfo(ii);
+    a->setInfo(ii);
+    a->setValue(std::int32_t{7});
+    EXPECT_EQ(log.events,
+              (QStringList{"hub:New:0Oper", "hub:New:0band", "hub:Info:0Oper", "item:Info:0Oper",
+                           "hub:Info:0Oper", "item:Info:0Oper", "item:Value:0Oper",
+                           "hub:Value:0Oper"}));
 }
 
-TEST(Hub, HandlersMayAssignAndDisconnectDuringAnEmission) {
+TEST(Hub, HandlersMayAssignDisconnectAndAttachDuringAnEmission) {
     auto hub = Hub::create();
-    auto a = hub->AttachItem("a");
-    auto b = hub->AttachItem("b");
-    a->setInfo(infoOfType(ItemInfo::kInt));
-    b->setInfo(infoOfType(ItemInfo::kInt));
+    auto a = typedItem(hub, "a", ItemInfo::kInt);
+    auto b = typedItem(hub, "b", ItemInfo::kInt);
     EventLog log;
     log.watchHub(hub);
 
@@ -236,52 +203,39 @@ TEST(Hub, HandlersMayAssignAndDisconnectDuringAnEmission) {
     EXPECT_EQ(log.events, (QStringList{"hub:Value:b", "hub:Value:a"}));
     a->setValue(std::int16_t{4}); // handler is gone
     EXPECT_EQ(b->Value().toInteger(), 3);
-}
 
-TEST(Hub, ResettingTheHubFails5555AndKeepsTheFirst) {
-    auto hub = Hub::create();
-    auto other = Hub::create();
-    auto it = hub->AttachItem("x");
-    try {
-        it->setHub(other);
-        FAIL() << "no error";
-    } catch (const VariantError& e) {
-        EXPECT_EQ(e.number(), 5555);
-        EXPECT_EQ(e.description(), "Tried to reset Hub on Item");
-    }
-    EXPECT_EQ(it->getHub(), hub);
-
-    // No hub is not a hub: it neither counts as the one accepted nor throws.
-    auto loose = std::make_shared<Item>();
-    loose->setHub(nullptr);
-    loose->setHub(hub);
-    EXPECT_EQ(loose->getHub(), hub);
-}
-
-TEST(Hub, EnumerationSurvivesAHandlerThatAttachesItems) {
-    auto hub = Hub::create();
-    for (const char* n : {"a", "b", "c"})
-        hub->AttachItem(n)->setInfo(infoOfType(ItemInfo::kInt));
-    int attached = 0;
+    // A walk over the items survives a handler that attaches enough to move their storage.
     QObject::connect(hub.get(), &Hub::ItemChangedValue, [&] {
-        for (int k = 0; k < 50; ++k) // enough to move the collection's storage
-            hub->AttachItem(QStringLiteral("new%1").arg(attached++));
+        for (int k = 0; k < 50; ++k)
+            hub->AttachItem(QStringLiteral("new%1").arg(hub->GetItemCollection().size()));
     });
     QStringList walked;
     for (const ItemPtr& it : hub->GetItemCollection()) {
-        it->setValue(std::int16_t{1});
+        it->setValue(std::int16_t{9});
         walked << it->Name();
     }
-    EXPECT_EQ(walked, (QStringList{"a", "b", "c"}));
-    EXPECT_EQ(hub->GetItemCollection().size(), 153u);
+    EXPECT_EQ(walked, (QStringList{"a", "b"}));
 }
 
-TEST(Hub, ItemOutlivingItsHubStaysUsable) {
+TEST(Hub, AnItemKeepsItsFirstHubAndOutlivesIt) {
     ItemPtr it;
     {
         auto hub = Hub::create();
-        it = hub->AttachItem("x");
-        it->setInfo(infoOfType(ItemInfo::kInt));
+        it = typedItem(hub, "x", ItemInfo::kInt);
+        try {
+            it->setHub(Hub::create());
+            ADD_FAILURE() << "no error";
+        } catch (const VariantError& e) {
+            EXPECT_EQ(e.number(), 5555);
+            EXPECT_EQ(e.description(), "Tried to reset Hub on Item");
+        }
+        EXPECT_EQ(it->getHub(), hub);
+
+        // No hub is not a hub: it neither counts as the one accepted nor throws.
+        auto loose = std::make_shared<Item>();
+        loose->setHub(nullptr);
+        loose->setHub(hub);
+        EXPECT_EQ(loose->getHub(), hub);
     }
     EXPECT_EQ(it->getHub(), nullptr);
     int raised = 0;
@@ -289,7 +243,6 @@ TEST(Hub, ItemOutlivingItsHubStaysUsable) {
     it->setValue(std::int16_t{9});
     it->setInfo(infoOfType(ItemInfo::kLong));
     EXPECT_EQ(raised, 1);
-    EXPECT_EQ(it->Value().toInteger(), 9);
 }
 
 } // namespace

@@ -56,6 +56,7 @@ TEST(Variant, TextMustReadWhollyAsANumber) {
         EXPECT_EQ(errorOf([bad] { Variant(bad).toLong(); }), kErrTypeMismatch) << bad;
     EXPECT_EQ(Variant("+7").toLong(), 7);
     EXPECT_EQ(Variant(".5").toDouble(), 0.5);
+    EXPECT_EQ(Variant("5.").toDouble(), 5.0);
     EXPECT_EQ(Variant("1e3").toLong(), 1000);
     EXPECT_EQ(errorOf([] { Variant::null().toInteger(); }), kErrInvalidUseOfNull);
     EXPECT_EQ(errorOf([] { Variant::null().toString(); }), kErrInvalidUseOfNull);
