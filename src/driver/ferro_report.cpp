@@ -5,6 +5,7 @@
 #include "fault_table.h"
 #include "wire_format.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarvex {
@@ -22,6 +23,14 @@ public:
 private:
     bool& mFlag;
 };
+
+// The whole number of thousandths in a reported value, rounded down. A decimal such as 1.001 is
+// held a hair below itself, so its product 1000.9999999999999 must still count as 1001.
+double floorThousandths(double v) {
+    const double t = v * 1000;
+    const double nearest = std::nearbyint(t);
+    return std::fabs(t - nearest) <= 1e-9 * std::max(1.0, std::fabs(t)) ? nearest : std::floor(t);
+}
 
 } // namespace
 
@@ -88,7 +97,7 @@ void FerroDriver::applyReport(const QString& key, const QString& value, double n
         i_message->setValue(enabled ? QStringLiteral("AutoTune Enabled")
                                     : QStringLiteral("AutoTune Disabled"));
     } else if (key == u"IP") {
-        i_ip->setValue(std::floor(wire::leadingNumber(value) * 1000));
+        i_ip->setValue(floorThousandths(wire::leadingNumber(value)));
     } else {
         const ItemPtr* target = nullptr;
         if (key == u"FREQUENCY")

@@ -79,6 +79,7 @@ TEST(PropertyBag, DefaultsOnReadAndWrite) {
     EXPECT_EQ(bag.ReadProperty("Port", std::int16_t{1}).toInteger(), 1);
 
     bag.WriteProperty("Zero", std::int16_t{0}); // no default given: always stored
+    EXPECT_TRUE(bag.contains("Zero"));
     bag.WriteProperty("ZERO", std::int16_t{2});  // the same key again replaces it
     EXPECT_EQ(bag.count(), 1);
     EXPECT_EQ(bag.ReadProperty("zero").toInteger(), 2);

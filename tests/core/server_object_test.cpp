@@ -41,6 +41,8 @@ public:
     void ReadProps(PropertyBag& pb) override {
         name = pb.ReadProperty("DeviceName", "").toString();
         port = pb.ReadProperty("AmpPort", std::int16_t{1}).toInteger();
+        if (name == "unreadable")
+            throw VariantError(kErrTypeMismatch, "unreadable settings");
     }
     bool isAmplifierDriver() const override { return true; }
 
@@ -149,9 +151,12 @@ TEST_F(ServerObjectTest, SavedListLoadsBackInOrderWithIndexes) {
     EXPECT_EQ(server->hub(), nullptr);
     EXPECT_EQ(server->modules(), nullptr);
 
-    // A shorter list saved over a longer one is all that loads back.
+    // A shorter list saved over a longer one is all that loads back; a module whose settings
+    // cannot be read is kept, and loading ends after it.
     saveList({"solo"});
     EXPECT_EQ(loadedNames(), QStringList{"solo"});
+    saveList({"a", "unreadable", "c"});
+    EXPECT_EQ(loadedNames(), (QStringList{"a", "unreadable"}));
 }
 
 TEST_F(ServerObjectTest, MissingOrEmptyEntryEndsLoadingBeforeItsModule) {

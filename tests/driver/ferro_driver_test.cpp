@@ -141,6 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
         R{"number_from_32767_is_zero", "BAND = 3|BAND = 32767", "band=0"},
         R{"halves_round_to_even", "TUNE = 12.5|LOAD = 13.5", "tune=12|load=14"},
         R{"plate_current_floors_milliamps", "IP = 0.4567", "ip=456"},
+        R{"plate_current_exact_thousandths", "IP = 1.001", "ip=1001"},
         R{"mode_only_LOW_is_low", "MODE = high|MODE = LOW", "hv=False"},
         R{"mode_anything_else_is_high", "MODE = high", "hv=True"},
         R{"autotune", "AUTOTUNE = ENABLED|AUTOTUNE = OFF", "trim=False|message=AutoTune Disabled"},
