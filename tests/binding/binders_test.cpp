@@ -7,7 +7,6 @@
 #include "binding/bind_text_box.h"
 #include "binding/bind_up_down.h"
 #include "fake_controls.h"
-#include "item_factory.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

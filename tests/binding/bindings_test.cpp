@@ -4,7 +4,6 @@
 #include "binding/bindings.h"
 #include "binding/colors.h"
 #include "fake_controls.h"
-#include "item_factory.h"
 
 #include <QCheckBox>
 #include <QComboBox>
