@@ -53,7 +53,6 @@ TEST_F(LifecycleTest, ConfigureAndCloseEndThePanelsAndDriversInOrder) {
 }
 
 struct BusyDriver : FakeDriver {
-    BusyDriver() : FakeDriver(std::make_shared<QStringList>()) {}
     void Initialize(const HubPtr&, std::int16_t) override {
         throw std::runtime_error("port COM9 is busy");
     }

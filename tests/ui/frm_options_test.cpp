@@ -11,23 +11,20 @@
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
-
 namespace tarvex {
 namespace {
 
 TEST(FrmOptions, OnlyOkOrEnterHandsBackTheTextsAndTheDeviceFollowsThePort) {
     frmOptions dlg([](const QString& text) { return "device for [" + text + "]"; });
     QString name = "Left amp", port = " 12", settings = "4800,n,8,1";
-    QStringList shown;
     QTimer::singleShot(0, &dlg, [&] {
-        shown << dlg.txtName->text() << dlg.cboSettings->currentText() << dlg.lblDevice->text();
-        dlg.cboPort->setEditText("3");
-        shown << dlg.lblDevice->text();
+        EXPECT_EQ(dlg.lblDevice->text(), "device for [ 12]");
+        dlg.cboPort->setEditText("3"); // the user types
         QTest::keyClick(dlg.cboPort, Qt::Key_Return);
     });
     EXPECT_TRUE(dlg.edit(name, port, settings));
-    EXPECT_EQ(shown, QStringList({"Left amp", "4800,n,8,1", "device for [ 12]", "device for [3]"}));
+    EXPECT_EQ(dlg.lblDevice->text(), "device for [3]");
+    // The lower-case n shows the texts went through the boxes, not their first choices.
     EXPECT_EQ(QStringList({name, port, settings}), QStringList({"Left amp", "3", "4800,n,8,1"}));
     EXPECT_EQ(dlg.cboPort->count(), 15) << "a typed port does not join the list";
     dlg.cboPort->setCurrentIndex(1); // choosing from the list counts too
@@ -42,7 +39,6 @@ TEST(FrmOptions, OnlyOkOrEnterHandsBackTheTextsAndTheDeviceFollowsThePort) {
     for (const auto& cancel : cancels) {
         QTimer::singleShot(0, &dlg, [&] { dlg.txtName->setText("changed"), cancel(); });
         EXPECT_FALSE(dlg.edit(name, port, settings));
-        EXPECT_FALSE(dlg.SaveChanges);
         EXPECT_EQ(name, "Left amp");
     }
 }

@@ -52,15 +52,12 @@ private:
 // Stand-in for an amplifier driver; its "settings dialog" renames it when told to.
 class FakeDriver : public Module {
 public:
-    explicit FakeDriver(CallLogPtr log, QString name = {}) : name(std::move(name)), mLog(std::move(log)) {}
+    explicit FakeDriver(CallLogPtr log = std::make_shared<QStringList>(), QString name = {}) : name(std::move(name)), mLog(std::move(log)) {}
     void Initialize(const HubPtr&, std::int16_t theIndex) override {
         *mLog << QStringLiteral("Initialize driver %1 %2").arg(name).arg(theIndex);
     }
     void Terminate() override { *mLog << QStringLiteral("Terminate driver %1").arg(name); }
-    void EditProperties() override {
-        ++edits;
-        name = renameTo.isEmpty() ? name : renameTo;
-    }
+    void EditProperties() override { name = renameTo.isEmpty() ? name : renameTo; }
     QString Description() const override { return name; }
     void WriteProps(PropertyBag& pb) override { pb.WriteProperty("DeviceName", name); }
     void ReadProps(PropertyBag& pb) override {
@@ -69,7 +66,6 @@ public:
     bool isAmplifierDriver() const override { return true; }
 
     QString name, renameTo;
-    int edits = 0;
 
 private:
     CallLogPtr mLog;
