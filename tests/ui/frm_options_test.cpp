@@ -26,7 +26,6 @@ TEST(FrmOptions, OnlyOkOrEnterHandsBackTheTextsAndTheDeviceFollowsThePort) {
     EXPECT_EQ(dlg.lblDevice->text(), "device for [3]");
     // The lower-case n shows the texts went through the boxes, not their first choices.
     EXPECT_EQ(QStringList({name, port, settings}), QStringList({"Left amp", "3", "4800,n,8,1"}));
-    EXPECT_EQ(dlg.cboPort->count(), 15) << "a typed port does not join the list";
     dlg.cboPort->setCurrentIndex(1); // choosing from the list counts too
     EXPECT_EQ(dlg.lblDevice->text(), "device for [2]");
     QTimer::singleShot(0, dlg.btnOK, &QPushButton::click);
