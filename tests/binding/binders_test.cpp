@@ -6,8 +6,9 @@
 #include "binding/bind_slider.h"
 #include "binding/bind_text_box.h"
 #include "binding/bind_up_down.h"
-#include "fake_controls.h"
 #include "item_factory.h"
+#include "ui/bar_gauge.h"
+#include "ui/up_down.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -66,16 +67,16 @@ TEST(BindComboBox, PositionsCountFromLowAndAnEmptyItemDisables) {
     EXPECT_FALSE(combo.isEnabled());
     combo.setCurrentIndex(2); // the user chooses "40"
     EXPECT_EQ(test::shown(band->Value()), "Integer(3)");
-    band->setValue(std::int16_t(0)); // position -1: no entry
-    EXPECT_EQ(combo.currentIndex(), -1);
     band->setValue(std::int16_t(12)); // beyond the list: unchanged
+    EXPECT_EQ(combo.currentIndex(), 2);
+    band->setValue(std::int16_t(0)); // position -1: no entry
     EXPECT_EQ(combo.currentIndex(), -1);
 }
 
 TEST(BindUpDown, RangeFromMetadataStepsWriteBackAndAClampIsNotTheUsers) {
     const HubPtr hub = Hub::create();
     const ItemPtr tune = publishedItem(hub, "0tune", ItemInfo::kInt, 0, 100);
-    test::FakeUpDown upDown;
+    UpDown upDown;
     BindUpDown binder;
     binder.Bind(tune, &upDown);
     tune->setValue(std::int16_t(37));
@@ -106,15 +107,19 @@ TEST(BindSlider, VerticalSliderShowsAndWritesTheInverseAndADragWins) {
 
 TEST(BindBarGauge, ShowsRoundedValuesMinOnNullAndSkipsUnshowable) {
     const HubPtr hub = Hub::create();
-    test::FakeGauge gauge;
-    gauge.minimum = 5;
+    BarGauge gauge;
+    gauge.setMin(5);
     BindBarGauge binder;
     binder.Bind(nullItem(hub, "0pfwd"), &gauge);
+    std::vector<std::int16_t> shown{gauge.value()};
     const ItemPtr prfl = publishedItem(hub, "0prfl", 2);
     binder.Bind(prfl, &gauge);
-    for (const Variant& v : {Variant(1234.6), Variant(40000.0), Variant("n/a"), Variant(-2.5)})
+    shown.push_back(gauge.value());
+    for (const Variant& v : {Variant(1234.6), Variant(40000.0), Variant("n/a"), Variant(-2.5)}) {
         prfl->setValue(v);
-    EXPECT_EQ(gauge.values, (std::vector<std::int16_t>{5, 0, 1235, -2}));
+        shown.push_back(gauge.value());
+    }
+    EXPECT_EQ(shown, (std::vector<std::int16_t>{5, 0, 1235, 1235, 1235, -2}));
 }
 
 } // namespace

@@ -3,8 +3,9 @@
 #include "binding/bind_label.h"
 #include "binding/bindings.h"
 #include "binding/colors.h"
-#include "fake_controls.h"
 #include "item_factory.h"
+#include "ui/bar_gauge.h"
+#include "ui/up_down.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -64,8 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NamingCase{"U_band combo", make<QComboBox>, 0, "0band"},
                       NamingCase{"U_note text", make<QLineEdit>, 0, "0note"},
                       NamingCase{"U_pos slider", make<QSlider>, 0, "0pos"},
-                      NamingCase{"U_pfwd gauge", make<test::FakeGauge>, 0, "0pfwd"},
-                      NamingCase{"U_tune updown", make<test::FakeUpDown>, 0, "0tune"},
+                      NamingCase{"U_pfwd gauge", make<BarGauge>, 0, "0pfwd"},
+                      NamingCase{"U_tune updown", make<UpDown>, 0, "0tune"},
                       NamingCase{"U_go button", make<QPushButton>, 0, nullptr}),
     test::CaseName{});
 
