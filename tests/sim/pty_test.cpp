@@ -137,6 +137,7 @@ TEST(AmpSimulatorSim, StopUnplugsWithoutSpinningAndTheModelOutlivesIt) {
     sim.stop();
     // A reader of the slave must see end of file or EIO.
     EXPECT_TRUE(waitUntil([&] { return client.error() == QSerialPort::ResourceError; }));
+    client.close(); // gives up its lock: the next pty may get the same number
     EXPECT_FALSE(QFileInfo(options.linkPath).isSymLink());
     EXPECT_FALSE(QFileInfo::exists(device));
     waitUntil([] { return false; }, 150); // the warm-up still ends, with nobody to hear it
