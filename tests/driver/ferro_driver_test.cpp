@@ -123,13 +123,11 @@ TEST_P(FerroReports, LinesSetItems) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, FerroReports,
     ::testing::Values(
-        R{"fault", "FAULT = 12", "fault=12|message=12: High input refl power"},
         R{"fault_code_first", "12 FAULT", "fault=12|message= 12: High input refl power"},
         R{"operate_clears_fault", "FAULT = 12|STATE = OPERATE",
           "fault=0|message=Amp on and operating|oper=True|ac=True|warmup=False"},
         R{"standby_keeps_fault_message", "FAULT = 12|STATE = STANDBY",
           "fault=12|message=12: High input refl power|ac=True|oper=False"},
-        R{"standby", "STATE = STANDBY", "message=Amp on and standing by"},
         R{"warmup", "STATE = WARMUP", "warmup=True|ac=True|oper=False|message="},
         R{"mains_off_empties_state",
           "STATE = OPERATE|MODE = HIGH|BAND = 5|SEGMENT = 3|AMPLIFIER IS OFF",
@@ -152,7 +150,6 @@ INSTANTIATE_TEST_SUITE_P(
         R{"several_reports_per_line", "STATE = OPERATE MODE = HIGH|BAND = 2 SEGMENT = 4 TUNE = 50",
           "oper=True|hv=True|band=2|segment=4|tune=50"},
         R{"number_ends_at_a_CR", "LOAD = 1\r2", "load=1"},
-        R{"metering_before_calibration", "RM 99999", "pfwd=0|ip=0"},
         R{"metering_scales_by_calibration", "B79D = 00A0|RM 50000", "pfwd=16|prfl=0|ig=0"},
         R{"metering_every_meter", "B79D = 0100|B799 = 0100|B79B = 0100|B791 = 0100|RM 99999",
           "pfwd=81|prfl=81|pinp=81|ig=9|ip=180"},

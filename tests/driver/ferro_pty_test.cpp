@@ -1,4 +1,6 @@
-// The driver on a real QSerialPort, talking to the simulated amplifier over a pseudo-terminal.
+// The driver on a real QSerialPort, talking over a pseudo-terminal to the simulated amplifier
+// or to a recorded session (format in tests/data/README.md) replayed through one.
+#include "../support/printers.h"
 #include "../support/wait_until.h"
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
@@ -6,6 +8,8 @@
 #include "sim/amp_simulator.h"
 
 #include <gtest/gtest.h>
+
+#include <QFile>
 
 namespace tarvex {
 namespace {
@@ -47,6 +51,67 @@ TEST(FerroPty, StartupPowerOnOperateFaultAndBandWithTheSimulator) {
     hub->GetItem("0band")->setValue(std::int16_t{3});
     ASSERT_TRUE(waitUntil([&] { return amp.model().band() == 3; }));
     driver.Terminate();
+}
+
+// The real link, counting what the driver takes, so that a check knows the driver has seen
+// everything sent before it and compares at once (waiting for the value could let a wrong
+// intermediate value pass).
+class CountingLink : public QtSerialLink {
+public:
+    CountingLink(const PortNames& names, qint64& taken) : QtSerialLink(names), mTaken(taken) {}
+    QString input() override {
+        QString text = QtSerialLink::input();
+        mTaken += text.size();
+        return text;
+    }
+
+private:
+    qint64& mTaken;
+};
+
+TEST(TranscriptReplay, RecordedSessionYieldsTheRecordedValues) {
+    QFile file(QStringLiteral(TARVEX_TEST_DATA_DIR "/startup_fault_band_change.transcript"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    sim::PtyPort amp;
+    ASSERT_TRUE(amp.open({})) << amp.errorString().toStdString();
+    QByteArray fromDriver;
+    QObject::connect(&amp, &sim::PtyPort::received, [&](const QByteArray& b) { fromDriver += b; });
+    PortNames names({{1, amp.slavePath()}});
+    qint64 taken = 0;
+    DriverEnvironment env;
+    env.makeLink = [&] { return std::make_unique<CountingLink>(names, taken); };
+    FerroDriver driver(env);
+    const HubPtr hub = Hub::create();
+    driver.Initialize(hub, 0);
+    ASSERT_TRUE(waitUntil([&] { return fromDriver.endsWith("AUTOTUNE\r"); }));
+    fromDriver.clear();
+
+    qint64 sent = 0;
+    int checks = 0;
+    const QList<QByteArray> entries = file.readAll().split('\n');
+    for (qsizetype n = 0; n < entries.size(); ++n) {
+        const QByteArray& e = entries[n];
+        const qsizetype space = e.indexOf(' ', 2);
+        if (e.startsWith('+')) {
+            // Only order and splitting matter to the driver: short gaps keep chunks apart,
+            // long ones (the warm-up) are shortened.
+            waitUntil([] { return false; }, std::min(e.mid(1, space - 1).toInt(), 20));
+            QByteArray bytes = e.mid(space + 1);
+            amp.write(bytes.replace("\\r", "\r").replace("\\n", "\n"));
+            sent += bytes.size();
+        } else if (e.startsWith("= ")) {
+            ASSERT_TRUE(waitUntil([&] { return taken == sent; })) << "line " << n + 1;
+            const QString item = QString::fromLatin1(e.mid(2, space < 0 ? -1 : space - 2));
+            EXPECT_EQ(hub->GetItem("0" + item)->Value().toString(),
+                      space < 0 ? QString() : QString::fromLatin1(e.mid(space + 1)))
+                << "line " << n + 1;
+            ++checks;
+        }
+    }
+    EXPECT_GT(checks, 50);
+    // Reports never become commands; only the power-on notice is answered (operate is already
+    // off, so only the mains command goes out).
+    EXPECT_EQ(fromDriver, "AC ON\r");
 }
 
 } // namespace

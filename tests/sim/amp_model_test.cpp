@@ -54,7 +54,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Mains off: every command gets the same answer, except the memory reads the controller
         // still serves; the set-up switches are kept for later (see the metering test).
-        ReplyCase{"OffAutotune", Start::Off, "AUTOTUNE\r", kOff},
         ReplyCase{"OffSwitch", Start::Off, "RM ON\r", kOff},
         ReplyCase{"OffMemory", Start::Off, "DM B79D\r", "B79D = 1E00\r\n"},
         ReplyCase{"OffPowerOn", Start::Off, "AC ON\r", "POWER ON SEQUENCE\r\n" + kStatusStandby},
