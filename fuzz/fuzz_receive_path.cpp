@@ -5,21 +5,21 @@
 // the sizes (1 to 256) of the chunks the rest of the input arrives in, used in turn.
 //
 // One driver on one hub serves every input: building them (27 items, their connections, the
-// startup commands) costs many times more than reading an input. Instead every input ends by
-// putting back what it can have changed, and then checks that the driver is exactly as a fresh
-// Initialize left it: each item's value, previous value and data-type record as recorded then,
-// no partial line waiting, no calibration, the port open and nothing written. That check fails,
-// with the input that is to blame, rather than let leftovers reach the next input; so every
-// input meets the driver a fresh one would, and replayed alone does the same. Ending (not
-// starting) with the reset also frees what the input allocated, which libFuzzer's leak
-// heuristic counts per input.
+// startup commands) took about half a millisecond, more than most inputs take to read. Instead
+// every input ends by putting back what it can have changed, and then checks that the driver is
+// exactly as a fresh Initialize left it: each item's value, previous value and data-type record
+// as recorded then, no partial line waiting, no calibration, the port open and nothing written.
+// (The rest of the driver, its settings and the link's, changes only in Initialize and the
+// settings dialog.) That check fails, with the input that is to blame, rather than let
+// leftovers reach the next input; so every input meets the driver a fresh one would, and
+// replayed alone does the same. Ending (not starting) with the reset also frees what the input
+// allocated, which libFuzzer's leak heuristic counts per input.
 #include "fuzz_check.h"
 
 #include "driver/ferro_driver.h"
 #include "driver/memory_serial_link.h"
 
 #include <QCoreApplication>
-#include <QStringList>
 
 #include <algorithm>
 #include <cstddef>
