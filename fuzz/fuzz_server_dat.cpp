@@ -3,8 +3,9 @@
 // load back as the same list.
 //
 // The image is decoded from memory by the loader's own functions (the file functions are thin
-// wrappers around them): writing a file and starting a server per input cost a hundred times
-// more than the decoding fuzzed here. Nothing outlives an input but the QCoreApplication.
+// wrappers around them): writing files and starting a server per input took some forty times
+// the CPU of the decoding fuzzed here, and waited on the disk besides. Nothing outlives an
+// input but the QCoreApplication.
 #include "fuzz_check.h"
 
 #include "core/data_file.h"
