@@ -24,8 +24,11 @@ std::optional<QByteArray> readRecord(const QString& path) {
         return std::nullopt;
     const QByteArray bytes = file.readAll();
     file.close();
+    return decodeRecord(bytes);
+}
 
-    ByteReader r(bytes);
+std::optional<QByteArray> decodeRecord(const QByteArray& image) {
+    ByteReader r(image);
     const auto tag = r.u16();
     const auto length = r.u32();
     if (!tag || *tag != kByteBlockTag || !length)
@@ -34,18 +37,22 @@ std::optional<QByteArray> readRecord(const QString& path) {
     return r.raw(take);
 }
 
-bool writeRecord(const QString& path, const QByteArray& block, QString* errorText) {
+QByteArray encodeRecord(const QByteArray& block) {
     ByteWriter w;
     w.u16(kByteBlockTag);
     w.block(block);
+    return w.bytes();
+}
 
+bool writeRecord(const QString& path, const QByteArray& block, QString* errorText) {
+    const QByteArray image = encodeRecord(block);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (errorText)
             *errorText = file.errorString();
         return false;
     }
-    if (file.write(w.bytes()) != w.bytes().size()) {
+    if (file.write(image) != image.size()) {
         if (errorText)
             *errorText = file.errorString();
         file.cancelWriting();

@@ -19,5 +19,10 @@ std::optional<QByteArray> readRecord(const QString& path);
 // Returns false and sets errorText on failure.
 bool writeRecord(const QString& path, const QByteArray& block, QString* errorText);
 
+// The same record in memory: the block an image of the file holds (as readRecord, without the
+// file), and the image of a file holding a block.
+std::optional<QByteArray> decodeRecord(const QByteArray& image);
+QByteArray encodeRecord(const QByteArray& block);
+
 } // namespace data_file
 } // namespace tarvex

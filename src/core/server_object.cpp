@@ -63,47 +63,54 @@ void ServerObject::StopServer() {
 void ServerObject::LoadModules() {
     mModules.emplace();
     mHub = Hub::create();
+    if (const auto record = data_file::readRecord(mDataFilePath))
+        *mModules = readModuleList(*record, mCollab.driverFactory);
+}
 
-    // From here on nothing is reported: the first failure ends loading and keeps what was read.
-    const auto record = data_file::readRecord(mDataFilePath);
-    if (!record)
-        return;
+ModuleList ServerObject::readModuleList(const QByteArray& record, const DriverFactory& factory) {
+    // Nothing is reported: the first failure ends loading and keeps what was read.
+    ModuleList modules;
     PropertyBag bag;
-    bag.setContents(*record); // a damaged bag still yields the entries before the damage
+    bag.setContents(record); // a damaged bag still yields the entries before the damage
     int count = 0;
     try {
         count = bag.ReadProperty(QStringLiteral("NumModules"), std::int16_t{0}).toInteger();
     } catch (const VariantError&) {
-        return;
+        return modules;
     }
     for (int position = 1; position <= count; ++position) {
         const Variant entry = bag.ReadProperty(moduleKey(position));
         // A zero-length block is no module's settings: it ends loading like a missing one.
         if (entry.type() != Variant::Type::Bytes || entry.toBytes().isEmpty())
-            return;
+            return modules;
         PropertyBag moduleBag;
         if (!moduleBag.setContents(entry.toBytes()))
-            return;
+            return modules;
         ModulePtr module;
         try {
-            module = mCollab.driverFactory ? mCollab.driverFactory() : nullptr;
+            module = factory ? factory() : nullptr;
         } catch (const std::exception&) {
-            return;
+            return modules;
         }
         if (!module)
-            return;
+            return modules;
         try {
             module->ReadProps(moduleBag);
         } catch (const std::exception&) {
-            mModules->push_back(std::move(module));
-            return;
+            modules.push_back(std::move(module));
+            return modules;
         }
-        mModules->push_back(std::move(module));
+        modules.push_back(std::move(module));
     }
+    return modules;
 }
 
 bool ServerObject::writeModuleList(const QString& path, const ModuleList& modules,
                                    QString* errorText, QStringList* moduleErrors) {
+    return data_file::writeRecord(path, moduleListRecord(modules, moduleErrors), errorText);
+}
+
+QByteArray ServerObject::moduleListRecord(const ModuleList& modules, QStringList* moduleErrors) {
     PropertyBag bag;
     bag.WriteProperty(QStringLiteral("NumModules"), static_cast<std::int32_t>(modules.size()),
                       std::int32_t{0});
@@ -123,7 +130,7 @@ bool ServerObject::writeModuleList(const QString& path, const ModuleList& module
         }
         bag.WriteProperty(moduleKey(position), moduleBag.Contents());
     }
-    return data_file::writeRecord(path, bag.Contents(), errorText);
+    return bag.Contents();
 }
 
 bool ServerObject::SaveModules() {

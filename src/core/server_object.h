@@ -47,6 +47,13 @@ public:
     static bool writeModuleList(const QString& path, const ModuleList& modules, QString* errorText,
                                 QStringList* moduleErrors = nullptr);
 
+    // The same list as a data record in memory, for readers that have no file (the fuzz
+    // targets): what writeModuleList stores, and the modules a record yields as loading reads
+    // them, each made by the factory; the first damaged entry ends the list.
+    static QByteArray moduleListRecord(const ModuleList& modules,
+                                       QStringList* moduleErrors = nullptr);
+    static ModuleList readModuleList(const QByteArray& record, const DriverFactory& factory);
+
 public slots:
     // The main window's "&Configure..." command.
     void mnuEdit_Click();
