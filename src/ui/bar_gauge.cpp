@@ -190,25 +190,6 @@ void BarGauge::setGreenColor(std::uint32_t color) {
     emit propertyChanged(QStringLiteral("GreenColor"));
 }
 
-bool BarGauge::setValueFromNumber(double value) {
-    return setValueFromVariant(Variant(value));
-}
-
-bool BarGauge::setValueFromVariant(const Variant& value) {
-    if (value.isNull()) {
-        setValue(min());
-        return true;
-    }
-    std::int16_t v = 0;
-    try {
-        v = value.toInteger();
-    } catch (const VariantError&) {
-        return false;
-    }
-    setValue(v);
-    return true;
-}
-
 void BarGauge::Refresh() {
     update();
 }

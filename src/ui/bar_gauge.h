@@ -84,13 +84,6 @@ public:
     std::uint32_t greenColor() const { return mSettings.greenColor; }
     void setGreenColor(std::uint32_t color);
 
-    // Value from a number as an item holds it: rounded half to even. A number outside the
-    // 16-bit range (or not finite) is refused and leaves the gauge as it is; returns false then.
-    bool setValueFromNumber(double value);
-    // Value from an item's value: Null shows Min (an empty bar), Empty shows 0, numbers and
-    // numeric text are rounded. What cannot become a 16-bit integer is refused (returns false).
-    bool setValueFromVariant(const Variant& value);
-
     // Repaints without laying the bar out again.
     void Refresh() override;
     QWidget* widget() override { return this; }
