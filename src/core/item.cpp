@@ -6,35 +6,51 @@ namespace tarvex {
 
 Item::Item() = default;
 
-Variant Item::convert(const Variant& v) const {
+std::int32_t Item::convert(const Variant& v, Variant& out) const {
+    auto as = [&]<typename T>(std::int32_t (Variant::*tryTo)(T&) const) {
+        T value{};
+        const std::int32_t e = (v.*tryTo)(value);
+        if (e == 0)
+            out = Variant(value);
+        return e;
+    };
     switch (mInfo->typeCode()) {
     case ItemInfo::kInt:
-        return v.toInteger();
+        return as(&Variant::tryToInteger);
     case ItemInfo::kLong:
-        return v.toLong();
+        return as(&Variant::tryToLong);
     case ItemInfo::kStr:
-        return v.toString();
+        return as(&Variant::tryToString);
     case ItemInfo::kBool:
-        return v.toBoolean();
+        return as(&Variant::tryToBoolean);
     case ItemInfo::kByte:
-        return v.toByte();
+        return as(&Variant::tryToByte);
     default:
-        return v;
+        out = v;
+        return 0;
     }
 }
 
 void Item::setValue(const Variant& vData) {
+    if (const std::int32_t e = trySetValue(vData))
+        throw VariantError::conversion(e);
+}
+
+std::int32_t Item::trySetValue(const Variant& vData) {
     if (!mInfo)
-        return;
-    Variant converted = convert(vData); // throws before anything changes
+        return 0;
+    Variant converted;
+    if (const std::int32_t e = convert(vData, converted))
+        return e; // before anything changes
     if (!mValue.isEmpty()) {
         const auto same = mValue.equals(converted);
         if (!same.has_value() || *same)
-            return; // equal, or undecidable because of a null
+            return 0; // equal, or undecidable because of a null
     }
     mLastValue = std::move(mValue);
     mValue = std::move(converted);
     announceValueChange();
+    return 0;
 }
 
 void Item::setValueObject(ObjectRef ref) {

@@ -25,6 +25,9 @@ public:
     // it differs. Does nothing while the item has no Info. Throws VariantError when the value
     // cannot be converted; the item is then unchanged.
     void setValue(const Variant& vData);
+    // The same, returning the conversion's error number (0 when assigned or equal) instead of
+    // throwing it. What a handler throws while the change is announced still propagates.
+    std::int32_t trySetValue(const Variant& vData);
     // Object assignment: stored and announced unconditionally, without conversion.
     void setValueObject(ObjectRef ref);
     // Copies: a handler reached while the caller still uses the value may assign the item.
@@ -48,7 +51,8 @@ signals:
     void ValueChange();
 
 private:
-    Variant convert(const Variant& v) const;
+    // Converts to the item's data type: 0, or the conversion's error number.
+    std::int32_t convert(const Variant& v, Variant& out) const;
     void announceValueChange();
 
     std::weak_ptr<Hub> mHub;

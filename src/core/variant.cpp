@@ -12,19 +12,27 @@ namespace tarvex {
 namespace {
 
 [[noreturn]] void throwMismatch() {
-    throw VariantError(kErrTypeMismatch, QStringLiteral("Type mismatch"));
+    throw VariantError::conversion(kErrTypeMismatch);
 }
-[[noreturn]] void throwOverflow() {
-    throw VariantError(kErrOverflow, QStringLiteral("Overflow"));
-}
-[[noreturn]] void throwNull() {
-    throw VariantError(kErrInvalidUseOfNull, QStringLiteral("Invalid use of Null"));
+[[noreturn]] void throwError(std::int32_t number) {
+    throw VariantError::conversion(number);
 }
 
 } // namespace
 
 VariantError::VariantError(int number, const QString& description)
     : Error(description), mNumber(number) {}
+
+VariantError VariantError::conversion(std::int32_t number) {
+    switch (number) {
+    case kErrOverflow:
+        return {number, QStringLiteral("Overflow")};
+    case kErrInvalidUseOfNull:
+        return {number, QStringLiteral("Invalid use of Null")};
+    default:
+        return {kErrTypeMismatch, QStringLiteral("Type mismatch")};
+    }
+}
 
 Variant Variant::null() {
     return Variant(NullTag{});
@@ -66,92 +74,142 @@ std::optional<double> Variant::numericValue() const {
     }
 }
 
-double Variant::toNumber() const {
-    if (auto n = numericValue())
-        return *n;
+std::int32_t Variant::tryToNumber(double& out) const {
+    if (auto n = numericValue()) {
+        out = *n;
+        return 0;
+    }
     switch (type()) {
     case Type::Null:
-        throwNull();
+        return kErrInvalidUseOfNull;
     case Type::String:
         if (auto n = parseNumber(*std::get_if<QString>(&mData))) {
             if (!std::isfinite(*n))
-                throwOverflow(); // "1e400" is a number, just too large for one
-            return *n;
+                return kErrOverflow; // "1e400" is a number, just too large for one
+            out = *n;
+            return 0;
         }
-        throwMismatch();
+        return kErrTypeMismatch;
     default:
-        throwMismatch();
+        return kErrTypeMismatch;
     }
 }
 
-std::int64_t Variant::roundChecked(double v, std::int64_t lo, std::int64_t hi) {
-    if (const auto r = roundHalfEven(v, lo, hi))
-        return *r;
-    throwOverflow();
+template <typename T> std::int32_t Variant::tryToWhole(T& out) const {
+    double d = 0;
+    if (const std::int32_t e = tryToNumber(d))
+        return e;
+    const auto r = roundHalfEven(d, std::numeric_limits<T>::min(), std::numeric_limits<T>::max());
+    if (!r)
+        return kErrOverflow;
+    out = static_cast<T>(*r);
+    return 0;
 }
 
-std::int16_t Variant::toInteger() const {
-    return static_cast<std::int16_t>(roundChecked(toNumber(),
-                                                  std::numeric_limits<std::int16_t>::min(),
-                                                  std::numeric_limits<std::int16_t>::max()));
+std::int32_t Variant::tryToInteger(std::int16_t& out) const {
+    return tryToWhole(out);
 }
 
-std::int32_t Variant::toLong() const {
-    return static_cast<std::int32_t>(roundChecked(toNumber(),
-                                                  std::numeric_limits<std::int32_t>::min(),
-                                                  std::numeric_limits<std::int32_t>::max()));
+std::int32_t Variant::tryToLong(std::int32_t& out) const {
+    return tryToWhole(out);
 }
 
-std::uint8_t Variant::toByte() const {
-    return static_cast<std::uint8_t>(roundChecked(toNumber(), 0, 255));
+std::int32_t Variant::tryToByte(std::uint8_t& out) const {
+    return tryToWhole(out);
 }
 
-double Variant::toDouble() const {
-    return toNumber();
+std::int32_t Variant::tryToDouble(double& out) const {
+    return tryToNumber(out);
 }
 
-bool Variant::toBoolean() const {
-    if (auto n = numericValue())
-        return *n != 0.0;
+std::int32_t Variant::tryToBoolean(bool& out) const {
+    if (auto n = numericValue()) {
+        out = *n != 0.0;
+        return 0;
+    }
     switch (type()) {
     case Type::Null:
-        throwNull();
+        return kErrInvalidUseOfNull;
     case Type::String: {
         const QString s = std::get_if<QString>(&mData)->trimmed();
-        if (s.compare(u"True", Qt::CaseInsensitive) == 0)
-            return true;
-        if (s.compare(u"False", Qt::CaseInsensitive) == 0)
-            return false;
+        if (s.compare(u"True", Qt::CaseInsensitive) == 0) {
+            out = true;
+            return 0;
+        }
+        if (s.compare(u"False", Qt::CaseInsensitive) == 0) {
+            out = false;
+            return 0;
+        }
         if (auto n = parseNumber(s)) {
             if (!std::isfinite(*n))
-                throwOverflow();
-            return *n != 0.0;
+                return kErrOverflow;
+            out = *n != 0.0;
+            return 0;
         }
-        throwMismatch();
+        return kErrTypeMismatch;
     }
     default:
-        throwMismatch();
+        return kErrTypeMismatch;
     }
 }
 
-QString Variant::toString() const {
+std::int32_t Variant::tryToString(QString& out) const {
     switch (type()) {
     case Type::Empty:
-        return {};
+        out.clear();
+        return 0;
     case Type::Null:
-        throwNull();
+        return kErrInvalidUseOfNull;
     case Type::Boolean:
-        return *std::get_if<bool>(&mData) ? QStringLiteral("True") : QStringLiteral("False");
+        out = *std::get_if<bool>(&mData) ? QStringLiteral("True") : QStringLiteral("False");
+        return 0;
     case Type::String:
-        return *std::get_if<QString>(&mData);
+        out = *std::get_if<QString>(&mData);
+        return 0;
     case Type::Integer:
     case Type::Long:
     case Type::Byte:
     case Type::Double:
-        return formatNumber(*numericValue());
+        out = formatNumber(*numericValue());
+        return 0;
     default:
-        throwMismatch();
+        return kErrTypeMismatch;
     }
+}
+
+namespace {
+
+template <typename T, typename F> T convertOrThrow(F&& tryConvert) {
+    T out{};
+    if (const std::int32_t e = tryConvert(out))
+        throwError(e);
+    return out;
+}
+
+} // namespace
+
+std::int16_t Variant::toInteger() const {
+    return convertOrThrow<std::int16_t>([this](auto& o) { return tryToInteger(o); });
+}
+
+std::int32_t Variant::toLong() const {
+    return convertOrThrow<std::int32_t>([this](auto& o) { return tryToLong(o); });
+}
+
+std::uint8_t Variant::toByte() const {
+    return convertOrThrow<std::uint8_t>([this](auto& o) { return tryToByte(o); });
+}
+
+double Variant::toDouble() const {
+    return convertOrThrow<double>([this](auto& o) { return tryToDouble(o); });
+}
+
+bool Variant::toBoolean() const {
+    return convertOrThrow<bool>([this](auto& o) { return tryToBoolean(o); });
+}
+
+QString Variant::toString() const {
+    return convertOrThrow<QString>([this](auto& o) { return tryToString(o); });
 }
 
 QByteArray Variant::toBytes() const {
@@ -159,7 +217,7 @@ QByteArray Variant::toBytes() const {
     case Type::Empty:
         return {};
     case Type::Null:
-        throwNull();
+        throwError(kErrInvalidUseOfNull);
     case Type::Bytes:
         return *std::get_if<QByteArray>(&mData);
     default:

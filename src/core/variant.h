@@ -26,6 +26,8 @@ enum ErrorNumber : int {
 class VariantError : public Error {
 public:
     VariantError(int number, const QString& description);
+    // The error for a conversion's error number (13, 6 or 94), with its usual description.
+    static VariantError conversion(std::int32_t number);
     int number() const noexcept { return mNumber; }
     QString description() const { return text(); }
 
@@ -71,6 +73,16 @@ public:
     QByteArray toBytes() const;
     ObjectRef toObject() const;
 
+    // The same conversions without an exception: 0 with the result in out, or the error number
+    // the throwing form raises, out untouched. For paths where failing is routine (reports off a
+    // noisy line), since a throw costs far more than the conversion.
+    std::int32_t tryToInteger(std::int16_t& out) const;
+    std::int32_t tryToLong(std::int32_t& out) const;
+    std::int32_t tryToByte(std::uint8_t& out) const;
+    std::int32_t tryToBoolean(bool& out) const;
+    std::int32_t tryToDouble(double& out) const;
+    std::int32_t tryToString(QString& out) const;
+
     // True/false when decidable; nullopt when either side is Null (undecided).
     std::optional<bool> equals(const Variant& other) const;
 
@@ -87,9 +99,10 @@ private:
 
     // A number in double form for numeric comparison and conversion; nullopt for non-numbers.
     std::optional<double> numericValue() const;
-    // Rounds half to even and checks [lo, hi]; throws overflow.
-    static std::int64_t roundChecked(double v, std::int64_t lo, std::int64_t hi);
-    double toNumber() const; // the common path of the integer conversions
+    // The common path of the numeric conversions: 0 or the error number.
+    std::int32_t tryToNumber(double& out) const;
+    // Rounds half to even into [lo, hi]: 0, or overflow.
+    template <typename T> std::int32_t tryToWhole(T& out) const;
 
     Data mData;
 };

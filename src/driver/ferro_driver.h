@@ -88,8 +88,10 @@ private:
     void OnAmpMsg(const QString& msg);
     void OnAmpRM(QStringView lastFive);
     void OnAmpDM(const QString& key, const QString& value);
-    void OnAmpMsg2(QString key, QString value);
-    void applyReport(const QString& key, const QString& value, double n);
+    void OnAmpMsg2(QStringView key, QStringView value);
+    void applyReport(QStringView key, QStringView value, double n);
+    // A reported number into its item; one that does not fit leaves the item as it was.
+    void assignNumber(const ItemPtr& item, QStringView key, double n);
     void mitDebugFromUnit_ValueChange();
     void traceReceived(const QString& line);
     void showLinkProblem(const QString& reason);

@@ -139,10 +139,10 @@ void FerroDriver::OnAmpMsg(const QString& line) {
         }
         const qsizetype sp = value.indexOf(u' ');
         if (sp < 0) {
-            OnAmpMsg2(key.toString(), value.toString());
+            OnAmpMsg2(key, value);
             return;
         }
-        OnAmpMsg2(key.toString(), trimSpaces(value.left(sp + 1)).toString());
+        OnAmpMsg2(key, trimSpaces(value.left(sp + 1)));
         if (!i_ac)
             return;
         msg = trimSpaces(value.mid(sp));

@@ -34,33 +34,35 @@ double floorThousandths(double v) {
 
 } // namespace
 
-void FerroDriver::OnAmpMsg2(QString key, QString value) {
+void FerroDriver::OnAmpMsg2(QStringView key, QStringView value) {
     if (!i_ac)
         return;
     const double lv = wire::leadingNumber(value);
     double n = lv < 32767 ? std::nearbyint(lv) : 0;
 
     FlagScope inReport(mInReport);
+    QString faultValue;
     if (value == u"FAULT") {
         const double lk = wire::leadingNumber(key);
         if (lk > 0) {
             n = std::nearbyint(lk);
-            key = QStringLiteral("FAULT");
-            value = wire::signedDecimal(n);
+            key = u"FAULT";
+            faultValue = wire::signedDecimal(n);
+            value = faultValue;
         }
     }
     // A number that does not fit its item ends this report; the items keep what they had.
     guarded(lcDriver(), "report", [&] { applyReport(key, value, n); });
 }
 
-void FerroDriver::applyReport(const QString& key, const QString& value, double n) {
+void FerroDriver::applyReport(QStringView key, QStringView value, double n) {
     const Variant empty;
     if (key == u"FAULT") {
         const auto code = wire::toInt16(n);
         if (!code)
             return;
         i_fault->setValue(*code);
-        i_message->setValue(value + QStringLiteral(": ") + FaultText(*code));
+        i_message->setValue(value.toString() + QStringLiteral(": ") + FaultText(*code));
     } else if (key == u"STATE") {
         if (value == u"OPERATE") {
             i_oper->setValue(true);
@@ -97,7 +99,7 @@ void FerroDriver::applyReport(const QString& key, const QString& value, double n
         i_message->setValue(enabled ? QStringLiteral("AutoTune Enabled")
                                     : QStringLiteral("AutoTune Disabled"));
     } else if (key == u"IP") {
-        i_ip->setValue(floorThousandths(wire::leadingNumber(value)));
+        assignNumber(i_ip, key, floorThousandths(wire::leadingNumber(value)));
     } else {
         const ItemPtr* target = nullptr;
         if (key == u"FREQUENCY")
@@ -119,8 +121,14 @@ void FerroDriver::applyReport(const QString& key, const QString& value, double n
         else if (key == u"INP")
             target = &i_pinp;
         if (target)
-            (*target)->setValue(n);
+            assignNumber(*target, key, n);
     }
+}
+
+void FerroDriver::assignNumber(const ItemPtr& item, QStringView key, double n) {
+    // Out of range is routine on a noisy line; refused without the cost of a throw.
+    if (const std::int32_t e = item->trySetValue(n))
+        qCDebug(lcDriver) << "report" << key << "skipped: error" << e;
 }
 
 } // namespace tarvex

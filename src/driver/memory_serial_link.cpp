@@ -77,7 +77,11 @@ bool MemorySerialLink::receive(const QString& text) {
     if (!mOpen) {
         return false;
     }
-    mPending += QString::fromLatin1(text.toLatin1());
+    // A port carries bytes: anything beyond Latin-1 arrives as "?", as toLatin1 would make it,
+    // without the two copies that would cost.
+    mPending.reserve(mPending.size() + text.size());
+    for (const QChar c : text)
+        mPending.append(c.unicode() <= 0xFF ? c : QChar(u'?'));
     if (mRThreshold <= 0 || mPending.size() < mRThreshold) {
         return false;
     }

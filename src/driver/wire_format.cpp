@@ -26,7 +26,7 @@ int hexDigit(QChar c) {
 }
 
 // Reads hexadecimal digits from position i; stops early once the value is past any use.
-double readHex(const QString& s, qsizetype i) {
+double readHex(QStringView s, qsizetype i) {
     double v = 0;
     for (; i < s.size(); ++i) {
         if (isBlank(s[i]))
@@ -48,12 +48,12 @@ QString signedDecimal(double v) {
     return (v < 0 ? QStringLiteral("-") : QStringLiteral(" ")) + digits;
 }
 
-double leadingNumber(const QString& text) {
+double leadingNumber(QStringView text) {
     // Spaces count for nothing anywhere in the number, as in the classic reading of numbers.
     qsizetype first = 0;
     while (first < text.size() && isBlank(text[first]))
         ++first;
-    if (QStringView(text).mid(first).startsWith(u"&H", Qt::CaseInsensitive)) {
+    if (text.mid(first).startsWith(u"&H", Qt::CaseInsensitive)) {
         const double v = readHex(text, first + 2);
         // Up to FFFF the digits are a 16-bit two's-complement word. Through the unsigned type:
         // a double beyond 32767 converted straight to a 16-bit integer is undefined.

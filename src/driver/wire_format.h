@@ -15,7 +15,7 @@ QString signedDecimal(double v);
 // The value of the number at the start of a text: spaces are skipped, then an optional sign,
 // digits, an optional fraction and exponent; reading stops at the first other character and no
 // number gives 0. "&H" makes the digits hexadecimal. "14.200" -> 14.2, "12A" -> 12, "FAULT" -> 0.
-double leadingNumber(const QString& text);
+double leadingNumber(QStringView text);
 
 // Hexadecimal digits up to the first other character, as a 16-bit two's-complement number:
 // "00A0" -> 160, "FFFF" -> -1, no digit -> 0. Nullopt when the digits exceed FFFF.

@@ -1,5 +1,6 @@
 #include "core/variant.h"
 #include "core/item.h"
+#include "core/item_info.h"
 
 #include "../support/printers.h"
 
@@ -60,6 +61,24 @@ TEST(Variant, TextMustReadWhollyAsANumber) {
     EXPECT_EQ(Variant("1e3").toLong(), 1000);
     EXPECT_EQ(errorOf([] { Variant::null().toInteger(); }), kErrInvalidUseOfNull);
     EXPECT_EQ(errorOf([] { Variant::null().toString(); }), kErrInvalidUseOfNull);
+}
+
+TEST(Variant, NonThrowingFormsReturnTheErrorAndLeaveTheResult) {
+    std::int16_t i = 9;
+    EXPECT_EQ(Variant(40000.0).tryToInteger(i), kErrOverflow);
+    EXPECT_EQ(Variant("x").tryToInteger(i), kErrTypeMismatch);
+    EXPECT_EQ(Variant::null().tryToInteger(i), kErrInvalidUseOfNull);
+    EXPECT_EQ(i, 9);
+    EXPECT_EQ(Variant("2.5").tryToInteger(i), 0);
+    EXPECT_EQ(i, 2);
+    // An item refuses the same way and keeps its value.
+    auto item = std::make_shared<Item>();
+    auto info = std::make_shared<ItemInfo>();
+    info->Metrics = ItemInfo::kInt;
+    item->setInfo(info);
+    item->setValue(std::int16_t{5});
+    EXPECT_EQ(item->trySetValue(1e6), kErrOverflow);
+    EXPECT_EQ(item->Value().toInteger(), 5);
 }
 
 TEST(Variant, BooleanConversion) {

@@ -24,7 +24,7 @@ class LeadingNumber : public ::testing::TestWithParam<LeadingCase> {};
 using L = LeadingCase;
 
 TEST_P(LeadingNumber, ReadsTheNumberAtTheStart) {
-    EXPECT_DOUBLE_EQ(wire::leadingNumber(GetParam().text), GetParam().value);
+    EXPECT_DOUBLE_EQ(wire::leadingNumber(QString::fromUtf8(GetParam().text)), GetParam().value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
