@@ -1,4 +1,5 @@
 // The executable: command line, wiring, QApplication. Everything else lives in the libraries.
+#include "amplifier_list_commands.h"
 #include "demo_amplifiers.h"
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
@@ -68,6 +69,7 @@ Options parseCommandLine(const QCoreApplication& app) {
     parser.addOption(demo);
     parser.addOption(screenshot);
     parser.addOption(settle);
+    tarvex::AmplifierListCommands::addOptions(parser);
     parser.process(app); // --help and --version print and exit here
 
     Options options;
@@ -113,6 +115,12 @@ int refuseWithoutDisplay(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // The list commands work over a remote shell: no display, no GUI application object.
+    if (tarvex::AmplifierListCommands::requested(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        setApplicationNames();
+        return tarvex::AmplifierListCommands::run(app.arguments(), QStringLiteral("server.dat"));
+    }
     if (!displayAvailable())
         return refuseWithoutDisplay(argc, argv);
 

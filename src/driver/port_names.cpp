@@ -10,12 +10,17 @@
 
 namespace tarvex {
 
+static_assert(PortNames::kMaxPort == std::numeric_limits<std::int16_t>::max());
+
 namespace {
 
-constexpr int kMaxPort = std::numeric_limits<std::int16_t>::max();
-
 bool validPort(int port) {
-    return port >= 1 && port <= kMaxPort;
+    return port >= 1 && port <= PortNames::kMaxPort;
+}
+
+// Where the "Ports" entries live, whatever the running application calls itself.
+QSettings userSettings() {
+    return QSettings(QSettings::UserScope, QStringLiteral("Tarvex"), QStringLiteral("Tarvex"));
 }
 
 } // namespace
@@ -30,8 +35,7 @@ std::optional<QString> PortNames::deviceFor(int port) const {
         return *it;
     }
     // Read afresh each time so that an entry the user edits takes effect without a restart.
-    const QSettings settings(QSettings::UserScope, QStringLiteral("Tarvex"),
-                             QStringLiteral("Tarvex"));
+    const QSettings settings = userSettings();
     const QString configured = settings.value(settingsKey(port)).toString().trimmed();
     if (!configured.isEmpty()) {
         return configured;
@@ -57,7 +61,31 @@ QString PortNames::platformDefault(int port) {
 #endif
 }
 
-std::optional<PortNames::Option> PortNames::parseOption(const QString& text, QString* error) {
+std::optional<int> PortNames::parsePort(QStringView text) {
+    bool digitsOnly = !text.isEmpty() && text.size() <= 5;
+    for (QChar c : text) {
+        digitsOnly = digitsOnly && c >= u'0' && c <= u'9';
+    }
+    const int port = digitsOnly ? text.toInt() : 0;
+    return validPort(port) ? std::optional(port) : std::nullopt;
+}
+
+bool PortNames::storeSetting(int port, const QString& device, QString* error) {
+    QSettings settings = userSettings();
+    settings.setValue(settingsKey(port), device);
+    settings.sync();
+    if (settings.status() == QSettings::NoError) {
+        return true;
+    }
+    if (error) {
+        *error =
+            QStringLiteral("the settings file %1 could not be written").arg(settings.fileName());
+    }
+    return false;
+}
+
+std::optional<PortNames::Option> PortNames::parseOption(const QString& text, QString* error,
+                                                        const QString& optionName) {
     const auto fail = [&](const QString& message) -> std::optional<Option> {
         if (error) {
             *error = message;
@@ -66,29 +94,26 @@ std::optional<PortNames::Option> PortNames::parseOption(const QString& text, QSt
     };
     const qsizetype eq = text.indexOf(u'=');
     if (eq < 0) {
-        return fail(
-            QStringLiteral("--port expects N=DEVICE, e.g. 1=/dev/ttyUSB0; got \"%1\"").arg(text));
+        return fail(QStringLiteral("%1 expects N=DEVICE, e.g. 1=/dev/ttyUSB0; got \"%2\"")
+                        .arg(optionName, text));
     }
     const QString number = text.left(eq);
     const QString device = text.mid(eq + 1);
-    bool digitsOnly = !number.isEmpty() && number.size() <= 5;
-    for (QChar c : number) {
-        digitsOnly = digitsOnly && c >= u'0' && c <= u'9';
-    }
-    const int port = digitsOnly ? number.toInt() : 0;
-    if (!validPort(port)) {
-        return fail(QStringLiteral("--port: the port number must be 1 to %1; got \"%2\"")
+    const auto port = parsePort(number);
+    if (!port) {
+        return fail(QStringLiteral("%1: the port number must be 1 to %2; got \"%3\"")
+                        .arg(optionName)
                         .arg(kMaxPort)
                         .arg(number));
     }
     if (device.isEmpty()) {
-        return fail(QStringLiteral("--port: no device named for port %1").arg(port));
+        return fail(QStringLiteral("%1: no device named for port %2").arg(optionName).arg(*port));
     }
     if (device.trimmed() != device) {
-        return fail(
-            QStringLiteral("--port: the device name \"%1\" has surrounding spaces").arg(device));
+        return fail(QStringLiteral("%1: the device name \"%2\" has surrounding spaces")
+                        .arg(optionName, device));
     }
-    return Option{port, device};
+    return Option{*port, device};
 }
 
 QString PortNames::settingsKey(int port) {

@@ -2,6 +2,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringView>
 
 #include <optional>
 
@@ -14,6 +15,9 @@ namespace tarvex {
 class PortNames {
 public:
     using Overrides = QMap<int, QString>;
+
+    // The highest port number a driver stores (its port is a 16-bit number; 0 means none).
+    static constexpr int kMaxPort = 32767;
 
     // One "--port N=DEVICE" option.
     struct Option {
@@ -36,8 +40,15 @@ public:
 
     // Reads "N=DEVICE" strictly: N a decimal number from 1 to 32767, DEVICE non-empty with no
     // surrounding spaces. On failure returns nullopt and, when given, fills *error with a
-    // message for the user.
-    static std::optional<Option> parseOption(const QString& text, QString* error = nullptr);
+    // message for the user that names the option the text came from.
+    static std::optional<Option> parseOption(const QString& text, QString* error = nullptr,
+                                             const QString& optionName = QStringLiteral("--port"));
+    // A port number as decimal digits only, 1 to kMaxPort; nullopt for anything else.
+    static std::optional<int> parsePort(QStringView text);
+
+    // Stores the per-user "Ports/N" entry that deviceFor falls back on. Returns false with
+    // *error when the settings could not be written.
+    static bool storeSetting(int port, const QString& device, QString* error = nullptr);
 
     // The per-user settings key of a port ("Ports/3").
     static QString settingsKey(int port);

@@ -1,0 +1,307 @@
+#include "amplifier_list_commands.h"
+
+#include "core/data_file.h"
+#include "core/property_bag.h"
+#include "core/server_object.h"
+#include "driver/ferro_driver.h"
+#include "driver/serial_settings.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QTextStream>
+
+#include <cstdio>
+#include <limits>
+
+namespace tarvex {
+
+namespace {
+
+const QString kList = QStringLiteral("list-amplifiers");
+const QString kAdd = QStringLiteral("add-amplifier");
+const QString kRemove = QStringLiteral("remove-amplifier");
+const QString kMapPort = QStringLiteral("map-port");
+
+QList<QCommandLineOption> commandOptions() {
+    return {
+        {kList, QStringLiteral("Print the amplifier list of server.dat, one line each, and exit.")},
+        {kAdd,
+         QStringLiteral("Append an amplifier to server.dat, e.g. Tower,2,9600,n,8,1, and exit."),
+         QStringLiteral("NAME,PORT[,SETTINGS]")},
+        {kRemove, QStringLiteral("Remove the Nth amplifier (as listed) from server.dat and exit."),
+         QStringLiteral("N")},
+        {kMapPort,
+         QStringLiteral("Remember DEVICE for port number N for this user, e.g. "
+                        "1=/dev/ttyUSB0, and exit."),
+         QStringLiteral("N=DEVICE")},
+    };
+}
+
+// Help and version go to the program's full parser, which knows every option.
+bool asksForHelp(const QString& arg) {
+    static const QStringList kHelp = {QStringLiteral("-h"),         QStringLiteral("-?"),
+                                      QStringLiteral("-v"),         QStringLiteral("--help"),
+                                      QStringLiteral("--help-all"), QStringLiteral("--version")};
+    return kHelp.contains(arg);
+}
+
+// The count the record declares, as a 32-bit number so that one beyond what loading accepts
+// still tells that something is missing.
+std::int64_t declaredCount(const QByteArray& record) {
+    PropertyBag bag;
+    bag.setContents(record);
+    try {
+        return bag.ReadProperty(QStringLiteral("NumModules"), std::int32_t{0}).toLong();
+    } catch (const VariantError&) {
+        return std::numeric_limits<std::int64_t>::max();
+    }
+}
+
+ModulePtr makeDriver() {
+    // No link and no editor: these commands only read and write settings, never a port.
+    return std::make_shared<FerroDriver>(DriverEnvironment{});
+}
+
+} // namespace
+
+AmplifierListCommands::AmplifierListCommands(QString dataFilePath, PortNames names,
+                                             QTextStream& out, QTextStream& err)
+    : mPath(std::move(dataFilePath)), mNames(std::move(names)), mOut(out), mErr(err) {}
+
+bool AmplifierListCommands::requested(const QStringList& arguments) {
+    bool command = false;
+    for (const QString& arg : arguments.mid(1)) {
+        if (arg == u"--")
+            break;
+        if (asksForHelp(arg))
+            return false;
+        for (const QString& name : {kList, kAdd, kRemove, kMapPort}) {
+            const QString option = QStringLiteral("--") + name;
+            command = command || arg == option || arg.startsWith(option + u'=');
+        }
+    }
+    return command;
+}
+
+bool AmplifierListCommands::requested(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return requested(arguments);
+}
+
+void AmplifierListCommands::addOptions(QCommandLineParser& parser) {
+    parser.addOptions(commandOptions());
+}
+
+int AmplifierListCommands::run(const QStringList& arguments, const QString& dataFilePath) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return run(arguments, dataFilePath, out, err);
+}
+
+int AmplifierListCommands::run(const QStringList& arguments, const QString& dataFilePath,
+                               QTextStream& out, QTextStream& err) {
+    const auto invalid = [&err](const QString& message) {
+        err << "tarvex: " << message << Qt::endl;
+        return kInvalid;
+    };
+    QCommandLineParser parser;
+    addOptions(parser);
+    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N=DEVICE"));
+    parser.addOption(port);
+    if (!parser.parse(arguments))
+        return invalid(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return invalid(QStringLiteral("unexpected argument \"%1\"")
+                           .arg(parser.positionalArguments().constFirst()));
+
+    PortNames::Overrides overrides;
+    for (const QString& text : parser.values(port)) {
+        QString error;
+        const auto option = PortNames::parseOption(text, &error);
+        if (!option)
+            return invalid(error);
+        overrides.insert(option->port, option->device);
+    }
+
+    qsizetype given = parser.isSet(kList) ? 1 : 0;
+    for (const QString& name : {kAdd, kRemove, kMapPort})
+        given += parser.values(name).size();
+    if (given != 1)
+        return invalid(QStringLiteral("give one of --%1, --%2, --%3 or --%4 at a time")
+                           .arg(kList, kAdd, kRemove, kMapPort));
+
+    AmplifierListCommands commands(dataFilePath, PortNames(overrides), out, err);
+    if (parser.isSet(kAdd))
+        return commands.add(parser.value(kAdd));
+    if (parser.isSet(kRemove))
+        return commands.remove(parser.value(kRemove));
+    if (parser.isSet(kMapPort))
+        return commands.mapPort(parser.value(kMapPort));
+    return commands.list();
+}
+
+int AmplifierListCommands::list() {
+    ModuleList modules;
+    bool damaged = false;
+    if (!load(modules, damaged))
+        return kFailed;
+    for (std::size_t i = 0; i < modules.size(); ++i)
+        mOut << line(static_cast<int>(i) + 1, *modules[i]) << '\n';
+    mOut.flush();
+    if (damaged)
+        return fail(
+            QStringLiteral("%1 is damaged; only the amplifiers listed could be read").arg(mPath));
+    if (modules.empty())
+        mErr << "tarvex: the amplifier list in " << mPath << " is empty" << Qt::endl;
+    return kOk;
+}
+
+int AmplifierListCommands::add(const QString& text) {
+    // The settings text holds commas of its own: it is everything after the second comma.
+    const QString name = text.section(u',', 0, 0).trimmed();
+    const QString portText = text.section(u',', 1, 1).trimmed();
+    const QString settingsText = text.section(u',', 2);
+    if (!text.contains(u','))
+        return fail(QStringLiteral("--add-amplifier expects NAME,PORT[,SETTINGS], e.g. "
+                                   "Tower,2,9600,n,8,1; got \"%1\"")
+                        .arg(text),
+                    kInvalid);
+    if (name.isEmpty())
+        return fail(QStringLiteral("--add-amplifier: the amplifier needs a name"), kInvalid);
+    const auto port = PortNames::parsePort(portText);
+    if (!port)
+        return fail(QStringLiteral("--add-amplifier: the port number must be 1 to %1; got \"%2\"")
+                        .arg(QString::number(PortNames::kMaxPort), portText),
+                    kInvalid);
+    std::optional<SerialSettings> settings;
+    if (text.count(u',') >= 2) {
+        settings = SerialSettings::parse(settingsText);
+        if (!settings)
+            return fail(QStringLiteral("--add-amplifier: \"%1\" is not a serial settings text "
+                                       "such as 9600,n,8,1 (baud rate, parity n/e/o/m/s, data "
+                                       "bits 5 to 8, stop bits 1, 1.5 or 2)")
+                            .arg(settingsText),
+                        kInvalid);
+    }
+
+    ModuleList modules;
+    if (!loadForChange(modules))
+        return kFailed;
+    auto driver = std::make_shared<FerroDriver>(DriverEnvironment{});
+    driver->setDeviceName(name);
+    driver->setAmpPort(static_cast<std::int16_t>(*port));
+    if (settings)
+        driver->setAmpSettings(settings->toString());
+    modules.push_back(driver);
+    const int status = save(modules);
+    if (status == kOk)
+        mOut << "added " << line(static_cast<int>(modules.size()), *driver) << Qt::endl;
+    return status;
+}
+
+int AmplifierListCommands::remove(const QString& text) {
+    bool isNumber = false;
+    const int position = text.toInt(&isNumber);
+    if (!isNumber)
+        return fail(QStringLiteral("--remove-amplifier expects the number of an amplifier as "
+                                   "--list-amplifiers shows it; got \"%1\"")
+                        .arg(text),
+                    kInvalid);
+    ModuleList modules;
+    if (!loadForChange(modules))
+        return kFailed;
+    if (position < 1 || position > static_cast<int>(modules.size()))
+        return fail(QStringLiteral("--remove-amplifier: there is no amplifier %1; the list "
+                                   "holds %2")
+                        .arg(position)
+                        .arg(modules.size()),
+                    kInvalid);
+    const ModulePtr removed = modules[static_cast<std::size_t>(position - 1)];
+    modules.erase(modules.begin() + (position - 1));
+    const int status = save(modules);
+    if (status == kOk)
+        mOut << "removed " << line(position, *removed) << Qt::endl;
+    return status;
+}
+
+int AmplifierListCommands::mapPort(const QString& text) {
+    QString error;
+    const auto option = PortNames::parseOption(text, &error, QStringLiteral("--map-port"));
+    if (!option)
+        return fail(error, kInvalid);
+    if (!PortNames::storeSetting(option->port, option->device, &error))
+        return fail(QStringLiteral("port %1 was not mapped: %2").arg(option->port).arg(error));
+    mOut << "port " << option->port << " is " << option->device << Qt::endl;
+    return kOk;
+}
+
+bool AmplifierListCommands::load(ModuleList& modules, bool& damaged) {
+    modules.clear();
+    damaged = false;
+    // Read directly rather than through the start-up path, which creates a missing file:
+    // looking at the list should leave no trace.
+    QFile file(mPath);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(QStringLiteral("%1 could not be read: %2").arg(mPath, file.errorString()));
+        return false;
+    }
+    const QByteArray image = file.readAll();
+    if (image.isEmpty())
+        return true;
+    const auto record = data_file::decodeRecord(image);
+    if (!record) {
+        damaged = true;
+        return true;
+    }
+    modules = ServerObject::readModuleList(*record, &makeDriver);
+    damaged = static_cast<std::int64_t>(modules.size()) < declaredCount(*record);
+    return true;
+}
+
+bool AmplifierListCommands::loadForChange(ModuleList& modules) {
+    bool damaged = false;
+    if (!load(modules, damaged))
+        return false;
+    if (damaged) {
+        fail(QStringLiteral("%1 is damaged (--list-amplifiers shows what can be read); it is "
+                            "left as it is. Move it aside to start a new list.")
+                 .arg(mPath));
+        return false;
+    }
+    return true;
+}
+
+int AmplifierListCommands::save(const ModuleList& modules) {
+    QString error;
+    QStringList moduleErrors;
+    const bool written = ServerObject::writeModuleList(mPath, modules, &error, &moduleErrors);
+    for (const QString& e : moduleErrors)
+        fail(e);
+    if (!written)
+        return fail(QStringLiteral("the amplifier list could not be saved to %1: %2; the "
+                                   "previous list is kept")
+                        .arg(mPath, error));
+    return moduleErrors.isEmpty() ? kOk : kFailed;
+}
+
+QString AmplifierListCommands::line(int position, const Module& module) const {
+    // Every entry is made by makeDriver.
+    const auto& driver = static_cast<const FerroDriver&>(module);
+    const auto device = mNames.deviceFor(driver.ampPort());
+    // One multi-argument arg(): a "%1" inside a name must stay as typed.
+    return QStringLiteral("%1: %2, port %3 (%4), %5")
+        .arg(QString::number(position), driver.GetName(), QString::number(driver.ampPort()),
+             device.value_or(QStringLiteral("no device")), driver.ampSettings());
+}
+
+int AmplifierListCommands::fail(const QString& message, int status) {
+    mErr << "tarvex: " << message << Qt::endl;
+    return status;
+}
+
+} // namespace tarvex
