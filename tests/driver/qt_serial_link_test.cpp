@@ -107,5 +107,18 @@ TEST_F(QtSerialLinkPty, CarriesEveryByteAndAnnouncesWhatWaited) {
     EXPECT_EQ(atAmp, QByteArray("OPER OFF\r\xB0\xFF\n"));
 }
 
+TEST_F(QtSerialLinkPty, APortAlreadyOpenElsewhereIsReportedAsInUse) {
+    link.setPortOpen(true);
+    QtSerialLink second{names};
+    second.setCommPort(1);
+    QString reason;
+    try {
+        second.setPortOpen(true);
+    } catch (const SerialError& e) {
+        reason = e.reason();
+    }
+    EXPECT_EQ(reason, amp.slavePath() + ": already in use by another amplifier of this program");
+}
+
 } // namespace
 } // namespace tarvex
