@@ -52,11 +52,6 @@ std::optional<std::pair<int, QString>> PortNames::resolvePortText(const QString&
     return std::pair<int, QString>(*port, *device);
 }
 
-QString PortNames::describePortText(const QString& text) const {
-    const auto resolved = resolvePortText(text);
-    return resolved ? resolved->second : QStringLiteral("no device");
-}
-
 void PortNames::setOverride(int port, const QString& device) {
     mOverrides.insert(port, device);
 }

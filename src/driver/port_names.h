@@ -35,8 +35,6 @@ public:
     // The port number a port text typed in the settings dialog stands for, read as the driver
     // will read it when the user confirms, with its device; nullopt when it names none.
     std::optional<std::pair<int, QString>> resolvePortText(const QString& text) const;
-    // The device of resolvePortText, or "no device".
-    QString describePortText(const QString& text) const;
 
     const Overrides& overrides() const { return mOverrides; }
     void setOverride(int port, const QString& device);
