@@ -5,6 +5,7 @@
 #include "driver/qt_serial_link.h"
 #include "sim/pty_port.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QSerialPort>
@@ -111,13 +112,9 @@ TEST_F(QtSerialLinkPty, APortAlreadyOpenElsewhereIsReportedAsInUse) {
     link.setPortOpen(true);
     QtSerialLink second{names};
     second.setCommPort(1);
-    QString reason;
-    try {
-        second.setPortOpen(true);
-    } catch (const SerialError& e) {
-        reason = e.reason();
-    }
-    EXPECT_EQ(reason, amp.slavePath() + ": already in use by another amplifier of this program");
+    const auto message = amp.slavePath() + ": already in use by another amplifier of this program";
+    EXPECT_THAT([&] { second.setPortOpen(true); },
+                ::testing::ThrowsMessage<SerialError>(message.toStdString()));
 }
 
 } // namespace

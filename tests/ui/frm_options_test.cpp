@@ -7,7 +7,6 @@
 #include "../support/printers.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,21 +51,17 @@ TEST(FrmOptions, OnlyOkOrEnterHandsBackTheTextsAndTheDeviceFollowsThePort) {
 // Wired to the real port names, as the app wires it; the harness keeps QSettings in a scratch dir.
 TEST(FrmOptions, AChosenDeviceIsCheckedAndStoredForThePortOnlyOnOk) {
     QTemporaryDir dir;
-    const QString adapter = dir.filePath("ttyAcme");
-    QFile(adapter).open(QIODevice::WriteOnly);
+    // The directory itself stands in for an adapter that is present and may be opened.
+    const PortNames::DeviceList devices{{dir.path(), "Acme adapter"}};
     PortNames names({{4, dir.filePath("ttyGone")}});
     frmOptions dlg({[&](const QString& text) { return names.resolvePortText(text); },
-                    [&] {
-                        return PortNames::DeviceList{{adapter, "Acme adapter"}};
-                    },
-                    &PortNames::checkDeviceName, &PortNames::accessProblem,
+                    [&] { return devices; }, &PortNames::checkDeviceName, &PortNames::accessProblem,
                     &PortNames::storeSetting});
     QSettings settings(QSettings::UserScope, "Tarvex", "Tarvex");
     QString name = "Amp", port = "4", text = "4800,n,8,1";
     const auto editWith = [&](std::function<void()> user) {
         QTimer::singleShot(0, &dlg, user);
-        const bool ok = dlg.edit(name, port, text);
-        return settings.sync(), ok;
+        return dlg.edit(name, port, text);
     };
 
     EXPECT_FALSE(editWith([&] {
