@@ -142,7 +142,9 @@ int main(int argc, char* argv[]) {
 
     // One settings dialog and one way to reach a port, shared by every driver.
     tarvex::frmOptions optionsDialog(
-        [&portNames](const QString& text) { return portNames.describePortText(text); });
+        {[&portNames](const QString& text) { return portNames.resolvePortText(text); },
+         [] { return tarvex::PortNames::availableDevices(); }, &tarvex::PortNames::checkDeviceName,
+         &tarvex::PortNames::accessProblem, &tarvex::PortNames::storeSetting});
     tarvex::DriverEnvironment environment;
     environment.makeLink = [&portNames] {
         return std::make_unique<tarvex::QtSerialLink>(portNames);

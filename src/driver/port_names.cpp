@@ -43,10 +43,13 @@ std::optional<QString> PortNames::deviceFor(int port) const {
     return platformDefault(port);
 }
 
-QString PortNames::describePortText(const QString& text) const {
+std::optional<std::pair<int, QString>> PortNames::resolvePortText(const QString& text) const {
     const auto port = wire::toInt16(wire::leadingNumber(text));
     const auto device = port ? deviceFor(*port) : std::nullopt;
-    return device ? *device : QStringLiteral("no device");
+    if (!device) {
+        return std::nullopt;
+    }
+    return std::pair<int, QString>(*port, *device);
 }
 
 void PortNames::setOverride(int port, const QString& device) {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
+#include <utility>
 
 namespace tarvex {
 
@@ -29,9 +32,9 @@ public:
 
     // Nullopt for a number below 1 or beyond the 16-bit port range.
     std::optional<QString> deviceFor(int port) const;
-    // The device a port text typed in the settings dialog stands for, read as the driver will
-    // read it when the user confirms; "no device" when it names none.
-    QString describePortText(const QString& text) const;
+    // The port number a port text typed in the settings dialog stands for, read as the driver
+    // will read it when the user confirms, with its device; nullopt when it names none.
+    std::optional<std::pair<int, QString>> resolvePortText(const QString& text) const;
 
     const Overrides& overrides() const { return mOverrides; }
     void setOverride(int port, const QString& device);
@@ -52,6 +55,36 @@ public:
 
     // The per-user settings key of a port ("Ports/3").
     static QString settingsKey(int port);
+
+    // {device, description} for what a system serial port lister reports.
+    using DeviceList = QList<std::pair<QString, QString>>;
+    struct SystemPort {
+        QString location; // "/dev/ttyUSB0"
+        QString description;
+        QString manufacturer;
+        QString serialNumber;
+    };
+    static constexpr const char* kSerialByIdDir = "/dev/serial/by-id";
+    // This computer's serial ports, each by its stable by-id name where one links to it, and
+    // the by-id links to devices that the system lister does not know (a pty, say).
+    static DeviceList
+    availableDevices(const QString& byIdDir = QString::fromLatin1(kSerialByIdDir));
+    static DeviceList listDevices(const QList<SystemPort>& system, const QString& byIdDir);
+
+    // "" for a usable device name (a path, or tcp://HOST:PORT), else why it is not one.
+    static QString checkDeviceName(const QString& device);
+
+    // What keeps this program from opening a device now, told once for the dialog and the link.
+    enum class Access { Usable, Missing, Denied, InUse, InUseHere };
+    static Access probeAccess(const QString& device,
+                              const QStringList& lockDirs = defaultLockDirs());
+    static QString accessMessage(const QString& device, Access access);
+    // The dialog's note: accessMessage of probeAccess, "" for a usable or network device.
+    static QString accessProblem(const QString& device);
+    // Why an open that the system refused for want of permission failed: our rights, or someone
+    // else holding the port (which reports the same error).
+    static QString refusedMessage(const QString& device);
+    static QStringList defaultLockDirs();
 
 private:
     Overrides mOverrides;

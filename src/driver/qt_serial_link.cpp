@@ -95,7 +95,10 @@ void QtSerialLink::setPortOpen(bool open) {
     mPort.setStopBits(mSettings.qtStopBits());
     mPort.setFlowControl(QSerialPort::NoFlowControl);
     if (!mPort.open(QIODevice::ReadWrite)) {
-        const QString reason = describe(mPort.error());
+        // Qt reports missing rights and a port held elsewhere alike; tell the user which.
+        const QString reason = mPort.error() == QSerialPort::PermissionError
+                                   ? PortNames::refusedMessage(mDevice)
+                                   : describe(mPort.error());
         mPort.clearError();
         throw SerialError(reason);
     }

@@ -1,5 +1,6 @@
 #include "frm_options.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -7,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace tarvex {
@@ -25,8 +27,8 @@ QComboBox* makeCombo(const QString& name, const QStringList& choices, QWidget* p
 
 } // namespace
 
-frmOptions::frmOptions(DeviceDescriber describeDevice, QWidget* parent)
-    : QDialog(parent), mDescribeDevice(std::move(describeDevice)) {
+frmOptions::frmOptions(Devices devices, QWidget* parent)
+    : QDialog(parent), mDevices(std::move(devices)) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Amplifier Settings"));
     setModal(true);
@@ -45,16 +47,33 @@ frmOptions::frmOptions(DeviceDescriber describeDevice, QWidget* parent)
                              QStringLiteral("38400,N,8,1"), QStringLiteral("57600,N,8,1")},
                             this);
 
+    cboDevice = makeCombo(QStringLiteral("cboDevice"), {}, this);
+    cboDevice->lineEdit()->setPlaceholderText(QStringLiteral("device path or tcp://HOST:PORT"));
+    // By-id names are long and differ at the end ("...-if00-port0").
+    cboDevice->view()->setTextElideMode(Qt::ElideMiddle);
+
     lblDevice = new QLabel(this);
     lblDevice->setObjectName(QStringLiteral("lblDevice"));
     lblDevice->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblDevice->setForegroundRole(QPalette::PlaceholderText);
-    // Room for a typical device path, so the dialog does not jump as the text changes.
-    lblDevice->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("/dev/ttyUSB00")));
+    lblDevice->setWordWrap(true);
+    // Problems in a colour of their own; descriptions stay quiet.
+    QPalette problemPalette = lblDevice->palette();
+    problemPalette.setColor(QPalette::WindowText, QColor(0xa0, 0x10, 0x10));
+    lblDevice->setPalette(problemPalette);
+
+    lblSettingsNote =
+        new QLabel(QStringLiteral("not used: the network server sets the line speed"), this);
+    lblSettingsNote->setObjectName(QStringLiteral("lblSettingsNote"));
+    lblSettingsNote->setForegroundRole(QPalette::PlaceholderText);
+    lblSettingsNote->hide();
 
     const QFontMetrics fm = fontMetrics();
     cboPort->setMinimumWidth(fm.horizontalAdvance(QStringLiteral("000000")) + 40);
     cboSettings->setMinimumWidth(fm.horizontalAdvance(QStringLiteral("38400,N,8,1.5")) + 40);
+    cboDevice->setMinimumWidth(
+        fm.horizontalAdvance(QStringLiteral("/dev/serial/by-id/usb-0000_000000-if00")) + 40);
+    // Room for two lines of a problem, so the dialog does not jump as the text changes.
+    lblDevice->setMinimumHeight(fm.lineSpacing() * 2);
 
     auto* nameLabel = new QLabel(QStringLiteral("Name"), this);
     auto* portLabel = new QLabel(QStringLiteral("Port"), this);
@@ -63,15 +82,22 @@ frmOptions::frmOptions(DeviceDescriber describeDevice, QWidget* parent)
     portLabel->setBuddy(cboPort);
     settingsLabel->setBuddy(cboSettings);
 
+    auto* portRow = new QHBoxLayout;
+    portRow->addWidget(cboPort);
+    portRow->addWidget(cboDevice, 1);
+    auto* settingsRow = new QHBoxLayout;
+    settingsRow->addWidget(cboSettings);
+    settingsRow->addWidget(lblSettingsNote);
+    settingsRow->addStretch(1);
+
     auto* fields = new QGridLayout;
     fields->addWidget(nameLabel, 0, 0);
-    fields->addWidget(txtName, 0, 1, 1, 2);
+    fields->addWidget(txtName, 0, 1);
     fields->addWidget(portLabel, 1, 0);
-    fields->addWidget(cboPort, 1, 1);
-    fields->addWidget(lblDevice, 1, 2);
-    fields->addWidget(settingsLabel, 2, 0);
-    fields->addWidget(cboSettings, 2, 1, 1, 2, Qt::AlignLeft);
-    fields->setColumnStretch(2, 1);
+    fields->addLayout(portRow, 1, 1);
+    fields->addWidget(lblDevice, 2, 1, Qt::AlignTop);
+    fields->addWidget(settingsLabel, 3, 0);
+    fields->addLayout(settingsRow, 3, 1);
 
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
@@ -90,14 +116,20 @@ frmOptions::frmOptions(DeviceDescriber describeDevice, QWidget* parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    // In reading order, not creation order.
+    setTabOrder(cboPort, cboDevice);
+    setTabOrder(cboDevice, cboSettings);
+
     connect(btnOK, &QPushButton::clicked, this, &frmOptions::btnOK_Click);
     connect(btnCancel, &QPushButton::clicked, this, &frmOptions::reject);
     connect(cboPort, &QComboBox::editTextChanged, this, &frmOptions::cboPort_EditTextChanged);
+    connect(cboDevice, &QComboBox::editTextChanged, this, &frmOptions::cboDevice_EditTextChanged);
     cboPort_EditTextChanged(cboPort->currentText());
 }
 
 bool frmOptions::showModal() {
     SaveChanges = false;
+    reloadDevices(); // devices come and go between uses
     txtName->setFocus();
     exec();
     return SaveChanges;
@@ -116,6 +148,19 @@ bool frmOptions::edit(QString& name, QString& port, QString& settings) {
 }
 
 void frmOptions::btnOK_Click() {
+    const QString device = cboDevice->currentText().trimmed();
+    if (mResolved && device != mResolved->second) {
+        QString error = mDevices.check ? mDevices.check(device) : QString();
+        if (error.isEmpty() && mDevices.store &&
+            !mDevices.store(mResolved->first, device, &error)) {
+            error = QStringLiteral("Could not save the device: %1").arg(error);
+        }
+        if (!error.isEmpty()) {
+            showDeviceNote(error, true);
+            cboDevice->setFocus();
+            return;
+        }
+    }
     SaveChanges = true;
     accept();
 }
@@ -126,8 +171,53 @@ void frmOptions::reject() {
     QDialog::reject();
 }
 
+void frmOptions::reloadDevices() {
+    {
+        const QSignalBlocker quiet(cboDevice);
+        cboDevice->clear();
+        const auto devices = mDevices.list ? mDevices.list() : QList<std::pair<QString, QString>>();
+        for (const auto& [device, description] : devices) {
+            cboDevice->addItem(device);
+            cboDevice->setItemData(cboDevice->count() - 1, description, Qt::ToolTipRole);
+        }
+    }
+    cboPort_EditTextChanged(cboPort->currentText());
+}
+
+// A new number shows its own device, whatever was chosen for the old one.
 void frmOptions::cboPort_EditTextChanged(const QString& text) {
-    lblDevice->setText(mDescribeDevice ? mDescribeDevice(text) : QString());
+    mResolved = mDevices.resolve ? mDevices.resolve(text) : std::nullopt;
+    cboDevice->setEnabled(mResolved.has_value());
+    const QString device = mResolved ? mResolved->second : QString();
+    const QSignalBlocker quiet(cboDevice);
+    cboDevice->setCurrentIndex(cboDevice->findText(device));
+    cboDevice->setEditText(device);
+    cboDevice_EditTextChanged(device);
+}
+
+void frmOptions::cboDevice_EditTextChanged(const QString& text) {
+    const QString device = text.trimmed();
+    const bool network = device.startsWith(QLatin1String("tcp://"));
+    cboSettings->setEnabled(!network);
+    lblSettingsNote->setVisible(network);
+    if (!mResolved) {
+        showDeviceNote(QStringLiteral("no device"), false);
+        return;
+    }
+    const QString problem =
+        mDevices.problem && !device.isEmpty() ? mDevices.problem(device) : QString();
+    if (!problem.isEmpty()) {
+        showDeviceNote(problem, true);
+        return;
+    }
+    const int index = cboDevice->findText(device);
+    showDeviceNote(index < 0 ? QString() : cboDevice->itemData(index, Qt::ToolTipRole).toString(),
+                   false);
+}
+
+void frmOptions::showDeviceNote(const QString& text, bool problem) {
+    lblDevice->setText(text);
+    lblDevice->setForegroundRole(problem ? QPalette::WindowText : QPalette::PlaceholderText);
 }
 
 } // namespace tarvex

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 
 #include <functional>
+#include <optional>
+#include <utility>
 
 class QComboBox;
 class QLabel;
@@ -13,15 +16,27 @@ namespace tarvex {
 
 // "Amplifier Settings": the one settings dialog shared by every driver. The driver fills the
 // three boxes, calls showModal and reads them back when SaveChanges is true. Hidden, not
-// destroyed, between uses. What a port text stands for on this computer is told by the app,
-// which knows the drivers' port names.
+// destroyed, between uses. What a port number stands for on this computer, and which devices
+// there are, is told by the app, which knows the drivers' port names; the dialog lets the user
+// choose another device for the number and has it stored on OK.
 class frmOptions : public QDialog {
     Q_OBJECT
 
 public:
-    // Describes the device a port text resolves to ("/dev/ttyUSB0", "no device").
-    using DeviceDescriber = std::function<QString(const QString& portText)>;
-    explicit frmOptions(DeviceDescriber describeDevice, QWidget* parent = nullptr);
+    struct Devices {
+        // The port number a port text stands for, read as the driver reads it, with the device
+        // it resolves to now; nullopt when the text names no port.
+        std::function<std::optional<std::pair<int, QString>>(const QString& portText)> resolve = {};
+        // This computer's serial devices as {device, description}.
+        std::function<QList<std::pair<QString, QString>>()> list = {};
+        // "" for a name that can be a device, else why it cannot.
+        std::function<QString(const QString& device)> check = {};
+        // What would keep the device from opening now ("" when nothing): told, not refused.
+        std::function<QString(const QString& device)> problem = {};
+        // Makes the port stand for the device from now on; false with *error when it cannot.
+        std::function<bool(int port, const QString& device, QString* error)> store = {};
+    };
+    explicit frmOptions(Devices devices, QWidget* parent = nullptr);
 
     // Shows the dialog modally; returns SaveChanges once it is hidden again.
     bool showModal();
@@ -36,8 +51,12 @@ public:
     QComboBox* cboSettings;
     QPushButton* btnOK;
     QPushButton* btnCancel;
-    // What the port box's number stands for on this computer.
+    // The device the port number stands for: a listed port, a typed path or tcp://HOST:PORT.
+    QComboBox* cboDevice;
+    // What the chosen device is, or what is wrong with it.
     QLabel* lblDevice;
+    // Shown for a network device, whose line speed is set at the server.
+    QLabel* lblSettingsNote;
 
 public slots:
     void reject() override;
@@ -45,8 +64,13 @@ public slots:
 private:
     void btnOK_Click();
     void cboPort_EditTextChanged(const QString& text);
+    void cboDevice_EditTextChanged(const QString& text);
+    void reloadDevices();
+    void showDeviceNote(const QString& text, bool problem);
 
-    DeviceDescriber mDescribeDevice;
+    Devices mDevices;
+    // What the port number resolved to when last shown: leaving it stores nothing.
+    std::optional<std::pair<int, QString>> mResolved;
 };
 
 } // namespace tarvex

@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryDir>
+
+#include <unistd.h>
 
 namespace tarvex {
 namespace {
@@ -43,6 +48,51 @@ TEST(PortNames, OptionIsNumberEqualsDevice) {
         EXPECT_FALSE(PortNames::parseOption(QString::fromLatin1(text), &error)) << text;
         EXPECT_TRUE(error.contains(QLatin1String(why))) << text << ": " << error.toStdString();
     }
+}
+
+// ttyA and ttyB stand in for devices, in a directory with links to them as udev makes them.
+TEST(PortNames, DevicesGoByTheirStableLinkAndLinksToUnlistedDevicesAreOffered) {
+    QTemporaryDir root;
+    const auto at = [&](const QString& name) { return root.filePath(name); };
+    QFile(at("ttyA")).open(QIODevice::WriteOnly);
+    QFile(at("ttyB")).open(QIODevice::WriteOnly);
+    const std::pair<const char*, const char*> links[] = {
+        {"a-first", "ttyA"}, {"b-second", "ttyA"}, {"c-gone", "ttyGone"}, {"d-other", "ttyB"}};
+    for (const auto& [link, target] : links)
+        ASSERT_TRUE(QFile::link(at(target), at(link)));
+    const QList<PortNames::SystemPort> system = {{at("ttyA"), "USB UART", "Acme", "A1"},
+                                                 {at("ttyC"), "", "", "7"}};
+    EXPECT_EQ(PortNames::listDevices(system, root.path()),
+              PortNames::DeviceList({{at("a-first"), "USB UART, Acme, serial A1 on " + at("ttyA")},
+                                     {at("ttyC"), "serial 7"},
+                                     {at("d-other"), at("ttyB")}}));
+}
+
+TEST(PortNames, AccessTellsDeniedHeldAndStaleApart) {
+    using enum PortNames::Access;
+    QTemporaryDir dir;
+    const QString device = dir.filePath("ttyX");
+    QFile(device).open(QIODevice::WriteOnly);
+    // Refused though nothing is wrong with our rights: someone holds it exclusively.
+    EXPECT_EQ(PortNames::refusedMessage(device),
+              device + ": in use by another program; close it there first");
+    // Lock files as serial programs leave them: the holder's pid first.
+    QFile lock(dir.filePath("LCK.." + QFileInfo(device).canonicalFilePath().replace('/', '_')));
+    const std::pair<qint64, PortNames::Access> holders[] = {
+        {::getppid(), InUse}, {::getpid(), InUseHere}, {0x7ffffff0, Usable}};
+    for (const auto& [pid, expected] : holders) {
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        lock.write(QByteArray::number(pid) + "\ntarvex\n");
+        lock.close();
+        EXPECT_EQ(PortNames::probeAccess(device, {dir.path()}), expected) << pid;
+    }
+    if (::geteuid() != 0) { // root may open anything
+        QFile::setPermissions(device, {});
+        EXPECT_EQ(PortNames::probeAccess(device, {dir.path()}), Denied);
+    }
+    EXPECT_EQ(PortNames::accessMessage("/dev/ttyUSB0", Denied),
+              "/dev/ttyUSB0: permission denied; add yourself to the dialout group "
+              "(sudo usermod -aG dialout $USER) and log in again");
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "driver/qt_serial_link.h"
 #include "sim/pty_port.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QSerialPort>
@@ -105,6 +106,15 @@ TEST_F(QtSerialLinkPty, CarriesEveryByteAndAnnouncesWhatWaited) {
     link.setOutput(QStringLiteral("OPER OFF\r") + QChar(0xB0) + QChar(0xFF) + u'\n');
     ASSERT_TRUE(waitUntil([&] { return atAmp.size() >= 12; }));
     EXPECT_EQ(atAmp, QByteArray("OPER OFF\r\xB0\xFF\n"));
+}
+
+TEST_F(QtSerialLinkPty, APortAlreadyOpenElsewhereIsReportedAsInUse) {
+    link.setPortOpen(true);
+    QtSerialLink second{names};
+    second.setCommPort(1);
+    const auto message = amp.slavePath() + ": already in use by another amplifier of this program";
+    EXPECT_THAT([&] { second.setPortOpen(true); },
+                ::testing::ThrowsMessage<SerialError>(message.toStdString()));
 }
 
 } // namespace

@@ -2,12 +2,16 @@
 // hand back what the user left in the boxes.
 #include "ui/frm_options.h"
 
+#include "driver/port_names.h"
+
 #include "../support/printers.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -15,19 +19,21 @@ namespace tarvex {
 namespace {
 
 TEST(FrmOptions, OnlyOkOrEnterHandsBackTheTextsAndTheDeviceFollowsThePort) {
-    frmOptions dlg([](const QString& text) { return "device for [" + text + "]"; });
+    frmOptions dlg({.resolve = [](const QString& text) {
+        return std::optional(std::pair(text.trimmed().toInt(), "device for [" + text + "]"));
+    }});
     QString name = "Left amp", port = " 12", settings = "4800,n,8,1";
     QTimer::singleShot(0, &dlg, [&] {
-        EXPECT_EQ(dlg.lblDevice->text(), "device for [ 12]");
+        EXPECT_EQ(dlg.cboDevice->currentText(), "device for [ 12]");
         dlg.cboPort->setEditText("3"); // the user types
         QTest::keyClick(dlg.cboPort, Qt::Key_Return);
     });
     EXPECT_TRUE(dlg.edit(name, port, settings));
-    EXPECT_EQ(dlg.lblDevice->text(), "device for [3]");
+    EXPECT_EQ(dlg.cboDevice->currentText(), "device for [3]");
     // The lower-case n shows the texts went through the boxes, not their first choices.
     EXPECT_EQ(QStringList({name, port, settings}), QStringList({"Left amp", "3", "4800,n,8,1"}));
     dlg.cboPort->setCurrentIndex(1); // choosing from the list counts too
-    EXPECT_EQ(dlg.lblDevice->text(), "device for [2]");
+    EXPECT_EQ(dlg.cboDevice->currentText(), "device for [2]");
     QTimer::singleShot(0, dlg.btnOK, &QPushButton::click);
     EXPECT_TRUE(dlg.showModal());
 
@@ -40,6 +46,43 @@ TEST(FrmOptions, OnlyOkOrEnterHandsBackTheTextsAndTheDeviceFollowsThePort) {
         EXPECT_FALSE(dlg.edit(name, port, settings));
         EXPECT_EQ(name, "Left amp");
     }
+}
+
+// Wired to the real port names, as the app wires it; the harness keeps QSettings in a scratch dir.
+TEST(FrmOptions, AChosenDeviceIsCheckedAndStoredForThePortOnlyOnOk) {
+    QTemporaryDir dir;
+    // The directory itself stands in for an adapter that is present and may be opened.
+    const PortNames::DeviceList devices{{dir.path(), "Acme adapter"}};
+    PortNames names({{4, dir.filePath("ttyGone")}});
+    frmOptions dlg({[&](const QString& text) { return names.resolvePortText(text); },
+                    [&] { return devices; }, &PortNames::checkDeviceName, &PortNames::accessProblem,
+                    &PortNames::storeSetting});
+    QSettings settings(QSettings::UserScope, "Tarvex", "Tarvex");
+    QString name = "Amp", port = "4", text = "4800,n,8,1";
+    const auto editWith = [&](std::function<void()> user) {
+        QTimer::singleShot(0, &dlg, user);
+        return dlg.edit(name, port, text);
+    };
+
+    EXPECT_FALSE(editWith([&] {
+        EXPECT_TRUE(dlg.lblDevice->text().endsWith("ttyGone: not present; is it plugged in?"));
+        dlg.cboDevice->setCurrentIndex(0);
+        EXPECT_EQ(dlg.lblDevice->text(), "Acme adapter");
+        dlg.btnCancel->click();
+    }));
+    EXPECT_TRUE(editWith([&] { dlg.btnOK->click(); })); // left as it resolves
+    EXPECT_FALSE(settings.contains("Ports/4"));
+
+    port = "2";
+    EXPECT_TRUE(editWith([&] {
+        dlg.cboDevice->setEditText("tcp://ser.local");
+        dlg.btnOK->click();
+        EXPECT_TRUE(dlg.isVisible() && dlg.lblDevice->text().contains("tcp://HOST:PORT"));
+        dlg.cboDevice->setEditText("tcp://ser.local:4001");
+        EXPECT_TRUE(dlg.lblSettingsNote->isVisible() && !dlg.cboSettings->isEnabled());
+        dlg.btnOK->click();
+    }));
+    EXPECT_EQ(settings.value("Ports/2"), "tcp://ser.local:4001");
 }
 
 } // namespace
