@@ -2,7 +2,7 @@
 #include "demo_amplifiers.h"
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
-#include "driver/qt_serial_link.h"
+#include "driver/resolving_serial_link.h"
 #include "ui/frm_main.h"
 #include "ui/frm_options.h"
 #include "ui/frm_server.h"
@@ -136,8 +136,9 @@ int main(int argc, char* argv[]) {
     tarvex::frmOptions optionsDialog(
         [&portNames](const QString& text) { return portNames.describePortText(text); });
     tarvex::DriverEnvironment environment;
+    // A serial device or a network serial server, as the port number resolves.
     environment.makeLink = [&portNames] {
-        return std::make_unique<tarvex::QtSerialLink>(portNames);
+        return std::make_unique<tarvex::ResolvingSerialLink>(portNames);
     };
     environment.editSettings = [&optionsDialog](tarvex::DriverSettingsText& text) {
         return optionsDialog.edit(text.name, text.port, text.settings);

@@ -101,6 +101,7 @@ void QtSerialLink::setPortOpen(bool open) {
     }
     mOpen = true;
     mCommEvent = 0;
+    emit linkUp();
 }
 
 void QtSerialLink::setRThreshold(int threshold) {
