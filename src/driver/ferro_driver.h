@@ -2,12 +2,14 @@
 
 #include "core/hub.h"
 #include "core/module.h"
+#include "link_keeper.h"
 #include "serial_link.h"
 
 #include <QObject>
 #include <QString>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -21,6 +23,11 @@ struct DriverSettingsText {
     QString settings;
 };
 
+// How long a driver waits before it acts on its own; tests shorten them.
+struct DriverTimings {
+    std::chrono::milliseconds retry{2000}; // between attempts to reopen the port
+};
+
 // What every driver instance shares, owned by the application.
 struct DriverEnvironment {
     // Makes the serial link of one instance.
@@ -28,6 +35,7 @@ struct DriverEnvironment {
     // The one settings editor of all instances (the ui's dialog); without it EditProperties
     // does nothing. It edits the texts in place and returns whether they are to be kept.
     std::function<bool(DriverSettingsText&)> editSettings;
+    DriverTimings timings;
 };
 
 // Serves one amplifier on one serial port: publishes its state as items, turns the lines the
@@ -82,7 +90,6 @@ private:
 
     // Receive path.
     void mCom_OnComm();
-    void mCom_linkLost(const QString& reason);
     void ReceiveChars();
     void DispatchLine(const QString& line);
     void OnAmpMsg(const QString& msg);
@@ -94,7 +101,12 @@ private:
     void assignNumber(const ItemPtr& item, QStringView key, double n);
     void mitDebugFromUnit_ValueChange();
     void traceReceived(const QString& line);
+
+    // Link: the message line and the meters while the port is down.
     void showLinkProblem(const QString& reason);
+    void mKeeper_down(const QString& reason);
+    void mKeeper_up();
+    void zeroMeters();
 
     // Command path.
     void SendCommand(const QString& cmd);
@@ -125,6 +137,8 @@ private:
     HubPtr mHub;
     std::int16_t mIndex = 0;
     std::unique_ptr<SerialLink> mCom;
+    // After mCom, so that it goes before the link it watches.
+    std::unique_ptr<LinkKeeper> mKeeper;
     QString mRxBuffer;
     std::array<std::int16_t, kCalCount> mCal{};
     bool mInReport = false;
