@@ -77,6 +77,10 @@ void FerroDriver::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
         connect(mKeeper.get(), &LinkKeeper::down, this, &FerroDriver::mKeeper_down);
         connect(mKeeper.get(), &LinkKeeper::up, this, &FerroDriver::mKeeper_up);
     }
+    mSilence = std::make_unique<SilenceWatch>(mEnv.timings.pollAfter, mEnv.timings.giveUpAfter);
+    connect(mSilence.get(), &SilenceWatch::poll, this, &FerroDriver::mSilence_poll);
+    connect(mSilence.get(), &SilenceWatch::silent, this, &FerroDriver::mSilence_silent);
+    connect(mSilence.get(), &SilenceWatch::answered, this, &FerroDriver::mSilence_answered);
 
     // From here every step is tried on its own. A step that the link refuses records why, so
     // the message line can tell the user.
@@ -115,6 +119,7 @@ void FerroDriver::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
 
 void FerroDriver::Terminate() {
     mKeeper.reset(); // no more attempts to reopen
+    mSilence.reset();
     if (mCom) {
         mCom->disconnect(this);
         guarded(lcDriver(), "start-up step", [&] { mCom->setPortOpen(false); });

@@ -4,6 +4,7 @@
 #include "core/module.h"
 #include "link_keeper.h"
 #include "serial_link.h"
+#include "silence_watch.h"
 
 #include <QObject>
 #include <QString>
@@ -25,7 +26,9 @@ struct DriverSettingsText {
 
 // How long a driver waits before it acts on its own; tests shorten them.
 struct DriverTimings {
-    std::chrono::milliseconds retry{2000}; // between attempts to reopen the port
+    std::chrono::milliseconds retry{2000};       // between attempts to reopen the port
+    std::chrono::milliseconds pollAfter{15000};  // quiet, mains on, before asking for status
+    std::chrono::milliseconds giveUpAfter{5000}; // then, before telling the user
 };
 
 // What every driver instance shares, owned by the application.
@@ -102,10 +105,14 @@ private:
     void mitDebugFromUnit_ValueChange();
     void traceReceived(const QString& line);
 
-    // Link: the message line and the meters while the port is down.
+    // Link and silence: the message line and the meters while the amplifier cannot be heard.
     void showLinkProblem(const QString& reason);
     void mKeeper_down(const QString& reason);
     void mKeeper_up();
+    void watchSilence();
+    void mSilence_poll();
+    void mSilence_silent();
+    void mSilence_answered();
     void zeroMeters();
 
     // Command path.
@@ -137,8 +144,9 @@ private:
     HubPtr mHub;
     std::int16_t mIndex = 0;
     std::unique_ptr<SerialLink> mCom;
-    // After mCom, so that it goes before the link it watches.
+    // After mCom, so that they go before the link they watch.
     std::unique_ptr<LinkKeeper> mKeeper;
+    std::unique_ptr<SilenceWatch> mSilence;
     QString mRxBuffer;
     std::array<std::int16_t, kCalCount> mCal{};
     bool mInReport = false;

@@ -1,5 +1,6 @@
-// What the user sees while the port is down and being reopened: the reason on the message
-// line, and meters at 0, so no stale power is shown as live.
+// What the user sees while the amplifier cannot be heard: a port that is down and being
+// reopened, or an amplifier that has stopped answering. Either way the meters read 0, so no
+// stale power is shown as live.
 #include "ferro_driver.h"
 
 #include "core/guard.h"
@@ -8,6 +9,7 @@ namespace tarvex {
 
 namespace {
 const QString kRetrying = QStringLiteral("; retrying");
+const QString kNoAnswer = QStringLiteral("No answer from the amplifier");
 } // namespace
 
 void FerroDriver::showLinkProblem(const QString& reason) {
@@ -21,6 +23,7 @@ void FerroDriver::mKeeper_down(const QString& reason) {
     mRxBuffer.clear();
     showLinkProblem(reason + kRetrying);
     zeroMeters();
+    watchSilence();
 }
 
 void FerroDriver::mKeeper_up() {
@@ -30,6 +33,33 @@ void FerroDriver::mKeeper_up() {
     mLinkProblem.clear();
     // The list queries state only: nothing is switched on, whatever the items still say.
     guarded(lcDriver(), "start-up list", [&] { SendStartupCommands(); });
+    watchSilence();
+}
+
+void FerroDriver::watchSilence() {
+    if (!mSilence)
+        return;
+    bool on = false;
+    guarded(lcDriver(), "silence watch", [&] {
+        on = i_ac && i_ac->Value().toBoolean() && mCom && mCom->portOpen() && mKeeper &&
+             !mKeeper->isDown();
+    });
+    mSilence->setWatching(on);
+}
+
+void FerroDriver::mSilence_poll() {
+    guarded(lcDriver(), "status poll", [&] { SendCommand(QStringLiteral("STAT")); });
+}
+
+void FerroDriver::mSilence_silent() {
+    if (i_message)
+        guarded(lcDriver(), "message", [&] { i_message->setValue(kNoAnswer); });
+    zeroMeters();
+}
+
+void FerroDriver::mSilence_answered() {
+    if (i_message && i_message->Value().toString() == kNoAnswer)
+        guarded(lcDriver(), "message", [&] { i_message->setValue(QString()); });
 }
 
 void FerroDriver::zeroMeters() {

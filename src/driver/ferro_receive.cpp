@@ -57,6 +57,8 @@ void FerroDriver::ReceiveChars() {
         if (line.isEmpty())
             continue;
         try {
+            if (mSilence)
+                mSilence->heard();
             traceReceived(line);
             DispatchLine(line);
         } catch (const std::exception&) {

@@ -260,6 +260,32 @@ TEST_F(FerroDriverTest, APortThatFailsOrGoesAwayIsReopenedAndAskedAgain) {
     idle(30);
 }
 
+// With mains on, a quiet spell brings one "STAT"; no answer then shows on the message line with
+// the meters at 0 until the next line. Mains off, or an amplifier that keeps reporting, is
+// never asked.
+TEST_F(FerroDriverTest, ASilentAmplifierIsAskedOnceThenShownAsNotAnswering) {
+    timings.pollAfter = 150ms;
+    timings.giveUpAfter = 100ms;
+    start();
+    sent();
+    line("STATE = STANDBY");
+    line("AMPLIFIER IS OFF");
+    idle(300);
+    line("STATE = STANDBY");
+    for (int i = 0; i < 10; ++i, idle(30))
+        line("FWD = 5");
+    EXPECT_EQ(sent(), "");
+    ASSERT_TRUE(waitUntil([&] { return link().written() == "STAT\r"; }));
+    line("STATE = STANDBY"); // answered in time: asked again later, never declared silent
+    sent();
+    ASSERT_TRUE(waitUntil([&] { return link().written() == "STAT\r"; }));
+    EXPECT_EQ(text("0message"), "Amp on and standing by");
+    ASSERT_TRUE(waitUntil([&] { return text("0message") == "No answer from the amplifier"; }));
+    EXPECT_EQ(text("0pfwd"), "0");
+    line("BAND = 3");
+    EXPECT_EQ(text("0message") + text("0band"), "3");
+}
+
 // A line whose handling throws is taken out of the buffer first: it is not run again with the
 // next chunk, and the lines after it still arrive.
 TEST_F(FerroDriverTest, ALineThatThrowsIsNotReplayedNorTakesLaterLinesWithIt) {
