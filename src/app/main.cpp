@@ -3,7 +3,7 @@
 #include "demo_amplifiers.h"
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
-#include "driver/qt_serial_link.h"
+#include "driver/resolving_serial_link.h"
 #include "ui/frm_main.h"
 #include "ui/frm_options.h"
 #include "ui/frm_server.h"
@@ -146,8 +146,9 @@ int main(int argc, char* argv[]) {
          [] { return tarvex::PortNames::availableDevices(); }, &tarvex::PortNames::checkDeviceName,
          &tarvex::PortNames::accessProblem, &tarvex::PortNames::storeSetting});
     tarvex::DriverEnvironment environment;
+    // A serial device or a network serial server, as the port number resolves.
     environment.makeLink = [&portNames] {
-        return std::make_unique<tarvex::QtSerialLink>(portNames);
+        return std::make_unique<tarvex::ResolvingSerialLink>(portNames);
     };
     environment.editSettings = [&optionsDialog](tarvex::DriverSettingsText& text) {
         return optionsDialog.edit(text.name, text.port, text.settings);

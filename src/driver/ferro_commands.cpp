@@ -38,6 +38,7 @@ void FerroDriver::SendStartupCommands() {
 }
 
 void FerroDriver::i_ac_ValueChange() {
+    watchSilence(); // whoever changed it: only an amplifier with mains on is expected to talk
     if (mInReport || !i_ac)
         return;
     guarded(lcDriver(), "command", [&] {

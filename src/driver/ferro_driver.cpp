@@ -21,6 +21,7 @@ FerroDriver::FerroDriver(DriverEnvironment env, QObject* parent)
 }
 
 FerroDriver::~FerroDriver() {
+    mKeeper.reset();
     if (mCom)
         guarded(lcDriver(), "start-up step", [&] { mCom->setPortOpen(false); });
 }
@@ -72,8 +73,14 @@ void FerroDriver::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
         mCom = mEnv.makeLink();
     if (mCom) {
         connect(mCom.get(), &SerialLink::OnComm, this, &FerroDriver::mCom_OnComm);
-        connect(mCom.get(), &SerialLink::linkLost, this, &FerroDriver::mCom_linkLost);
+        mKeeper = std::make_unique<LinkKeeper>(*mCom, mEnv.timings.retry);
+        connect(mKeeper.get(), &LinkKeeper::down, this, &FerroDriver::mKeeper_down);
+        connect(mKeeper.get(), &LinkKeeper::up, this, &FerroDriver::mKeeper_up);
     }
+    mSilence = std::make_unique<SilenceWatch>(mEnv.timings.pollAfter, mEnv.timings.giveUpAfter);
+    connect(mSilence.get(), &SilenceWatch::poll, this, &FerroDriver::mSilence_poll);
+    connect(mSilence.get(), &SilenceWatch::silent, this, &FerroDriver::mSilence_silent);
+    connect(mSilence.get(), &SilenceWatch::answered, this, &FerroDriver::mSilence_answered);
 
     // From here every step is tried on its own. A step that the link refuses records why, so
     // the message line can tell the user.
@@ -101,7 +108,8 @@ void FerroDriver::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
     linkStep([&] { mCom->setInputMode(0); });
     guarded(lcDriver(), "start-up step", [&] { CreateTraceItems(); });
     if (mAmpPort != 0) {
-        linkStep([&] { mCom->setPortOpen(true); });
+        // A port that will not open is reported through mKeeper_down and tried again.
+        linkStep([&] { mKeeper->open(); });
         linkStep([&] { mCom->setRThreshold(1); });
     }
     guarded(lcDriver(), "start-up step", [&] { CreateItems(); });
@@ -110,6 +118,8 @@ void FerroDriver::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
 }
 
 void FerroDriver::Terminate() {
+    mKeeper.reset(); // no more attempts to reopen
+    mSilence.reset();
     if (mCom) {
         mCom->disconnect(this);
         guarded(lcDriver(), "start-up step", [&] { mCom->setPortOpen(false); });

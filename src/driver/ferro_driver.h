@@ -2,12 +2,15 @@
 
 #include "core/hub.h"
 #include "core/module.h"
+#include "link_keeper.h"
 #include "serial_link.h"
+#include "silence_watch.h"
 
 #include <QObject>
 #include <QString>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -21,6 +24,13 @@ struct DriverSettingsText {
     QString settings;
 };
 
+// How long a driver waits before it acts on its own; tests shorten them.
+struct DriverTimings {
+    std::chrono::milliseconds retry{2000};       // between attempts to reopen the port
+    std::chrono::milliseconds pollAfter{15000};  // quiet, mains on, before asking for status
+    std::chrono::milliseconds giveUpAfter{5000}; // then, before telling the user
+};
+
 // What every driver instance shares, owned by the application.
 struct DriverEnvironment {
     // Makes the serial link of one instance.
@@ -28,6 +38,7 @@ struct DriverEnvironment {
     // The one settings editor of all instances (the ui's dialog); without it EditProperties
     // does nothing. It edits the texts in place and returns whether they are to be kept.
     std::function<bool(DriverSettingsText&)> editSettings;
+    DriverTimings timings;
 };
 
 // Serves one amplifier on one serial port: publishes its state as items, turns the lines the
@@ -82,7 +93,6 @@ private:
 
     // Receive path.
     void mCom_OnComm();
-    void mCom_linkLost(const QString& reason);
     void ReceiveChars();
     void DispatchLine(const QString& line);
     void OnAmpMsg(const QString& msg);
@@ -94,7 +104,16 @@ private:
     void assignNumber(const ItemPtr& item, QStringView key, double n);
     void mitDebugFromUnit_ValueChange();
     void traceReceived(const QString& line);
+
+    // Link and silence: the message line and the meters while the amplifier cannot be heard.
     void showLinkProblem(const QString& reason);
+    void mKeeper_down(const QString& reason);
+    void mKeeper_up();
+    void watchSilence();
+    void mSilence_poll();
+    void mSilence_silent();
+    void mSilence_answered();
+    void zeroMeters();
 
     // Command path.
     void SendCommand(const QString& cmd);
@@ -125,6 +144,9 @@ private:
     HubPtr mHub;
     std::int16_t mIndex = 0;
     std::unique_ptr<SerialLink> mCom;
+    // After mCom, so that they go before the link they watch.
+    std::unique_ptr<LinkKeeper> mKeeper;
+    std::unique_ptr<SilenceWatch> mSilence;
     QString mRxBuffer;
     std::array<std::int16_t, kCalCount> mCal{};
     bool mInReport = false;

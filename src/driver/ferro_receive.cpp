@@ -44,20 +44,6 @@ void FerroDriver::mCom_OnComm() {
     }
 }
 
-void FerroDriver::mCom_linkLost(const QString& reason) {
-    showLinkProblem(reason);
-}
-
-void FerroDriver::showLinkProblem(const QString& reason) {
-    mLinkProblem = reason;
-    if (i_message) {
-        try {
-            i_message->setValue(reason);
-        } catch (const std::exception&) {
-        }
-    }
-}
-
 void FerroDriver::ReceiveChars() {
     mRxBuffer += mCom->input();
     for (;;) {
@@ -71,6 +57,8 @@ void FerroDriver::ReceiveChars() {
         if (line.isEmpty())
             continue;
         try {
+            if (mSilence)
+                mSilence->heard();
             traceReceived(line);
             DispatchLine(line);
         } catch (const std::exception&) {

@@ -46,7 +46,11 @@ void MemorySerialLink::setPortOpen(bool open) {
     if (!open) {
         mPending.clear();
     }
+    const bool opening = open && !mOpen;
     mOpen = open;
+    if (opening) {
+        emit linkUp();
+    }
 }
 
 void MemorySerialLink::setRThreshold(int threshold) {

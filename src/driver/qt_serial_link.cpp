@@ -104,6 +104,7 @@ void QtSerialLink::setPortOpen(bool open) {
     }
     mOpen = true;
     mCommEvent = 0;
+    emit linkUp();
 }
 
 void QtSerialLink::setRThreshold(int threshold) {

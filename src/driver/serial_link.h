@@ -56,6 +56,9 @@ public:
 
 signals:
     void OnComm();
+    // The port opened by setPortOpen(true) carries data now. Links that open at once emit it
+    // before setPortOpen returns; a network link emits it once its connection is made.
+    void linkUp();
     // The link closed the port by itself (device removed, read or write error). The reason is
     // meant for the user.
     void linkLost(const QString& reason);

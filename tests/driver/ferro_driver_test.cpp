@@ -1,4 +1,5 @@
 #include "../support/printers.h"
+#include "../support/wait_until.h"
 #include "core/property_bag.h"
 #include "driver/ferro_driver.h"
 #include "driver/memory_serial_link.h"
@@ -8,12 +9,19 @@
 namespace tarvex {
 namespace {
 
+using namespace std::chrono_literals;
+using test::waitUntil;
+
+const QString kStartupList = "AC,STAT,GPIO OFF,EXT ON,RM ON,DM B79D,DM B799,DM B79B,DM B791,"
+                             "DM B7A1,AUTOTUNE";
+
 class FerroDriverTest : public ::testing::Test {
 protected:
     // Starts a driver on a fresh in-memory link; prepare may make the link fail.
     FerroDriver& start(std::int16_t port = 1, std::int16_t index = 0,
                        const std::function<void(MemorySerialLink&)>& prepare = {}) {
         DriverEnvironment env;
+        env.timings = timings;
         env.makeLink = [this, prepare] {
             auto l = std::make_unique<MemorySerialLink>();
             links.push_back(l.get());
@@ -40,6 +48,9 @@ protected:
     QString text(const QString& name) { return hub->GetItem(name)->Value().toString(); }
     void set(const QString& name, const Variant& v) { hub->GetItem(name)->setValue(v); }
 
+    void idle(int ms) { waitUntil([] { return false; }, ms); }
+
+    DriverTimings timings;
     HubPtr hub = Hub::create();
     std::vector<MemorySerialLink*> links;
     std::vector<std::unique_ptr<FerroDriver>> drivers;
@@ -66,8 +77,7 @@ TEST(FerroDriverSettings, RoundTripThroughThePropertyBag) {
 TEST_F(FerroDriverTest, StartPublishesItemsThenSendsTheStartupList) {
     start(3, 0);
     EXPECT_EQ(link().commPort(), 3);
-    EXPECT_EQ(sent(), "AC,STAT,GPIO OFF,EXT ON,RM ON,DM B79D,DM B799,DM B79B,DM B791,DM B7A1,"
-                      "AUTOTUNE");
+    EXPECT_EQ(sent(), kStartupList);
     EXPECT_EQ(text("0name"), "Amp0");
     EXPECT_EQ(hub->GetItem("0tracemode")->Info()->Extended, "Disabled,To Unit,From Unit,Both");
     start(4, 1);
@@ -202,16 +212,78 @@ TEST_F(FerroDriverTest, LinkProblemsAreExplainedAndNeverStopTheProgram) {
     EXPECT_FALSE(link().portOpen());
     EXPECT_EQ(text("0message"), "");
     start(2, 1, [](MemorySerialLink& l) { l.failOpen("/dev/ttyS1: Permission denied"); });
-    EXPECT_EQ(text("1message"), "/dev/ttyS1: Permission denied");
+    EXPECT_EQ(text("1message"), "/dev/ttyS1: Permission denied; retrying");
     start(5, 2, [](MemorySerialLink& l) { l.failCommPort("no such port"); });
     set("2ac", true); // a refused port is never written to
     EXPECT_EQ(link().written(), "");
     FerroDriver& d = start(1, 3);
     link().vanish("/dev/ttyUSB0: device removed");
-    EXPECT_EQ(text("3message"), "/dev/ttyUSB0: device removed");
+    EXPECT_EQ(text("3message"), "/dev/ttyUSB0: device removed; retrying");
     set("3ac", true); // writing to a vanished port must not throw out of the handler
     d.Terminate();
     EXPECT_EQ(d.link(), nullptr);
+}
+
+// The port is tried again until it opens, each time with the start-up list and nothing else:
+// whatever the items still say, nothing is switched on. Meters read 0 while the port is down.
+TEST_F(FerroDriverTest, APortThatFailsOrGoesAwayIsReopenedAndAskedAgain) {
+    timings.retry = 0ms;
+    FerroDriver& d =
+        start(1, 0, [](MemorySerialLink& l) { l.failOpen("/dev/ttyUSB0: Permission denied"); });
+    EXPECT_EQ(text("0message"), "/dev/ttyUSB0: Permission denied; retrying");
+    link().failOpen(std::nullopt);
+    ASSERT_TRUE(waitUntil([&] { return link().portOpen(); }));
+    EXPECT_EQ(sent(), kStartupList);
+    EXPECT_EQ(text("0message"), "");
+
+    line("STATE = OPERATE FWD = 1500 IG = 20");
+    rx("BAND = 7"); // cut off by the loss
+    link().failOpen("/dev/ttyUSB0: No such file or directory");
+    link().vanish("/dev/ttyUSB0: device removed");
+    EXPECT_EQ(text("0message") + "|" + text("0pfwd") + text("0ig"),
+              "/dev/ttyUSB0: device removed; retrying|00");
+    // Each failed attempt says why it failed.
+    ASSERT_TRUE(waitUntil([&] { return text("0message").contains("No such file"); }));
+    link().failOpen(std::nullopt);
+    ASSERT_TRUE(waitUntil([&] { return link().portOpen(); }));
+    EXPECT_EQ(sent(), kStartupList);
+    line("SEGMENT = 2");
+    EXPECT_EQ(text("0band") + text("0segment"), "02");
+
+    // Under the sanitizers, a thousand more returns show that none leaves anything behind.
+    for (int cycle = 0; cycle < 1000; ++cycle) {
+        link().vanish("/dev/ttyUSB0: device removed");
+        ASSERT_TRUE(waitUntil([&] { return link().portOpen(); }));
+    }
+    link().vanish("/dev/ttyUSB0: device removed");
+    d.Terminate(); // the link goes with it: no attempt may follow
+    idle(30);
+}
+
+// With mains on, a quiet spell brings one "STAT"; no answer then shows on the message line with
+// the meters at 0 until the next line. Mains off, or an amplifier that keeps reporting, is
+// never asked.
+TEST_F(FerroDriverTest, ASilentAmplifierIsAskedOnceThenShownAsNotAnswering) {
+    timings.pollAfter = 150ms;
+    timings.giveUpAfter = 100ms;
+    start();
+    sent();
+    line("STATE = STANDBY");
+    line("AMPLIFIER IS OFF");
+    idle(300);
+    line("STATE = STANDBY");
+    for (int i = 0; i < 10; ++i, idle(30))
+        line("FWD = 5");
+    EXPECT_EQ(sent(), "");
+    ASSERT_TRUE(waitUntil([&] { return link().written() == "STAT\r"; }));
+    line("STATE = STANDBY"); // answered in time: asked again later, never declared silent
+    sent();
+    ASSERT_TRUE(waitUntil([&] { return link().written() == "STAT\r"; }));
+    EXPECT_EQ(text("0message"), "Amp on and standing by");
+    ASSERT_TRUE(waitUntil([&] { return text("0message") == "No answer from the amplifier"; }));
+    EXPECT_EQ(text("0pfwd"), "0");
+    line("BAND = 3");
+    EXPECT_EQ(text("0message") + text("0band"), "3");
 }
 
 // A line whose handling throws is taken out of the buffer first: it is not run again with the

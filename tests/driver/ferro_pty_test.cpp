@@ -5,11 +5,14 @@
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
 #include "driver/qt_serial_link.h"
+#include "driver/resolving_serial_link.h"
 #include "sim/amp_simulator.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 namespace tarvex {
 namespace {
@@ -51,6 +54,39 @@ TEST(FerroPty, StartupPowerOnOperateFaultAndBandWithTheSimulator) {
     hub->GetItem("0band")->setValue(std::int16_t{3});
     ASSERT_TRUE(waitUntil([&] { return amp.model().band() == 3; }));
     driver.Terminate();
+}
+
+// The adapter pulled and plugged back under the same name: each time the driver says why the
+// port is down, reopens it and asks again, and no descriptor is left behind.
+TEST(FerroPty, AReturningDeviceIsReopenedAndAskedAgainWithoutLeakingDescriptors) {
+    QTemporaryDir dir;
+    sim::AmpSimulator amp;
+    sim::AmpSimulator::Options o;
+    o.linkPath = dir.filePath("amp");
+    ASSERT_TRUE(amp.start(o)) << amp.errorString().toStdString();
+    PortNames names({{1, o.linkPath}});
+    DriverEnvironment env;
+    env.makeLink = [&] { return std::make_unique<ResolvingSerialLink>(names); };
+    env.timings.retry = std::chrono::milliseconds(1);
+    FerroDriver driver(env);
+    const HubPtr hub = Hub::create();
+    driver.Initialize(hub, 0);
+    const auto asked = [&] { return amp.model().receivedBytes().ends_with("AUTOTUNE\r"); };
+    ASSERT_TRUE(waitUntil(asked));
+    const auto descriptors = [] { return QDir(QStringLiteral("/proc/self/fd")).count(); };
+    const auto before = descriptors();
+    // Each open of a serial port syncs its lock file to disk: a few cycles are enough here.
+    for (int cycle = 0; cycle < 20; ++cycle) {
+        amp.stop();
+        amp.model().clearLog();
+        ASSERT_TRUE(waitUntil([&] {
+            return hub->GetItem("0message")->Value().toString() ==
+                   o.linkPath + ": device removed; retrying";
+        }));
+        ASSERT_TRUE(amp.start(o));
+        ASSERT_TRUE(waitUntil(asked)) << "cycle " << cycle;
+    }
+    EXPECT_EQ(descriptors(), before);
 }
 
 // The real link, counting what the driver takes, so that a check knows the driver has seen
