@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <QtGlobal>
 
 #include <optional>
 #include <utility>
@@ -73,6 +74,17 @@ public:
 
     // "" for a usable device name (a path, or tcp://HOST:PORT), else why it is not one.
     static QString checkDeviceName(const QString& device);
+
+    // A network serial server's address.
+    struct NetworkAddress {
+        QString host;
+        quint16 port = 0;
+    };
+    // Whether a device name means a network server (it starts "tcp://").
+    static bool isNetworkName(const QString& device);
+    // "tcp://HOST:PORT" with a port from 1 to 65535 (an IPv6 host in brackets); nullopt for
+    // anything else. The one reader of such names, for the dialog and the link alike.
+    static std::optional<NetworkAddress> parseNetworkAddress(const QString& device);
 
     // What keeps this program from opening a device now, told once for the dialog and the link.
     enum class Access { Usable, Missing, Denied, InUse, InUseHere };

@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSerialPortInfo>
+#include <QUrl>
 
 #include <algorithm>
 #include <cerrno>
@@ -18,10 +18,6 @@
 namespace tarvex {
 
 namespace {
-
-bool isNetworkDevice(const QString& device) {
-    return device.startsWith(QLatin1String("tcp://"));
-}
 
 QString describe(const PortNames::SystemPort& port) {
     QStringList parts;
@@ -100,12 +96,8 @@ QString PortNames::checkDeviceName(const QString& device) {
     if (device.trimmed().isEmpty()) {
         return QStringLiteral("Choose a device, or type its path or tcp://HOST:PORT.");
     }
-    if (isNetworkDevice(device)) {
-        static const QRegularExpression address(
-            QStringLiteral("^tcp://(\\[[^\\]\\s/]+\\]|[^\\s/:\\[\\]]+):(\\d{1,5})$"));
-        const auto match = address.match(device);
-        const int port = match.hasMatch() ? match.captured(2).toInt() : 0;
-        if (port < 1 || port > 65535) {
+    if (isNetworkName(device)) {
+        if (!parseNetworkAddress(device)) {
             return QStringLiteral("\"%1\" is not a network address; write it as "
                                   "tcp://HOST:PORT with a port from 1 to 65535.")
                 .arg(device);
@@ -118,6 +110,20 @@ QString PortNames::checkDeviceName(const QString& device) {
     return {};
 }
 
+bool PortNames::isNetworkName(const QString& device) {
+    return device.startsWith(u"tcp://", Qt::CaseInsensitive);
+}
+
+std::optional<PortNames::NetworkAddress> PortNames::parseNetworkAddress(const QString& device) {
+    const QUrl url(device, QUrl::StrictMode);
+    if (!url.isValid() || url.scheme() != u"tcp" || url.host().isEmpty() || url.port() < 1 ||
+        !url.userInfo().isEmpty() || !url.path().isEmpty() || url.hasQuery() ||
+        url.hasFragment()) {
+        return std::nullopt;
+    }
+    return NetworkAddress{url.host(), static_cast<quint16>(url.port())};
+}
+
 QStringList PortNames::defaultLockDirs() {
     // Where serial-port users on Linux leave their lock files; the last is QSerialPort's own
     // fallback when none of the others is writable.
@@ -127,7 +133,7 @@ QStringList PortNames::defaultLockDirs() {
 }
 
 PortNames::Access PortNames::probeAccess(const QString& device, const QStringList& lockDirs) {
-    if (isNetworkDevice(device)) {
+    if (isNetworkName(device)) {
         return Access::Usable;
     }
     const QFileInfo info(device);

@@ -8,13 +8,13 @@ namespace tarvex {
 ResolvingSerialLink::ResolvingSerialLink(const PortNames& names, QObject* parent)
     : SerialLink(parent), mNames(names) {
     const QString device = mNames.deviceFor(1).value_or(QString());
-    mNetwork = TcpSerialLink::isNetworkName(device);
+    mNetwork = PortNames::isNetworkName(device);
     mLink = makeFor(device);
 }
 
 std::unique_ptr<SerialLink> ResolvingSerialLink::makeFor(const QString& device) const {
     std::unique_ptr<SerialLink> link;
-    if (TcpSerialLink::isNetworkName(device)) {
+    if (PortNames::isNetworkName(device)) {
         link = std::make_unique<TcpSerialLink>(mNames);
     } else {
         link = std::make_unique<QtSerialLink>(mNames);
@@ -27,7 +27,7 @@ std::unique_ptr<SerialLink> ResolvingSerialLink::makeFor(const QString& device) 
 
 void ResolvingSerialLink::setCommPort(std::int16_t port) {
     const QString device = mNames.deviceFor(port).value_or(QString());
-    if (TcpSerialLink::isNetworkName(device) == mNetwork || mLink->portOpen()) {
+    if (PortNames::isNetworkName(device) == mNetwork || mLink->portOpen()) {
         mLink->setCommPort(port); // refuses a change while open
         return;
     }

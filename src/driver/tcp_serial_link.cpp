@@ -9,7 +9,7 @@ TcpSerialLink::TcpSerialLink(const PortNames& names, QObject* parent)
     : SerialLink(parent), mNames(names) {
     if (const auto device = mNames.deviceFor(mCommPort)) {
         mDevice = *device;
-        mAddress = parseAddress(mDevice);
+        mAddress = PortNames::parseNetworkAddress(mDevice);
     }
     mConnectTimeout.setSingleShot(true);
     mConnectTimeout.setInterval(kConnectTimeoutMs);
@@ -29,20 +29,6 @@ TcpSerialLink::~TcpSerialLink() {
     mSocket.abort();
 }
 
-std::optional<TcpSerialLink::Address> TcpSerialLink::parseAddress(const QString& name) {
-    const QUrl url(name, QUrl::StrictMode);
-    if (!url.isValid() || url.scheme() != u"tcp" || url.host().isEmpty() || url.port() < 1 ||
-        !url.userInfo().isEmpty() || !url.path().isEmpty() || url.hasQuery() ||
-        url.hasFragment()) {
-        return std::nullopt;
-    }
-    return Address{url.host(), static_cast<quint16>(url.port())};
-}
-
-bool TcpSerialLink::isNetworkName(const QString& name) {
-    return name.startsWith(u"tcp://", Qt::CaseInsensitive);
-}
-
 void TcpSerialLink::setCommPort(std::int16_t port) {
     if (mOpen) {
         throw SerialError(
@@ -52,7 +38,7 @@ void TcpSerialLink::setCommPort(std::int16_t port) {
     if (!device) {
         throw SerialError(QStringLiteral("Port %1 has no device").arg(port));
     }
-    const auto address = parseAddress(*device);
+    const auto address = PortNames::parseNetworkAddress(*device);
     if (!address) {
         throw SerialError(
             QStringLiteral("%1: a network serial port is named tcp://HOST:PORT").arg(*device));

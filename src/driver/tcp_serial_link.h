@@ -21,19 +21,12 @@ class TcpSerialLink : public SerialLink {
     Q_OBJECT
 
 public:
-    struct Address {
-        QString host;
-        quint16 port = 0;
-    };
+    using Address = PortNames::NetworkAddress;
 
     // The names must outlive the link.
     explicit TcpSerialLink(const PortNames& names, QObject* parent = nullptr);
     ~TcpSerialLink() override;
 
-    // "tcp://HOST:PORT" with a port from 1 to 65535 (an IPv6 host in brackets); nullopt for
-    // anything else.
-    static std::optional<Address> parseAddress(const QString& name);
-    static bool isNetworkName(const QString& name);
 
     // Refuses a number whose name is no network address, and any change while open.
     void setCommPort(std::int16_t port) override;

@@ -27,7 +27,7 @@ struct AddressCase {
 class TcpAddress : public ::testing::TestWithParam<AddressCase> {};
 
 TEST_P(TcpAddress, OnlyHostAndPortMakeANetworkPort) {
-    const auto a = TcpSerialLink::parseAddress(GetParam().text);
+    const auto a = PortNames::parseNetworkAddress(GetParam().text);
     EXPECT_EQ(a ? a->host + "|" + QString::number(a->port) : QString(), GetParam().expect);
 }
 
