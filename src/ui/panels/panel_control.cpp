@@ -3,6 +3,7 @@
 #include "binding/bindings.h"
 #include "binding/colors.h"
 #include "push_toggle.h"
+#include "ui/designed_fonts.h"
 #include "ui/twips.h"
 
 #include <QComboBox>
@@ -16,10 +17,6 @@ namespace {
 constexpr std::uint32_t kButtonShadow = 0x80000010;
 constexpr std::uint32_t kButtonHighlight = 0x80000014;
 constexpr std::uint32_t kButtonFace = 0x8000000F;
-// Scalable faces stand in for the designed bitmap faces; the small one is condensed so that
-// the scale captions keep their numbers under the bars.
-const char* const kFaceFamily = "DejaVu Sans";
-const char* const kSmallFaceFamily = "DejaVu Sans Condensed";
 } // namespace
 
 PanelControl::PanelControl(int widthTwips, int heightTwips, QWidget* parent)
@@ -122,16 +119,11 @@ void PanelControl::addEtchedHorizontal(int y, int left, int right) {
 }
 
 QFont PanelControl::smallFont(double points) {
-    QFont f(QString::fromLatin1(kSmallFaceFamily));
-    f.setPointSizeF(points);
-    return f;
+    return designedFont(QLatin1String(kDesignedSmallFace), points);
 }
 
 QFont PanelControl::sansFont(double points, bool bold) {
-    QFont f(QString::fromLatin1(kFaceFamily));
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
+    return designedFont(QLatin1String(kDesignedSansFace), points, bold);
 }
 
 void PanelControl::setColors(QWidget* w, std::uint32_t back, std::uint32_t fore) {
