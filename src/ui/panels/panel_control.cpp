@@ -2,6 +2,7 @@
 
 #include "binding/bindings.h"
 #include "binding/colors.h"
+#include "fit_label.h"
 #include "push_toggle.h"
 #include "ui/designed_fonts.h"
 #include "ui/twips.h"
@@ -49,7 +50,7 @@ void PanelControl::place(QWidget* w, const QRect& twips) {
 
 QLabel* PanelControl::addLabel(QWidget* parent, const QString& name, const QRect& twips,
                                const QString& caption) {
-    auto* label = new QLabel(caption, parent);
+    auto* label = new FitLabel(caption, parent);
     label->setObjectName(name);
     label->setFont(smallFont(6.75));
     place(label, twips);
