@@ -97,6 +97,12 @@ QComboBox* PanelControl::addComboBox(const QString& name, const QRect& twips,
     c->setCurrentIndex(-1);
     c->setFont(sansFont(8.25));
     setColors(c, 0x8000000C, 0x8000000E);
+    // Styles draw the face a fifth lighter than the Button colour, as for the switches; a fifth
+    // darker keeps it at the designed colour, on which the white entry reads.
+    QPalette pal = c->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive})
+        pal.setColor(group, QPalette::Button, pal.color(group, QPalette::Button).darker(120));
+    c->setPalette(pal);
     place(c, twips);
     return c;
 }
@@ -131,15 +137,15 @@ void PanelControl::setColors(QWidget* w, std::uint32_t back, std::uint32_t fore)
     QPalette pal = w->palette();
     const QColor b = colorFromDesigned(back, pal);
     const QColor f = colorFromDesigned(fore, pal);
-    if (b.isValid()) {
-        pal.setColor(QPalette::Window, b);
-        pal.setColor(QPalette::Button, b);
-        pal.setColor(QPalette::Base, b);
-    }
-    if (f.isValid()) {
-        pal.setColor(QPalette::WindowText, f);
-        pal.setColor(QPalette::ButtonText, f);
-        pal.setColor(QPalette::Text, f);
+    // Only the enabled groups: a control disabled for want of a value keeps the toolkit's
+    // greyed colours, so it looks disabled whatever it was designed in.
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        for (const auto role : {QPalette::Window, QPalette::Button, QPalette::Base})
+            if (b.isValid())
+                pal.setColor(group, role, b);
+        for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            if (f.isValid())
+                pal.setColor(group, role, f);
     }
     w->setPalette(pal);
     w->setAutoFillBackground(b.isValid());
