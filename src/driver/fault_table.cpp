@@ -1,57 +1,37 @@
 #include "fault_table.h"
 
+#include <algorithm>
+#include <array>
+
 namespace tarvex {
 
+namespace {
+
+constexpr std::array<FaultEntry, 24> kFaults = {{
+    {-3, "Cap. step control fault"},  {-2, "PIN back bias too low"},
+    {1, "PIN back bias too low"},     {2, "5v supply voltage low"},
+    {3, "5v supply volage high"},     {5, "Low plate voltage"},
+    {6, "High plate voltage"},        {11, "PIN back bias too low"},
+    {12, "High input refl power"},    {13, "Excessive drive power"},
+    {14, "Excessive refl. power"},    {16, "Excessive plate current"},
+    {17, "Abnormal gain/mistuning"},  {18, "Fil. current < 2.0 amps"},
+    {20, "Fil. current > 3.5 amps"},  {21, "High tube temperature"},
+    {22, "Ctrl D/A feedback loop"},   {23, "Ctrl D/A feedback loop"},
+    {24, "Internal voltage fault"},   {26, "Keying out of sequence"},
+    {29, "Invalid transmit freq"},    {31, "Ig > 100ma for 2 seconds"},
+    {37, "Bandswitch control fault"}, {99, "Abuse prevention fault"},
+}};
+
+} // namespace
+
+std::span<const FaultEntry> faultTable() {
+    return kFaults;
+}
+
 QString FaultText(std::int16_t code) {
-    switch (code) {
-    case -3:
-        return QStringLiteral("Cap. step control fault");
-    case -2:
-    case 1:
-    case 11:
-        return QStringLiteral("PIN back bias too low");
-    case 2:
-        return QStringLiteral("5v supply voltage low");
-    case 3:
-        return QStringLiteral("5v supply volage high");
-    case 5:
-        return QStringLiteral("Low plate voltage");
-    case 6:
-        return QStringLiteral("High plate voltage");
-    case 12:
-        return QStringLiteral("High input refl power");
-    case 13:
-        return QStringLiteral("Excessive drive power");
-    case 14:
-        return QStringLiteral("Excessive refl. power");
-    case 16:
-        return QStringLiteral("Excessive plate current");
-    case 17:
-        return QStringLiteral("Abnormal gain/mistuning");
-    case 18:
-        return QStringLiteral("Fil. current < 2.0 amps");
-    case 20:
-        return QStringLiteral("Fil. current > 3.5 amps");
-    case 21:
-        return QStringLiteral("High tube temperature");
-    case 22:
-    case 23:
-        return QStringLiteral("Ctrl D/A feedback loop");
-    case 24:
-        return QStringLiteral("Internal voltage fault");
-    case 26:
-        return QStringLiteral("Keying out of sequence");
-    case 29:
-        return QStringLiteral("Invalid transmit freq");
-    case 31:
-        return QStringLiteral("Ig > 100ma for 2 seconds");
-    case 37:
-        return QStringLiteral("Bandswitch control fault");
-    case 99:
-        return QStringLiteral("Abuse prevention fault");
-    default:
-        return QStringLiteral("Unknown or unlisted fault");
-    }
+    const auto* entry = std::find_if(kFaults.begin(), kFaults.end(),
+                                     [code](const FaultEntry& e) { return e.code == code; });
+    return QLatin1String(entry != kFaults.end() ? entry->text : "Unknown or unlisted fault");
 }
 
 } // namespace tarvex

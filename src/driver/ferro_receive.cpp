@@ -1,5 +1,6 @@
 #include "ferro_driver.h"
 
+#include "ferro_messages.h"
 #include "wire_format.h"
 
 namespace tarvex {
@@ -104,7 +105,7 @@ void FerroDriver::OnAmpMsg(const QString& line) {
         i_warmup->setValue(true);
         i_ac->setValue(true);
         i_oper->setValue(false);
-        i_message->setValue(QStringLiteral("3 Minute Warm-Up"));
+        i_message->setValue(QString::fromLatin1(kMsgWarmUp));
         return;
     }
     if (line.startsWith(u"RM")) {

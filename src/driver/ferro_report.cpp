@@ -3,6 +3,7 @@
 #include "core/guard.h"
 
 #include "fault_table.h"
+#include "ferro_messages.h"
 #include "wire_format.h"
 
 #include <algorithm>
@@ -67,7 +68,7 @@ void FerroDriver::applyReport(QStringView key, QStringView value, double n) {
         if (value == u"OPERATE") {
             i_oper->setValue(true);
             i_warmup->setValue(false);
-            i_message->setValue(QStringLiteral("Amp on and operating"));
+            i_message->setValue(QString::fromLatin1(kMsgOperating));
             i_fault->setValue(std::int16_t{0});
             i_warmup->setValue(false);
             i_ac->setValue(true);
@@ -76,7 +77,7 @@ void FerroDriver::applyReport(QStringView key, QStringView value, double n) {
             i_oper->setValue(false);
             i_warmup->setValue(false);
             if (i_fault->Value().toInteger() == 0)
-                i_message->setValue(QStringLiteral("Amp on and standing by"));
+                i_message->setValue(QString::fromLatin1(kMsgStandingBy));
         } else if (value == u"WARMUP") {
             i_ac->setValue(true);
             i_oper->setValue(false);
@@ -87,7 +88,7 @@ void FerroDriver::applyReport(QStringView key, QStringView value, double n) {
     } else if (key == u"AMPLIFIER") {
         if (value == u"OFF") {
             i_ac->setValue(false);
-            i_message->setValue(QStringLiteral("Amp AC power is off"));
+            i_message->setValue(QString::fromLatin1(kMsgPowerOff));
             for (const ItemPtr& it : {i_warmup, i_fault, i_oper, i_hv, i_band, i_segment})
                 it->setValue(empty);
         } else {
@@ -96,8 +97,8 @@ void FerroDriver::applyReport(QStringView key, QStringView value, double n) {
     } else if (key == u"AUTOTUNE") {
         const bool enabled = value == u"ENABLED";
         i_trim->setValue(enabled);
-        i_message->setValue(enabled ? QStringLiteral("AutoTune Enabled")
-                                    : QStringLiteral("AutoTune Disabled"));
+        i_message->setValue(enabled ? QString::fromLatin1(kMsgAutoTuneOn)
+                                    : QString::fromLatin1(kMsgAutoTuneOff));
     } else if (key == u"IP") {
         assignNumber(i_ip, key, floorThousandths(wire::leadingNumber(value)));
     } else {

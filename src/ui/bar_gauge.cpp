@@ -268,6 +268,13 @@ QSizeF BarGauge::drawingArea() const {
             std::max(0, inner.height()) * perInch / Twips::dpiY(this)};
 }
 
+double BarGauge::barEndX(std::int16_t value) const {
+    BarSettings s = mSettings;
+    s.value = value;
+    const BarLine line = layoutBar(s, drawingArea(), BarLine{});
+    return innerRect().left() + line.x2 * Twips::dpiX(this) / Twips::kPerInch;
+}
+
 void BarGauge::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QPalette& pal = palette();

@@ -103,6 +103,9 @@ public:
     const BarLine& bar() const { return mBar; }
     // The inner drawing area in drawing units (twips).
     QSizeF drawingArea() const;
+    // Where, in the gauge's own pixels, a bar for `value` would end under the current settings
+    // and size: the layout rule itself, for scales that name values under the bar.
+    double barEndX(std::int16_t value) const;
 
 signals:
     void propertyChanged(const QString& name);

@@ -21,8 +21,9 @@ public:
 private:
     BarGauge* addGauge(const QString& name, int top, int height, std::int16_t max,
                        const QString& yellow, std::int16_t red);
-    QLabel* addCaption(const QString& name, int index, const QRect& twips, const QString& caption,
-                       bool heading);
+    QLabel* addHeading(const QString& name, int index, const QRect& twips, const QString& caption);
+    QLabel* addScale(int index, const QRect& twips, const QString& caption, const BarGauge* gauge,
+                     double unit);
 };
 
 } // namespace tarvex

@@ -2,7 +2,9 @@
 
 #include "binding/bindings.h"
 #include "binding/colors.h"
+#include "fit_label.h"
 #include "push_toggle.h"
+#include "ui/designed_fonts.h"
 #include "ui/twips.h"
 
 #include <QComboBox>
@@ -16,10 +18,6 @@ namespace {
 constexpr std::uint32_t kButtonShadow = 0x80000010;
 constexpr std::uint32_t kButtonHighlight = 0x80000014;
 constexpr std::uint32_t kButtonFace = 0x8000000F;
-// Scalable faces stand in for the designed bitmap faces; the small one is condensed so that
-// the scale captions keep their numbers under the bars.
-const char* const kFaceFamily = "DejaVu Sans";
-const char* const kSmallFaceFamily = "DejaVu Sans Condensed";
 } // namespace
 
 PanelControl::PanelControl(int widthTwips, int heightTwips, QWidget* parent)
@@ -52,7 +50,7 @@ void PanelControl::place(QWidget* w, const QRect& twips) {
 
 QLabel* PanelControl::addLabel(QWidget* parent, const QString& name, const QRect& twips,
                                const QString& caption) {
-    auto* label = new QLabel(caption, parent);
+    auto* label = new FitLabel(caption, parent);
     label->setObjectName(name);
     label->setFont(smallFont(6.75));
     place(label, twips);
@@ -99,6 +97,12 @@ QComboBox* PanelControl::addComboBox(const QString& name, const QRect& twips,
     c->setCurrentIndex(-1);
     c->setFont(sansFont(8.25));
     setColors(c, 0x8000000C, 0x8000000E);
+    // Styles draw the face a fifth lighter than the Button colour, as for the switches; a fifth
+    // darker keeps it at the designed colour, on which the white entry reads.
+    QPalette pal = c->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive})
+        pal.setColor(group, QPalette::Button, pal.color(group, QPalette::Button).darker(120));
+    c->setPalette(pal);
     place(c, twips);
     return c;
 }
@@ -122,31 +126,26 @@ void PanelControl::addEtchedHorizontal(int y, int left, int right) {
 }
 
 QFont PanelControl::smallFont(double points) {
-    QFont f(QString::fromLatin1(kSmallFaceFamily));
-    f.setPointSizeF(points);
-    return f;
+    return designedFont(QLatin1String(kDesignedSmallFace), points);
 }
 
 QFont PanelControl::sansFont(double points, bool bold) {
-    QFont f(QString::fromLatin1(kFaceFamily));
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
+    return designedFont(QLatin1String(kDesignedSansFace), points, bold);
 }
 
 void PanelControl::setColors(QWidget* w, std::uint32_t back, std::uint32_t fore) {
     QPalette pal = w->palette();
     const QColor b = colorFromDesigned(back, pal);
     const QColor f = colorFromDesigned(fore, pal);
-    if (b.isValid()) {
-        pal.setColor(QPalette::Window, b);
-        pal.setColor(QPalette::Button, b);
-        pal.setColor(QPalette::Base, b);
-    }
-    if (f.isValid()) {
-        pal.setColor(QPalette::WindowText, f);
-        pal.setColor(QPalette::ButtonText, f);
-        pal.setColor(QPalette::Text, f);
+    // Only the enabled groups: a control disabled for want of a value keeps the toolkit's
+    // greyed colours, so it looks disabled whatever it was designed in.
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        for (const auto role : {QPalette::Window, QPalette::Button, QPalette::Base})
+            if (b.isValid())
+                pal.setColor(group, role, b);
+        for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            if (f.isValid())
+                pal.setColor(group, role, f);
     }
     w->setPalette(pal);
     w->setAutoFillBackground(b.isValid());

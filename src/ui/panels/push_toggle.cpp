@@ -16,12 +16,16 @@ void PushToggle::paint(QAbstractButton* button) {
     else
         opt.state |= QStyle::State_Raised;
     // The designed colours are the button's palette; the style draws the bevel around them.
-    // A pressed switch is also darker, so its state reads at a glance on any style.
-    QColor face = button->palette().color(button->backgroundRole());
-    if (button->isChecked())
-        face = face.darker(170);
-    opt.palette.setColor(QPalette::Button, face);
-    opt.palette.setColor(QPalette::ButtonText, button->palette().color(button->foregroundRole()));
+    // Styles draw a raised face as a gradient about a fifth lighter than the colour they are
+    // given, so the switch hands them a fifth darker: the face stays the designed colour, on
+    // which its caption reads. A pressed switch is darker still, so its state reads at a glance.
+    // Only the group of the button's state is touched: a disabled switch keeps its greyed look.
+    const QPalette::ColorGroup group = opt.palette.currentColorGroup();
+    const QColor face =
+        opt.palette.color(group, button->backgroundRole()).darker(button->isChecked() ? 170 : 120);
+    opt.palette.setColor(group, QPalette::Button, face);
+    opt.palette.setColor(group, QPalette::ButtonText,
+                         opt.palette.color(group, button->foregroundRole()));
     p.drawControl(QStyle::CE_PushButtonBevel, opt);
     QStyleOptionButton label = opt;
     label.rect = button->rect();
