@@ -115,9 +115,4 @@ void MemorySerialLink::vanish(const QString& reason) {
     raise(kEventResource);
 }
 
-void MemorySerialLink::raise(int event) {
-    mCommEvent = event;
-    emit OnComm();
-}
-
 } // namespace tarvex

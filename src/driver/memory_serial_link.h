@@ -31,7 +31,6 @@ public:
     void setRThreshold(int threshold) override;
     void setOutput(const QString& text) override;
     QString input() override;
-    int commEvent() const override { return mCommEvent; }
 
     int inputMode() const { return mInputMode; }
     int rThreshold() const { return mRThreshold; }
@@ -63,13 +62,11 @@ public:
 
 private:
     void record(const QString& name, const QString& value) { mCalls << name + u'=' + value; }
-    void raise(int event);
 
     std::int16_t mCommPort = 1;
     QString mSettings = QStringLiteral("4800,n,8,1");
     int mInputMode = 0;
     int mRThreshold = 0;
-    int mCommEvent = 0;
     bool mOpen = false;
     QString mPending;
     QString mWritten;

@@ -76,7 +76,7 @@ void QtSerialLink::setPortOpen(bool open) {
     if (open == mOpen) {
         return;
     }
-    ++mSession;
+    newSession();
     if (!open) {
         mOpen = false;
         mPort.close();
@@ -114,15 +114,7 @@ void QtSerialLink::setRThreshold(int threshold) {
     mRThreshold = threshold;
     // Characters that arrived while events were off would otherwise wait for the next arrival.
     if (mOpen && threshold > 0 && mPort.bytesAvailable() >= threshold) {
-        const quint64 session = mSession;
-        QMetaObject::invokeMethod(
-            this,
-            [this, session] {
-                if (session == mSession) {
-                    raiseReceiveIfDue();
-                }
-            },
-            Qt::QueuedConnection);
+        deferInSession([this] { raiseReceiveIfDue(); });
     }
 }
 
@@ -197,24 +189,10 @@ void QtSerialLink::loseLink(const QString& reason) {
     }
     mOpen = false;
     mLostReason = reason;
-    const quint64 session = ++mSession;
-    QMetaObject::invokeMethod(
-        this,
-        [this, session, reason] {
-            if (session != mSession) {
-                return; // reopened or closed on purpose since
-            }
-            mPort.close();
-            mPort.clearError();
-            emit linkLost(reason);
-            raise(kEventResource);
-        },
-        Qt::QueuedConnection);
-}
-
-void QtSerialLink::raise(int event) {
-    mCommEvent = event;
-    emit OnComm();
+    reportLoss(reason, [this] {
+        mPort.close();
+        mPort.clearError();
+    });
 }
 
 QString QtSerialLink::describe(QSerialPort::SerialPortError error) const {

@@ -37,7 +37,6 @@ public:
     void setRThreshold(int threshold) override;
     void setOutput(const QString& text) override;
     QString input() override;
-    int commEvent() const override { return mCommEvent; }
 
     int inputMode() const { return mInputMode; }
     int rThreshold() const { return mRThreshold; }
@@ -53,7 +52,6 @@ private:
     // Marks the link closed now and reports the loss from the event loop, outside QSerialPort's
     // own call chain and outside whatever call of ours is running.
     void loseLink(const QString& reason);
-    void raise(int event);
     QString describe(QSerialPort::SerialPortError error) const;
 
     const PortNames& mNames;
@@ -64,11 +62,9 @@ private:
     SerialSettings mSettings;
     int mInputMode = 0;
     int mRThreshold = 0;
-    int mCommEvent = 0;
     bool mOpen = false;
     QString mLostReason;
     // Counts opens and closes so that a late loss report never touches a newer session.
-    quint64 mSession = 0;
 };
 
 } // namespace tarvex

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 namespace tarvex {
 
@@ -52,7 +53,7 @@ public:
     // Returns and removes every character waiting.
     virtual QString input() = 0;
     // The cause of the event being delivered.
-    virtual int commEvent() const = 0;
+    virtual int commEvent() const { return mCommEvent; }
 
 signals:
     void OnComm();
@@ -62,6 +63,25 @@ signals:
     // The link closed the port by itself (device removed, read or write error). The reason is
     // meant for the user.
     void linkLost(const QString& reason);
+
+protected:
+    // Delivers OnComm with its cause.
+    void raise(int event);
+    // Opening or closing on purpose begins a new session: whatever was deferred for the old one
+    // (a loss still to be reported, a receive event) is dropped.
+    void newSession() { ++mSession; }
+    // Runs fn from the event loop, outside the caller's call chain, unless a new session has
+    // begun by then.
+    void deferInSession(std::function<void()> fn);
+    // A device that failed, reported once and from the event loop (never from inside the
+    // device's own call chain): closeDevice, then linkLost(reason) and OnComm with
+    // kEventResource.
+    void reportLoss(const QString& reason, std::function<void()> closeDevice);
+
+    int mCommEvent = 0;
+
+private:
+    quint64 mSession = 0;
 };
 
 } // namespace tarvex

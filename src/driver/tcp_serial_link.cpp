@@ -59,7 +59,7 @@ void TcpSerialLink::setPortOpen(bool open) {
     if (open == mOpen) {
         return;
     }
-    ++mSession;
+    newSession();
     mConnectTimeout.stop();
     if (!open) {
         mOpen = false;
@@ -85,15 +85,7 @@ void TcpSerialLink::setRThreshold(int threshold) {
     }
     mRThreshold = threshold;
     if (mOpen && threshold > 0 && mSocket.bytesAvailable() >= threshold) {
-        const quint64 session = mSession;
-        QMetaObject::invokeMethod(
-            this,
-            [this, session] {
-                if (session == mSession) {
-                    raiseReceiveIfDue();
-                }
-            },
-            Qt::QueuedConnection);
+        deferInSession([this] { raiseReceiveIfDue(); });
     }
 }
 
@@ -156,24 +148,9 @@ void TcpSerialLink::loseLink(const QString& reason) {
     mOpen = false;
     mLostReason = reason;
     mConnectTimeout.stop();
-    const quint64 session = ++mSession;
-    // Reported from the event loop, outside the socket's own call chain and ours.
-    QMetaObject::invokeMethod(
-        this,
-        [this, session, reason] {
-            if (session != mSession) {
-                return; // reopened or closed on purpose since
-            }
-            mSocket.abort();
-            emit linkLost(reason);
-            raise(kEventResource);
-        },
-        Qt::QueuedConnection);
-}
-
-void TcpSerialLink::raise(int event) {
-    mCommEvent = event;
-    emit OnComm();
+    reportLoss(reason, [this] {
+        mSocket.abort();
+    });
 }
 
 QString TcpSerialLink::describe(QAbstractSocket::SocketError error) const {

@@ -39,7 +39,6 @@ public:
     void setRThreshold(int threshold) override;
     void setOutput(const QString& text) override;
     QString input() override;
-    int commEvent() const override { return mCommEvent; }
 
     int inputMode() const { return mInputMode; }
     int rThreshold() const { return mRThreshold; }
@@ -54,7 +53,6 @@ private:
     void socket_errorOccurred(QAbstractSocket::SocketError error);
     void raiseReceiveIfDue();
     void loseLink(const QString& reason);
-    void raise(int event);
     QString describe(QAbstractSocket::SocketError error) const;
 
     const PortNames& mNames;
@@ -66,11 +64,9 @@ private:
     QString mSettingsText = QStringLiteral("4800,n,8,1");
     int mInputMode = 0;
     int mRThreshold = 0;
-    int mCommEvent = 0;
     bool mOpen = false;
     QString mLostReason;
     // Counts opens and closes so that a late loss report never touches a newer connection.
-    quint64 mSession = 0;
 };
 
 } // namespace tarvex
