@@ -1,5 +1,6 @@
 // The executable: command line, wiring, QApplication. Everything else lives in the libraries.
 #include "demo_amplifiers.h"
+#include "signal_close.h"
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
 #include "driver/qt_serial_link.h"
@@ -119,6 +120,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     setApplicationNames();
     const Options options = parseCommandLine(app);
+    tarvex::SignalClose signalClose; // before the window, so that no signal is lost
     const QString dataFile = QStringLiteral("server.dat");
 
     tarvex::PortNames portNames(options.ports);
@@ -158,6 +160,7 @@ int main(int argc, char* argv[]) {
     // server.dat is read from and written to the current working directory.
     tarvex::frmMain window(std::move(driverFactory), std::move(listEditor), std::move(panels),
                            dataFile);
+    QObject::connect(&signalClose, &tarvex::SignalClose::received, &window, &QWidget::close);
     window.show();
     if (!options.screenshot.isEmpty()) {
         QTimer::singleShot(options.settleMs, &window, [&window, &options] {
