@@ -1,6 +1,7 @@
 // The executable: command line, wiring, QApplication. Everything else lives in the libraries.
 #include "demo_amplifiers.h"
 #include "signal_close.h"
+#include "x_display.h"
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
 #include "driver/qt_serial_link.h"
@@ -101,13 +102,12 @@ void setApplicationNames() {
 
 // --help and --version still work; anything else ends with one line instead of Qt's
 // platform-plugin abort. No GUI application object is made, so no plugin is loaded at all.
-int refuseWithoutDisplay(int argc, char* argv[]) {
+int refuseWithoutDisplay(int argc, char* argv[], const char* reason) {
     QCoreApplication app(argc, argv);
     setApplicationNames();
     parseCommandLine(app);
-    std::fputs("tarvex: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
-               "run it under Xvfb, for example: xvfb-run -a make run\n",
-               stderr);
+    std::fprintf(stderr, "tarvex: %s; run it under Xvfb, for example: xvfb-run -a make run\n",
+                 reason);
     return 1;
 }
 
@@ -115,7 +115,12 @@ int refuseWithoutDisplay(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
     if (!displayAvailable())
-        return refuseWithoutDisplay(argc, argv);
+        return refuseWithoutDisplay(argc, argv,
+                                    "no display found (DISPLAY and WAYLAND_DISPLAY are unset)");
+    if (tarvex::xDisplayUnreachable()) {
+        const QByteArray reason = "cannot open the display " + qgetenv("DISPLAY");
+        return refuseWithoutDisplay(argc, argv, reason.constData());
+    }
 
     QApplication app(argc, argv);
     setApplicationNames();
