@@ -1,15 +1,15 @@
 // The executable: command line, wiring, QApplication. Everything else lives in the libraries.
 #include "demo_amplifiers.h"
-#include "signal_close.h"
-#include "x_display.h"
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
 #include "driver/qt_serial_link.h"
+#include "signal_close.h"
 #include "ui/frm_main.h"
 #include "ui/frm_options.h"
 #include "ui/frm_server.h"
 #include "ui/panel_registry.h"
 #include "ui/panels/amplifier_panels.h"
+#include "x_display.h"
 
 #include <tarvex/version.h>
 
