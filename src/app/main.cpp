@@ -4,11 +4,13 @@
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
 #include "driver/resolving_serial_link.h"
+#include "signal_close.h"
 #include "ui/frm_main.h"
 #include "ui/frm_options.h"
 #include "ui/frm_server.h"
 #include "ui/panel_registry.h"
 #include "ui/panels/amplifier_panels.h"
+#include "x_display.h"
 
 #include <tarvex/version.h>
 
@@ -102,13 +104,12 @@ void setApplicationNames() {
 
 // --help and --version still work; anything else ends with one line instead of Qt's
 // platform-plugin abort. No GUI application object is made, so no plugin is loaded at all.
-int refuseWithoutDisplay(int argc, char* argv[]) {
+int refuseWithoutDisplay(int argc, char* argv[], const char* reason) {
     QCoreApplication app(argc, argv);
     setApplicationNames();
     parseCommandLine(app);
-    std::fputs("tarvex: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
-               "run it under Xvfb, for example: xvfb-run -a make run\n",
-               stderr);
+    std::fprintf(stderr, "tarvex: %s; run it under Xvfb, for example: xvfb-run -a make run\n",
+                 reason);
     return 1;
 }
 
@@ -122,11 +123,17 @@ int main(int argc, char* argv[]) {
         return tarvex::AmplifierListCommands::run(app.arguments(), QStringLiteral("server.dat"));
     }
     if (!displayAvailable())
-        return refuseWithoutDisplay(argc, argv);
+        return refuseWithoutDisplay(argc, argv,
+                                    "no display found (DISPLAY and WAYLAND_DISPLAY are unset)");
+    if (tarvex::xDisplayUnreachable()) {
+        const QByteArray reason = "cannot open the display " + qgetenv("DISPLAY");
+        return refuseWithoutDisplay(argc, argv, reason.constData());
+    }
 
     QApplication app(argc, argv);
     setApplicationNames();
     const Options options = parseCommandLine(app);
+    tarvex::SignalClose signalClose; // before the window, so that no signal is lost
     const QString dataFile = QStringLiteral("server.dat");
 
     tarvex::PortNames portNames(options.ports);
@@ -169,6 +176,7 @@ int main(int argc, char* argv[]) {
     // server.dat is read from and written to the current working directory.
     tarvex::frmMain window(std::move(driverFactory), std::move(listEditor), std::move(panels),
                            dataFile);
+    QObject::connect(&signalClose, &tarvex::SignalClose::received, &window, &QWidget::close);
     window.show();
     if (!options.screenshot.isEmpty()) {
         QTimer::singleShot(options.settleMs, &window, [&window, &options] {

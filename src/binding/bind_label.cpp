@@ -2,6 +2,8 @@
 
 #include "colors.h"
 
+#include <algorithm>
+
 namespace tarvex {
 
 namespace {
@@ -22,12 +24,31 @@ std::optional<std::uint32_t> letterColor(QChar letter) {
     }
 }
 
+// Control characters have no glyph and would be drawn as boxes: they show as \xHH instead. The
+// item keeps the raw text, for the event trail and the inspector.
+QString visibleText(const QString& text) {
+    const auto isControl = [](QChar c) { return c.category() == QChar::Other_Control; };
+    if (std::none_of(text.begin(), text.end(), isControl))
+        return text;
+    QString shown;
+    for (const QChar c : text) {
+        if (isControl(c))
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 } // namespace
 
 void BindLabel::Bind(const ItemPtr& it, QLabel* ct) {
     UnBind();
     theItem = it;
     theCtrl = ct;
+    // What an amplifier sends is text, never markup for the label to render.
+    if (ct)
+        ct->setTextFormat(Qt::PlainText);
     const QString tag = ct ? ct->property(kTagProperty).toString() : QString();
     if (!tag.isEmpty())
         mStates = tag.split(u' ', Qt::KeepEmptyParts);
@@ -61,7 +82,7 @@ void BindLabel::showText() {
     const Variant v = theItem->Value();
     if (!enableForValue(theCtrl))
         return;
-    guarded(lcBinding(), "binder", [&] { theCtrl->setText(v.toString()); });
+    guarded(lcBinding(), "binder", [&] { theCtrl->setText(visibleText(v.toString())); });
 }
 
 void BindLabel::showState() {

@@ -11,12 +11,19 @@ namespace tarvex {
 // takes exactly the block and ignores whatever follows it.
 namespace data_file {
 
-// Reads the record. A missing file is created empty. Returns nullopt when the file holds no
-// byte-block record; a record cut short yields the bytes that are there.
-std::optional<QByteArray> readRecord(const QString& path);
+// The largest file read: a list of the most amplifiers with the longest texts is far smaller.
+constexpr qint64 kMaxFileSize = qint64{1} << 20;
 
-// Replaces the file with one record, atomically: on any failure the previous file stays whole.
-// Returns false and sets errorText on failure.
+// Reads the record. A missing file is created empty. Returns nullopt when the file holds no
+// byte-block record; a record cut short yields the bytes that are there. Only a regular file of
+// at most kMaxFileSize bytes is read (a link to one is followed); anything else, or a file that
+// cannot be opened, yields nullopt with the reason in problem, without waiting on a FIFO or
+// device and without reading it.
+std::optional<QByteArray> readRecord(const QString& path, QString* problem = nullptr);
+
+// Replaces the file (or the file a link names) with one record, atomically: on any failure the
+// previous file stays whole. Anything but a regular file is refused. Returns false and sets
+// errorText on failure.
 bool writeRecord(const QString& path, const QByteArray& block, QString* errorText);
 
 // The same record in memory: the block an image of the file holds (as readRecord, without the

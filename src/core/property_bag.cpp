@@ -120,6 +120,18 @@ Variant PropertyBag::ReadProperty(const QString& name, const Variant& defaultVal
     return it == mValues.constEnd() ? defaultValue : it.value();
 }
 
+void PropertyBag::cutTexts(qsizetype maxLength) {
+    for (Variant& value : mValues) {
+        const QString* text = value.peek<QString>();
+        if (!text || text->size() <= maxLength)
+            continue;
+        qsizetype length = maxLength;
+        if (length > 0 && text->at(length - 1).isHighSurrogate())
+            --length;
+        value = Variant(text->left(length));
+    }
+}
+
 bool PropertyBag::contains(const QString& name) const {
     return mValues.contains(key(name));
 }

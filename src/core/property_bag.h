@@ -27,6 +27,10 @@ public:
     // Lengths in the block are never trusted beyond the block's own size.
     bool setContents(const QByteArray& block);
 
+    // Cuts every text value longer than maxLength characters to that length, never inside a
+    // surrogate pair.
+    void cutTexts(qsizetype maxLength);
+
     bool contains(const QString& name) const;
     int count() const { return static_cast<int>(mKeys.size()); }
 

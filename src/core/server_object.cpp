@@ -3,6 +3,7 @@
 #include "data_file.h"
 #include "property_bag.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace tarvex {
@@ -30,6 +31,8 @@ void ServerObject::StartServer() {
     if (mHub)
         StopServer();
     LoadModules();
+    if (!mLoadProblem.isEmpty())
+        report(mLoadProblem);
     for (std::size_t i = 0; i < mModules->size(); ++i) {
         const ModulePtr& m = (*mModules)[i];
         if (!m)
@@ -63,11 +66,31 @@ void ServerObject::StopServer() {
 void ServerObject::LoadModules() {
     mModules.emplace();
     mHub = Hub::create();
-    if (const auto record = data_file::readRecord(mDataFilePath))
-        *mModules = readModuleList(*record, mCollab.driverFactory);
+    mLoadProblem.clear();
+    QString problem;
+    const auto record = data_file::readRecord(mDataFilePath, &problem);
+    mFileUnread = !problem.isEmpty();
+    if (mFileUnread) {
+        mLoadProblem = tr("The amplifier list %1 could not be read (%2). No amplifiers are served, "
+                          "and the file is left as it is unless a list is saved from Configure.")
+                           .arg(mDataFilePath, problem);
+        return;
+    }
+    if (!record)
+        return;
+    int notLoaded = 0;
+    *mModules = readModuleList(*record, mCollab.driverFactory, &notLoaded);
+    if (notLoaded > 0) {
+        mLoadProblem = tr("The amplifier list %1 lists %2 more amplifiers than the %3 that can be "
+                          "served; they were not loaded.")
+                           .arg(mDataFilePath)
+                           .arg(notLoaded)
+                           .arg(kMaxModules);
+    }
 }
 
-ModuleList ServerObject::readModuleList(const QByteArray& record, const DriverFactory& factory) {
+ModuleList ServerObject::readModuleList(const QByteArray& record, const DriverFactory& factory,
+                                        int* notLoaded) {
     // Nothing is reported: the first failure ends loading and keeps what was read.
     ModuleList modules;
     PropertyBag bag;
@@ -78,7 +101,7 @@ ModuleList ServerObject::readModuleList(const QByteArray& record, const DriverFa
     } catch (const VariantError&) {
         return modules;
     }
-    for (int position = 1; position <= count; ++position) {
+    for (int position = 1; position <= std::min(count, kMaxModules); ++position) {
         const Variant entry = bag.ReadProperty(moduleKey(position));
         // A zero-length block is no module's settings: it ends loading like a missing one.
         if (entry.type() != Variant::Type::Bytes || entry.toBytes().isEmpty())
@@ -86,6 +109,7 @@ ModuleList ServerObject::readModuleList(const QByteArray& record, const DriverFa
         PropertyBag moduleBag;
         if (!moduleBag.setContents(entry.toBytes()))
             return modules;
+        moduleBag.cutTexts(kMaxTextLength);
         ModulePtr module;
         try {
             module = factory ? factory() : nullptr;
@@ -102,6 +126,8 @@ ModuleList ServerObject::readModuleList(const QByteArray& record, const DriverFa
         }
         modules.push_back(std::move(module));
     }
+    if (notLoaded)
+        *notLoaded = std::max(0, count - kMaxModules);
     return modules;
 }
 
@@ -159,7 +185,9 @@ void ServerObject::mnuEdit_Click() {
             report(tr("The amplifier list could not be edited: %1").arg(describe(e)));
         }
     }
-    if (save)
+    // An empty list in place of a file that could not be read is no choice of the user's: the
+    // dialog's OK alone must not replace what may still be their list.
+    if (save && !(mFileUnread && mModules->empty()))
         SaveModules();
     LoadModules();
     StartServer();

@@ -18,6 +18,11 @@ class ServerObject : public QObject {
     Q_OBJECT
 
 public:
+    // Loading stops after this many amplifiers, and cuts longer names and settings texts: the
+    // window has room for no more, and a hostile file must not cost more.
+    static constexpr int kMaxModules = 64;
+    static constexpr qsizetype kMaxTextLength = 256;
+
     using DriverFactory = std::function<ModulePtr()>;
     using ViewHost = std::function<void(const ModuleList& mcollModules, const HubPtr& theHub)>;
     // Edits the list in place; returns whether it is to be saved.
@@ -49,10 +54,12 @@ public:
 
     // The same list as a data record in memory, for readers that have no file (the fuzz
     // targets): what writeModuleList stores, and the modules a record yields as loading reads
-    // them, each made by the factory; the first damaged entry ends the list.
+    // them, each made by the factory; the first damaged entry ends the list. Entries beyond
+    // kMaxModules are not read; notLoaded receives how many more the record's count promised.
     static QByteArray moduleListRecord(const ModuleList& modules,
                                        QStringList* moduleErrors = nullptr);
-    static ModuleList readModuleList(const QByteArray& record, const DriverFactory& factory);
+    static ModuleList readModuleList(const QByteArray& record, const DriverFactory& factory,
+                                     int* notLoaded = nullptr);
 
 public slots:
     // The main window's "&Configure..." command.
@@ -72,6 +79,10 @@ private:
     QString mDataFilePath;
     HubPtr mHub;
     std::optional<ModuleList> mModules;
+    // Why the last load left amplifiers out, for the user; empty when it did not.
+    QString mLoadProblem;
+    // The file was there but could not be read: the empty list stands in for one unknown.
+    bool mFileUnread = false;
 };
 
 } // namespace tarvex

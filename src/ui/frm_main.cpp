@@ -1,12 +1,15 @@
 #include "frm_main.h"
 
+#include "placement.h"
 #include "twips.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSettings>
 
 namespace tarvex {
@@ -104,9 +107,19 @@ void frmMain::createMenus() {
 void frmMain::loadPlacement() {
     QSettings settings(kOrganization, kApplication);
     settings.beginGroup(kGroup);
-    setGeometry(Twips::toPixels(QRect(readTwips(settings, kLeft), readTwips(settings, kTop),
-                                      readTwips(settings, kWidth), readTwips(settings, kHeight)),
-                                this));
+    const Placement saved{readTwips(settings, kLeft), readTwips(settings, kTop),
+                          readTwips(settings, kWidth), readTwips(settings, kHeight)};
+    // A placement from an unplugged monitor, or edited by hand, must not hide the window.
+    QList<QRect> screens;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        screens << primary->availableGeometry();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen != primary)
+            screens << screen->availableGeometry();
+    }
+    if (!screens.isEmpty())
+        setGeometry(saved.onScreen(Twips::dpiX(this), Twips::dpiY(this), screens));
 }
 
 void frmMain::savePlacement() const {

@@ -5,6 +5,7 @@
 
 #include "twips.h"
 
+#include <QCoreApplication>
 #include <QResizeEvent>
 
 #include <algorithm>
@@ -54,6 +55,10 @@ void frmMain::ViewCreate(const ModuleList& mcollModules, const HubPtr& theHub) {
             ViewAdd(QLatin1String(PanelRegistry::kMeterControl), position);
             ViewAdd(QLatin1String(PanelRegistry::kTuneControl), position);
             ViewAdd(QLatin1String(PanelRegistry::kMainControl), position);
+            // Every new widget queues a polish request, and each layout request posted after
+            // it scans the whole queue: let the queue through per amplifier, or building the
+            // panels grows with the square of their number.
+            QCoreApplication::sendPostedEvents();
         }
         position = sat16(position + 1);
     }

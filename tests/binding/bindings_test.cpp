@@ -114,6 +114,7 @@ TEST_P(LabelStates, ValueSelectsCaptionAndColour) {
     EXPECT_EQ(label.text(), QString::fromUtf8(c.caption));
     EXPECT_EQ(label.palette().color(QPalette::WindowText),
               c.color ? colorFromDesigned(*c.color) : designed);
+    EXPECT_EQ(label.textFormat(), Qt::PlainText) << "an amplifier's text is never markup";
 }
 
 // Entries the list does not cover, or parts an entry lacks, leave the label's own; text that is
@@ -126,7 +127,10 @@ INSTANTIATE_TEST_SUITE_P(
                       StateCase{"yellow", "OFF,B NO,G WAIT,Y", Variant(true), "WAIT", 0x0000FFFF},
                       StateCase{"no entry", "OFF,B", Variant(true), "designed", std::nullopt},
                       StateCase{"no caption", "OFF,B NO,Y R", Variant(true), "designed", 0x000000FF},
-                      StateCase{"text", "OFF,B NO,Y YES,G", Variant("abc"), "YES", 0x0000FF00}),
+                      StateCase{"text", "OFF,B NO,Y YES,G", Variant("abc"), "YES", 0x0000FF00},
+                      StateCase{"controls shown as escapes", "",
+                                Variant(QString::fromUtf8("\a\0\r\x7f\u0085\u00e9", 8)),
+                                "\\x07\\x00\\x0d\\x7f\\x85\u00e9", std::nullopt}),
     test::CaseName{});
 
 } // namespace

@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -275,6 +276,44 @@ TEST_F(ServerObjectTest, InterruptedOrFailedSaveKeepsThePreviousList) {
     EXPECT_EQ(WEXITSTATUS(failed), 3); // the failure was reported
     EXPECT_EQ(loadedNames(), QStringList{"old"});
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"server.dat"});
+}
+
+TEST_F(ServerObjectTest, LoadingStopsAtTheMaximumSaysSoAndCutsLongTexts) {
+    QStringList names{QString(300, u'n')};
+    for (int i = 2; i <= ServerObject::kMaxModules + 2; ++i)
+        names << QString::number(i);
+    saveList(names);
+    EXPECT_EQ(loadedNames(), QStringList(QString(256, u'n')) + names.mid(1, 63));
+    EXPECT_TRUE(errors.size() == 1 && errors[0].contains("2 more"));
+}
+
+// Things named server.dat that are no list. Each runs in a child that an alarm ends and whose
+// address space is capped, so that a hang or a runaway read cannot take the suite down; an OK
+// in the configure dialog on the empty stand-in list must not replace the file.
+TEST_F(ServerObjectTest, AnythingButASmallRegularFileStartsEmptySaysSoAndIsKept) {
+    const std::pair<const char*, std::function<bool()>> files[] = {
+        {"link to /dev/zero", [&] { return QFile::link("/dev/zero", path); }},
+        {"fifo", [&] { return mkfifo(QFile::encodeName(path), 0600) == 0; }},
+        {"over 1 MiB", [&] { return data_file::writeRecord(path, QByteArray(1 << 20, 'x'), {}); }},
+    };
+    for (const auto& [name, make] : files) {
+        SCOPED_TRACE(name);
+        QFile::remove(path);
+        struct stat st[2] = {}; // before and after
+        ASSERT_TRUE(make() && lstat(QFile::encodeName(path), &st[0]) == 0);
+        if (fork() == 0) {
+            alarm(5);
+            const rlimit space{rlim_t{1} << 30, rlim_t{1} << 30};
+            setrlimit(RLIMIT_AS, &space);
+            editor = [](ModuleList&) { return true; };
+            makeServer()->mnuEdit_Click();
+            _exit(errors.size() == 1 ? 0 : 3);
+        }
+        int status = -1;
+        wait(&status);
+        EXPECT_EQ(status, 0) << "3 << 8: not one message";
+        EXPECT_TRUE(lstat(QFile::encodeName(path), &st[1]) == 0 && st[1].st_ino == st[0].st_ino);
+    }
 }
 
 } // namespace

@@ -17,9 +17,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <csignal>
 
 namespace tarvex {
 namespace {
@@ -107,6 +110,24 @@ TEST(OperateAmplifier, SwitchOnWarmUpOperateMeterBandFaultAndUnplug) {
     EXPECT_TRUE(window.diagnosticViews().empty());
     window.close();
     QDir::setCurrent(previousDir);
+}
+
+TEST(SignalClose, TermHupAndIntSaveThePlacementAndExitNormally) {
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        QTemporaryDir dir;
+        QProcess tarvex;
+        tarvex.setWorkingDirectory(dir.path());
+        // env replaces itself with tarvex, so the signal reaches tarvex.
+        tarvex.start("env", {"XDG_CONFIG_HOME=" + dir.filePath("config"), TARVEX_EXECUTABLE});
+        // The window makes server.dat while it loads, after the signals are taken over.
+        waitUntil([&] { return QFile::exists(dir.filePath("server.dat")); }, 10000);
+        ::kill(static_cast<pid_t>(tarvex.processId()), signal);
+        ASSERT_TRUE(tarvex.waitForFinished(10000)) << strsignal(signal);
+        const QSettings saved(dir.filePath("config/Tarvex/Tarvex.conf"), QSettings::IniFormat);
+        EXPECT_TRUE(tarvex.exitStatus() == QProcess::NormalExit && tarvex.exitCode() == 0 &&
+                    saved.contains("Settings/MainLeft"))
+            << strsignal(signal);
+    }
 }
 
 } // namespace

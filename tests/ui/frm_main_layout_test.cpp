@@ -1,7 +1,14 @@
-// How the main window hosts and stacks the panels of its drivers, in twips.
+// How the main window hosts and stacks the panels of its drivers, in twips, and where a saved
+// placement lands on the screens there are now.
 #include "test_support.h"
 
+#include "ui/placement.h"
+
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
+
+#include <climits>
 
 namespace tarvex::test {
 namespace {
@@ -78,6 +85,40 @@ TEST_F(LayoutTest, SeveralDriversEachGetABannerHeadedColumnAndTallColumnsSaturat
     auto tall = makeWindow(2, 30000);
     layoutWithClientHeight(*tall, 4500);
     EXPECT_NEAR(clientHeightTwips(*tall), 32767, 15) << "beyond 16 bits saturates, not wraps";
+}
+
+struct PlacementCase {
+    const char* name;
+    Placement saved; // twips: 15 per pixel at 96 DPI
+    QRect expected;
+};
+
+class PlacementOnScreen : public ::testing::TestWithParam<PlacementCase> {};
+
+// An 800 x 600 primary screen, and one of 1024 x 768 to its right.
+TEST_P(PlacementOnScreen, KeepsAGripOfTheTopEdgeOnSomeScreen) {
+    EXPECT_EQ(GetParam().saved.onScreen(96.0, 96.0, {{0, 0, 800, 600}, {800, 0, 1024, 768}}),
+              GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Placements, PlacementOnScreen,
+    ::testing::Values(
+        PlacementCase{"designed default", {1000, 1000, 6500, 6500}, {67, 67, 433, 433}},
+        PlacementCase{"grip just on", {25860, 0, 6000, 30000}, {1724, 0, 400, 768}},
+        PlacementCase{"grip a pixel short", {25875, 0, 6000, 6000}, {0, 0, 400, 400}},
+        PlacementCase{"title above the top", {0, -15, 6000, 6000}, {0, 0, 400, 400}},
+        PlacementCase{"largest values", {INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {0, 0, 800, 600}}),
+    test::CaseName{});
+
+TEST_F(LayoutTest, AnUnreachablePlacementComesBackOnTheScreenAndIsSavedSo) {
+    QSettings().setValue("Settings/MainLeft", "2147483647"); // 16-bit X coordinates wrap it
+    makeWindow(0)->close();
+    const QPoint saved(QSettings().value("Settings/MainLeft").toInt(),
+                       QSettings().value("Settings/MainTop").toInt());
+    EXPECT_TRUE(
+        QGuiApplication::primaryScreen()->availableGeometry().contains(Twips::toPixels(saved)))
+        << saved.x() << ", " << saved.y();
 }
 
 } // namespace
