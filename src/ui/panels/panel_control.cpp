@@ -3,6 +3,7 @@
 #include "binding/bindings.h"
 #include "binding/colors.h"
 #include "push_toggle.h"
+#include "tab_order.h"
 #include "ui/bar_gauge.h"
 #include "ui/twips.h"
 
@@ -170,8 +171,10 @@ void PanelControl::setPaintCacheEnabled(bool enabled) {
 
 bool PanelControl::event(QEvent* event) {
     // Polished just before it is first shown or grabbed: every control is in place by then.
-    if (event->type() == QEvent::Polish)
+    if (event->type() == QEvent::Polish) {
         mStatic.adopt();
+        orderTabsByPosition(this);
+    }
     return QWidget::event(event);
 }
 
