@@ -1,7 +1,9 @@
-// Drawing static parts once and repainting only what changed must not change a single pixel:
-// each panel grabbed with its paint cache and without (as built, after its values change,
-// disabled and enabled again), and what reaches the screen after a run of gauge changes.
+// Painting less must not show less: each panel grabbed with its paint cache and without (as
+// built, after its values change, disabled and enabled again), what reaches the screen after a
+// run of gauge changes, and a window that repaints at most once per frame.
 #include "../support/printers.h"
+#include "../support/wait_until.h"
+#include "ui/frame_pacer.h"
 #include "ui/bar_gauge.h"
 #include "ui/panels/banner_control.h"
 #include "ui/panels/main_control.h"
@@ -91,6 +93,35 @@ TEST(PaintCache, TheScreenShowsWhatAFreshRepaintWould) {
                   panel.grab().toImage().convertToFormat(QImage::Format_RGB32))
             << "after " << value;
     }
+}
+
+class CountedPaints : public QWidget {
+public:
+    using QWidget::QWidget;
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
+TEST(FramePacer, HoldsARepaintWithinAFrameAndMakesItWhenTheFrameEnds) {
+    QWidget window;
+    auto* pacer = new FramePacer(&window, 250);
+    auto* widget = new CountedPaints(&window);
+    widget->resize(20, 20);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const int before = widget->paints;
+    widget->update();
+    ASSERT_TRUE(test::waitUntil([&] { return widget->paints > before; }));
+
+    const int painted = widget->paints; // a frame has just begun
+    widget->update();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(widget->paints, painted) << "a second repaint within the frame";
+    EXPECT_TRUE(pacer->holding());
+    EXPECT_TRUE(test::waitUntil([&] { return widget->paints == painted + 1; }))
+        << "the held repaint is made when the frame ends";
 }
 
 } // namespace
