@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QSet>
 
+#include <algorithm>
+
 namespace tarvex {
 
 void StaticLayer::setEnabled(bool enabled) {
@@ -51,8 +53,9 @@ QList<QLabel*> StaticLayer::pickCaptions() const {
         auto* label = qobject_cast<QLabel*>(w);
         const bool fixed = label && !label->objectName().startsWith(QLatin1String("U_")) &&
                            !buddies.contains(label) && label->toolTip().isEmpty();
-        const bool covers = std::any_of(changing.cbegin(), changing.cend(),
-                                        [&](const QRect& r) { return r.intersects(w->geometry()); });
+        const bool covers = std::any_of(changing.cbegin(), changing.cend(), [&](const QRect& r) {
+            return r.intersects(w->geometry());
+        });
         if (fixed && !covers)
             picked.append(label);
         else
@@ -62,12 +65,15 @@ QList<QLabel*> StaticLayer::pickCaptions() const {
 }
 
 StaticLayer::Look StaticLayer::look() const {
-    Look l{mPanel->size(), mPanel->devicePixelRatioF(), mPanel->palette().cacheKey(),
-           mPanel->isEnabled(), {}};
+    Look l{mPanel->size(),
+           mPanel->devicePixelRatioF(),
+           mPanel->palette().cacheKey(),
+           mPanel->isEnabled(),
+           {}};
     for (const QPointer<QLabel>& c : mCaptions) {
         if (c)
-            l.captions.push_back({c->text(), c->geometry(), c->font(), c->palette().cacheKey(),
-                                  c->isEnabled()});
+            l.captions.push_back(
+                {c->text(), c->geometry(), c->font(), c->palette().cacheKey(), c->isEnabled()});
     }
     return l;
 }

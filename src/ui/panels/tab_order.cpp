@@ -37,12 +37,11 @@ QList<QWidget*> orderTabsByPosition(QWidget* container) {
         qsizetype end = first + 1;
         for (; end < stops.size() && stops[end].place.top() <= bottom; ++end)
             bottom = std::max(bottom, stops[end].place.bottom());
-        std::stable_sort(stops.begin() + first, stops.begin() + end,
-                         [](const Stop& a, const Stop& b) {
-                             return a.place.left() != b.place.left()
-                                        ? a.place.left() < b.place.left()
-                                        : a.place.top() < b.place.top();
-                         });
+        std::stable_sort(
+            stops.begin() + first, stops.begin() + end, [](const Stop& a, const Stop& b) {
+                return a.place.left() != b.place.left() ? a.place.left() < b.place.left()
+                                                        : a.place.top() < b.place.top();
+            });
         for (qsizetype i = first; i < end; ++i)
             order.append(stops[i].widget);
         first = end;
