@@ -6,20 +6,16 @@
 // driver alone; the runner executes that under callgrind at two line counts and divides the
 // difference in instructions by the difference in lines, which cancels start-up and teardown.
 #include "line_mix.h"
+#include "window_rig.h"
 
 #include "core/hub.h"
-#include "core/server_object.h"
 #include "driver/ferro_driver.h"
 #include "driver/memory_serial_link.h"
-#include "ui/bar_gauge.h"
-#include "ui/frm_main.h"
-#include "ui/panels/amplifier_panels.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEvent>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -38,16 +34,6 @@ constexpr qint64 kFrameNs = 16'000'000;
 const LineMix& mix() {
     static const LineMix m = makeLineMix(kMixLines);
     return m;
-}
-
-DriverEnvironment memoryEnvironment(std::vector<MemorySerialLink*>& links) {
-    DriverEnvironment env;
-    env.makeLink = [&links] {
-        auto link = std::make_unique<MemorySerialLink>();
-        links.push_back(link.get());
-        return link;
-    };
-    return env;
 }
 
 // One driver on a hub, with one hub listener counting value changes.
@@ -117,64 +103,6 @@ BENCHMARK(BM_ReceivePath)
     ->Repetitions(5)
     ->MinTime(0.5);
 
-// Counts paint events delivered to any widget.
-class PaintCounter : public QObject {
-public:
-    qint64 paints = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-// A real main window with two amplifiers on in-memory links: banner, meter, tune and main
-// panel each, bound to the drivers' items through the hub.
-struct WindowRig {
-    WindowRig() {
-        ServerObject::DriverFactory factory = [this] {
-            return std::make_shared<FerroDriver>(memoryEnvironment(links));
-        };
-        auto first = std::make_shared<FerroDriver>(DriverEnvironment{});
-        auto second = std::make_shared<FerroDriver>(DriverEnvironment{});
-        first->setDeviceName(QStringLiteral("Left"));
-        second->setDeviceName(QStringLiteral("Right"));
-        second->setAmpPort(2);
-        dataFile = dir.filePath(QStringLiteral("server.dat"));
-        ok = ServerObject::writeModuleList(dataFile, {first, second}, &error);
-        if (!ok)
-            return;
-        PanelRegistry panels;
-        registerAmplifierPanels(panels);
-        window = std::make_unique<frmMain>(factory, ServerObject::ListEditor{}, panels, dataFile);
-        window->show();
-        QCoreApplication::processEvents();
-        if (links.size() != 2 || window->views().size() != 8) {
-            ok = false;
-            error = QStringLiteral("expected 2 drivers and 8 panels, got %1 and %2")
-                        .arg(links.size())
-                        .arg(window->views().size());
-        }
-        qApp->installEventFilter(&painter);
-    }
-    ~WindowRig() { qApp->removeEventFilter(&painter); }
-
-    // The forward-power gauge of an amplifier's meter panel (banner, meter, tune, main).
-    BarGauge* forwardGauge(int amplifier) const {
-        return window->views().at(amplifier * 4 + 1)->findChild<BarGauge*>("U_pfwd");
-    }
-
-    QTemporaryDir dir;
-    QString dataFile;
-    QString error;
-    bool ok = false;
-    std::vector<MemorySerialLink*> links;
-    std::unique_ptr<frmMain> window;
-    PaintCounter painter;
-};
-
 void BM_ReceiveWithPanels(benchmark::State& state) {
     const auto chunks = cutIntoChunks(mix().text, static_cast<int>(state.range(0)));
     WindowRig rig;
@@ -207,13 +135,9 @@ void BM_ReceiveWithPanels(benchmark::State& state) {
         !checkDriverWorked(state, rig.window->hub(), 1, events, lines, 0))
         return;
     // The panels must show what the drivers hold, or nothing was bound.
-    for (int amp = 0; amp < 2; ++amp) {
-        const auto item = rig.window->hub()->GetItem(QStringLiteral("%1pfwd").arg(amp));
-        const BarGauge* gauge = rig.forwardGauge(amp);
-        if (!gauge || gauge->value() != item->Value().toInteger()) {
-            state.SkipWithError("a forward-power gauge does not show its item");
-            return;
-        }
+    if (!rig.gaugesShowItems()) {
+        state.SkipWithError("a forward-power gauge does not show its item");
+        return;
     }
     const qint64 paints = rig.painter.paints - paintsAtStart;
     if (paints == 0) {

@@ -78,6 +78,15 @@ Figure figure(const Results& r, const QString& run, const QString& field) {
     return {std::nullopt, QStringLiteral("not measured")};
 }
 
+// The label a run carries (the platform it painted on), or "?".
+QString platformOf(const Results& r, const QString& run) {
+    for (auto it = r.medians.constBegin(); it != r.medians.constEnd(); ++it) {
+        if (it.key() == run || it.key().startsWith(run + u'/'))
+            return it->value("label").toString(QStringLiteral("?"));
+    }
+    return QStringLiteral("?");
+}
+
 QString grouped(double v) {
     return QLocale(QLocale::English).toString(std::llround(v));
 }
@@ -132,6 +141,7 @@ int main(int argc, char** argv) {
     const Results receive = load(option("--receive"));
     const Results latency = load(option("--latency"));
     const Results process = load(option("--process"));
+    const Results paint = load(option("--paint"));
     const QString callgrind = option("--instructions-per-line");
 
     const Figure meanBytes =
@@ -178,6 +188,31 @@ int main(int argc, char** argv) {
     }
     throughput("With 2 x 4 panels shown offscreen, 60 Hz painting", receive,
                "BM_ReceiveWithPanels/chunk_bytes:64", 5e4);
+    // The same panels at the line's own pace: what a user's machine spends on them.
+    for (const bool shown : {true, false}) {
+        const QString run = QStringLiteral("BM_MeteringIntoWindow/shown:%1").arg(shown ? 1 : 0);
+        const Figure cpu = figure(paint, run, QStringLiteral("cpu_percent"));
+        const Figure lines = figure(paint, run, QStringLiteral("lines_per_s_each"));
+        const Figure repaints = figure(paint, run, QStringLiteral("paints_per_s"));
+        Row row{shown ? QStringLiteral("CPU, 2 amplifiers at line pace, shown window (%1)")
+                            .arg(platformOf(paint, run))
+                      : QStringLiteral("CPU, same load, window hidden (no painting)"),
+                cpu.why,
+                lines.value ? "2 x " + grouped(*lines.value) + " lines/s" : QString(),
+                "",
+                "",
+                ""};
+        if (cpu.value) {
+            row.value = fixed(*cpu.value, 2) + "% of a core";
+            if (shown && repaints.value)
+                row.value += ", " + grouped(*repaints.value) + " widget paints/s";
+        }
+        if (shown) {
+            row.target = "<= 3% of a core";
+            row.met = yesNo(cpu.value && *cpu.value <= 3.0);
+        }
+        rows << row;
+    }
 
     for (int baud : {4800, 57600}) {
         const QString run = QStringLiteral("BM_PtyToItemLatency/baud:%1").arg(baud);

@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QPointer>
 #include <QTimer>
 
 #include <cstdio>
@@ -163,13 +164,18 @@ int main(int argc, char* argv[]) {
     tarvex::ServerObject::DriverFactory driverFactory = [environment] {
         return std::make_shared<tarvex::FerroDriver>(environment);
     };
-    // "&Configure..." edits the list in the one configuration dialog.
-    tarvex::frmServer configuration(driverFactory);
-    tarvex::ServerObject::ListEditor listEditor = [&configuration](tarvex::ModuleList& modules) {
-        bool save = false;
-        configuration.EditModuleList(modules, save);
-        return save;
-    };
+    // "&Configure..." edits the list in the one configuration dialog. It is made on first use,
+    // as a child of the main window, so that it opens over that window and ends with it.
+    tarvex::frmMain* mainWindow = nullptr;
+    QPointer<tarvex::frmServer> configuration;
+    tarvex::ServerObject::ListEditor listEditor =
+        [&mainWindow, &configuration, makeDriver = driverFactory](tarvex::ModuleList& modules) {
+            if (!configuration)
+                configuration = new tarvex::frmServer(makeDriver, mainWindow);
+            bool save = false;
+            configuration->EditModuleList(modules, save);
+            return save;
+        };
     tarvex::PanelRegistry panels;
     tarvex::registerAmplifierPanels(panels);
 
@@ -177,6 +183,7 @@ int main(int argc, char* argv[]) {
     tarvex::frmMain window(std::move(driverFactory), std::move(listEditor), std::move(panels),
                            dataFile);
     QObject::connect(&signalClose, &tarvex::SignalClose::received, &window, &QWidget::close);
+    mainWindow = &window;
     window.show();
     if (!options.screenshot.isEmpty()) {
         QTimer::singleShot(options.settleMs, &window, [&window, &options] {

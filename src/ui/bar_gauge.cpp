@@ -195,8 +195,27 @@ void BarGauge::Refresh() {
 }
 
 void BarGauge::DrawBar() {
+    const BarLine before = mBar;
     mBar = layoutBar(mSettings, drawingArea(), mBar);
-    update();
+    updateBetween(before, mBar);
+}
+
+void BarGauge::updateBetween(const BarLine& before, const BarLine& after) {
+    const QRectF was = strokeRect(before);
+    const QRectF now = strokeRect(after);
+    if (was == now && before.color == after.color)
+        return; // the same pixels
+    const QRect inner = innerRect();
+    if (before.color != after.color || was.top() != now.top() || was.height() != now.height()) {
+        update((was.toAlignedRect() | now.toAlignedRect()) & inner);
+        return;
+    }
+    // Only the ends moved: the pixels between each end's old and new place.
+    const auto span = [&](double a, double b) {
+        return QRectF(std::min(a, b), now.top(), std::abs(a - b), now.height()).toAlignedRect();
+    };
+    update(span(was.left(), now.left()) & inner);
+    update(span(was.right(), now.right()) & inner);
 }
 
 void BarGauge::InitProperties() {
@@ -275,26 +294,55 @@ double BarGauge::barEndX(std::int16_t value) const {
     return innerRect().left() + line.x2 * Twips::dpiX(this) / Twips::kPerInch;
 }
 
-void BarGauge::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    const QPalette& pal = palette();
-    p.fillRect(rect(), resolved(mBackColor, pal, pal.color(QPalette::Button)));
-    if (mAppearance != 0)
-        qDrawShadePanel(&p, rect(), pal, /*sunken=*/true, kFrame3D);
-
+QRectF BarGauge::strokeRect(const BarLine& bar) const {
     const QRect inner = innerRect();
-    if (inner.isEmpty())
-        return;
     const double sx = Twips::dpiX(this) / Twips::kPerInch;
     const double sy = Twips::dpiY(this) / Twips::kPerInch;
     // The stroke has flat ends: it covers x1..x2 and its width centred on y1, cut off by the
     // inner area (a value above Max runs past the right edge, one below Min ends left of it).
-    const double left = std::min(mBar.x1, mBar.x2) * sx;
-    const double right = std::max(mBar.x1, mBar.x2) * sx;
-    const double top = (mBar.y1 - mBar.width / 2.0) * sy;
-    const QRectF stroke(inner.left() + left, inner.top() + top, right - left, mBar.width * sy);
+    const double left = std::min(bar.x1, bar.x2) * sx;
+    const double right = std::max(bar.x1, bar.x2) * sx;
+    const double top = (bar.y1 - bar.width / 2.0) * sy;
+    return {inner.left() + left, inner.top() + top, right - left, bar.width * sy};
+}
+
+void BarGauge::setPaintCacheEnabled(bool enabled) {
+    mCacheEnabled = enabled;
+    mSurface = QPixmap();
+    update();
+}
+
+void BarGauge::paintSurface(QPainter& p) const {
+    const QPalette& pal = palette();
+    p.fillRect(rect(), resolved(mBackColor, pal, pal.color(QPalette::Button)));
+    if (mAppearance != 0)
+        qDrawShadePanel(&p, rect(), pal, /*sunken=*/true, kFrame3D);
+}
+
+const QPixmap& BarGauge::surface() {
+    const qreal dpr = devicePixelRatioF();
+    const SurfaceKey key{dpr, palette().cacheKey(), mBackColor, mAppearance, isEnabled()};
+    if (mSurface.isNull() || key != mSurfaceKey || mSurface.deviceIndependentSize() != size()) {
+        mSurface = QPixmap(size() * dpr);
+        mSurface.setDevicePixelRatio(dpr);
+        QPainter p(&mSurface);
+        paintSurface(p);
+        mSurfaceKey = key;
+    }
+    return mSurface;
+}
+
+void BarGauge::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (mCacheEnabled)
+        p.drawPixmap(0, 0, surface()); // clipped to what needs repainting
+    else
+        paintSurface(p);
+    const QRect inner = innerRect();
+    if (inner.isEmpty())
+        return;
     p.setClipRect(inner);
-    p.fillRect(stroke, resolved(mBar.color, pal, colorFromDesigned(kGaugeGreen)));
+    p.fillRect(strokeRect(mBar), resolved(mBar.color, palette(), colorFromDesigned(kGaugeGreen)));
 }
 
 void BarGauge::resizeEvent(QResizeEvent* event) {

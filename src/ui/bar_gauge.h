@@ -3,6 +3,7 @@
 #include "binding/gauge_control.h"
 #include "core/variant.h"
 
+#include <QPixmap>
 #include <QSizeF>
 #include <QWidget>
 
@@ -107,6 +108,10 @@ public:
     // and size: the layout rule itself, for scales that name values under the bar.
     double barEndX(std::int16_t value) const;
 
+    // Background and frame are drawn once into a picture that every repaint copies; off, each
+    // repaint draws them afresh. Both show the same pixels.
+    void setPaintCacheEnabled(bool enabled);
+
 signals:
     void propertyChanged(const QString& name);
 
@@ -115,12 +120,31 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // What the background picture depends on besides the size.
+    struct SurfaceKey {
+        qreal dpr = 0;
+        qint64 palette = 0;
+        std::uint32_t backColor = 0;
+        std::int16_t appearance = 0;
+        bool enabled = false;
+        bool operator==(const SurfaceKey&) const = default;
+    };
+
     QRect innerRect() const;
+    // Where `bar` lands in widget pixels, before clipping to the inner area.
+    QRectF strokeRect(const BarLine& bar) const;
+    // Marks only the pixels that differ between two layouts of the bar.
+    void updateBetween(const BarLine& before, const BarLine& after);
+    void paintSurface(QPainter& p) const;
+    const QPixmap& surface();
 
     std::uint32_t mBackColor = kGaugeButtonFace;
     std::int16_t mAppearance = 1;
     BarSettings mSettings;
     BarLine mBar;
+    bool mCacheEnabled = true;
+    QPixmap mSurface;
+    SurfaceKey mSurfaceKey;
 };
 
 } // namespace tarvex

@@ -1,5 +1,6 @@
 #include "frm_main.h"
 
+#include "frame_pacer.h"
 #include "placement.h"
 #include "twips.h"
 
@@ -51,6 +52,8 @@ frmMain::frmMain(ServerObject::DriverFactory driverFactory, ServerObject::ListEd
     mClient->setMinimumSize(0, 0);
     setCentralWidget(mClient);
     createMenus();
+    // Metering lines change the panels hundreds of times a second; the screen shows sixty.
+    new FramePacer(this);
 
     loadPlacement();
 

@@ -59,6 +59,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -83,6 +85,7 @@ private:
     std::optional<QList<QPointer<QWidget>>> mViews;
     std::int16_t mModuleCount = 0;
     int mLayoutDepth = 0;
+    QSize mLaidOutFrame; // what the frame added to the size at the last layout
     std::vector<std::shared_ptr<Module>> mDiagnostics;
 
     QMenu* mnuServer = nullptr;

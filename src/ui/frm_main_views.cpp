@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QResizeEvent>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdint>
@@ -161,8 +162,11 @@ void frmMain::ViewLayout() {
             R = sat16(L + w);
     }
 
-    // The client area becomes exactly B high; the window as wide as the columns plus a margin.
-    const QSize target(Twips::toPixelsX(sat16(R + kRightMargin), this),
+    // The client area becomes exactly B high; the window, frame included, as wide as the
+    // columns plus a margin. resize() sets the size inside the frame, so the frame a window
+    // manager adds is taken off (none is known before the window is first shown).
+    mLaidOutFrame = frameGeometry().size() - size();
+    const QSize target(Twips::toPixelsX(sat16(R + kRightMargin), this) - mLaidOutFrame.width(),
                        height() - clientHeight() + Twips::toPixelsY(B, this));
     if (target != size())
         resize(target); // raises a resize event, which lays out again with the new height
@@ -173,6 +177,21 @@ void frmMain::ViewLayout() {
 void frmMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     ViewLayout();
+}
+
+void frmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (QWindow* window = windowHandle())
+        window->installEventFilter(this);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    // A window manager frames the window before it first shows it; the window may keep its
+    // place and size meanwhile, so no move or resize says so, but an expose always follows.
+    if (watched == windowHandle() && event->type() == QEvent::Expose &&
+        frameGeometry().size() - size() != mLaidOutFrame)
+        QMetaObject::invokeMethod(this, &frmMain::ViewLayout, Qt::QueuedConnection);
+    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace tarvex

@@ -1,9 +1,14 @@
 #include "up_down.h"
 
+#include "focus_mark.h"
 #include "twips.h"
 
+#include <QKeyEvent>
 #include <QLabel>
+#include <QStylePainter>
 #include <QToolButton>
+
+#include <cstdlib>
 
 namespace tarvex {
 
@@ -12,8 +17,24 @@ namespace {
 // The designed size of the tuning panel's up-downs, in twips.
 constexpr QSize kDesignedTwips(240, 405);
 
+// An arrow that shows the focus mark while its up-down has the focus; the arrows cover the
+// whole up-down, so it cannot show one itself.
+class ArrowButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QToolButton::paintEvent(event);
+        if (parentWidget()->hasFocus()) {
+            QPainter p(this);
+            drawFocusMark(p, this, rect());
+        }
+    }
+};
+
 QToolButton* makeArrow(QWidget* parent, const char* name) {
-    auto* b = new QToolButton(parent);
+    auto* b = new ArrowButton(parent);
     b->setObjectName(QLatin1String(name));
     b->setAutoRepeat(true); // keeps stepping while held
     b->setFocusPolicy(Qt::NoFocus);
@@ -24,6 +45,7 @@ QToolButton* makeArrow(QWidget* parent, const char* name) {
 
 UpDown::UpDown(QWidget* parent)
     : QWidget(parent), mUp(makeArrow(this, "arrowUp")), mDown(makeArrow(this, "arrowDown")) {
+    setFocusPolicy(Qt::StrongFocus);
     connect(mUp, &QToolButton::clicked, this, &UpDown::stepUp);
     connect(mDown, &QToolButton::clicked, this, &UpDown::stepDown);
     layoutButtons();
@@ -56,6 +78,31 @@ void UpDown::stepDown() {
     step(false);
 }
 
+int UpDown::pageStep() const {
+    return static_cast<int>(std::max<long long>(1, (static_cast<long long>(high()) - low()) / 10));
+}
+
+void UpDown::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Up:
+        step(true);
+        break;
+    case Qt::Key_Down:
+        step(false);
+        break;
+    case Qt::Key_PageUp:
+        step(true, pageStep());
+        break;
+    case Qt::Key_PageDown:
+        step(false, pageStep());
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
 QSize UpDown::sizeHint() const {
     return Twips::toPixels(kDesignedTwips, this);
 }
@@ -73,11 +120,13 @@ void UpDown::store(int value) {
     emit valueChanged(mValue);
 }
 
-void UpDown::step(bool towardMax) {
+void UpDown::step(bool towardMax, int amount) {
     const int target = towardMax ? mMax : mMin;
-    // Value lies within the range, so a step toward one of its ends cannot leave it.
-    if (mValue != target)
-        store(mValue < target ? mValue + 1 : mValue - 1);
+    // Value lies within the range, so a step toward one of its ends, no longer than the way
+    // there, cannot leave it.
+    const long long way = std::llabs(static_cast<long long>(target) - mValue);
+    const int move = static_cast<int>(std::min<long long>(amount, way));
+    store(mValue < target ? mValue + move : mValue - move);
 }
 
 void UpDown::updateBuddy() {

@@ -13,7 +13,9 @@ class QToolButton;
 namespace tarvex {
 
 // A small spin control without a text field of its own: two arrow buttons that step Value by
-// one within Min..Max, and an optional buddy label that shows Value as text.
+// one within Min..Max, and an optional buddy label that shows Value as text. It takes the focus
+// (by Tab or a click on an arrow); then Up and Down step by one and Page Up and Page Down by a
+// tenth of the range, and both arrows show a focus mark.
 //
 // Value always lies between Min and Max (in either order). valueChanged is emitted whenever
 // Value changes, whatever changed it (a click, setValue, or a new Min or Max pulling it into
@@ -48,6 +50,8 @@ public:
     // One step toward Max or toward Min, as the arrow buttons do.
     void stepUp();
     void stepDown();
+    // What Page Up and Page Down move: a tenth of the range, at least one.
+    int pageStep() const;
 
     QSize sizeHint() const override;
 
@@ -56,12 +60,13 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int low() const { return std::min(mMin, mMax); }
     int high() const { return std::max(mMin, mMax); }
     void store(int value); // value already within range
-    void step(bool towardMax);
+    void step(bool towardMax, int amount = 1);
     void updateBuddy();
     void layoutButtons();
 

@@ -1,17 +1,18 @@
 // The panels' own controls: the bar gauge (where its bar ends, its colour, its paint, what it
-// stores) and the up-down (its arrows, clamping and read-out).
+// stores), the up-down (its arrows, keys, clamping and read-out) and the focus mark.
 #include "../support/printers.h"
 #include "binding/colors.h"
 #include "core/property_bag.h"
 #include "ui/bar_gauge.h"
+#include "ui/panels/push_toggle.h"
 #include "ui/up_down.h"
 
 #include <QImage>
 #include <QLabel>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
-
 
 namespace tarvex {
 namespace {
@@ -116,6 +117,65 @@ TEST(UpDown, ArrowsStepWithinTheRangeWhichPullsTheValueInAndOnlyChangesAreReport
     for (int i = 0; i < 3; ++i)
         u.stepUp();
     EXPECT_EQ(u.value(), 3);
+}
+
+struct KeyCase {
+    const char* name;
+    int min, max, start;
+    Qt::Key key;
+    int expected;
+};
+
+class UpDownKeys : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(UpDownKeys, StepWithinTheRange) {
+    const KeyCase& c = GetParam();
+    UpDown u;
+    u.setMin(c.min);
+    u.setMax(c.max);
+    u.setValue(c.start);
+    QTest::keyClick(&u, c.key);
+    EXPECT_EQ(u.value(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    UpDown, UpDownKeys,
+    ::testing::Values(KeyCase{"up", 0, 100, 37, Qt::Key_Up, 38},
+                      KeyCase{"down", 0, 100, 37, Qt::Key_Down, 36},
+                      KeyCase{"page up a tenth", 0, 100, 37, Qt::Key_PageUp, 47},
+                      KeyCase{"page down stops at min", 0, 100, 4, Qt::Key_PageDown, 0},
+                      KeyCase{"page up stops at max", 0, 100, 95, Qt::Key_PageUp, 100},
+                      KeyCase{"small range pages by one", 0, 5, 2, Qt::Key_PageUp, 3},
+                      KeyCase{"downward range", 100, 0, 50, Qt::Key_PageUp, 40}),
+    test::CaseName{});
+
+// What the screen shows of a control once pending paints are done.
+QImage onScreen(QWidget* w) {
+    QCoreApplication::processEvents();
+    const QPoint at = w->mapTo(w->window(), QPoint());
+    return w->screen()
+        ->grabWindow(w->window()->winId(), at.x(), at.y(), w->width(), w->height())
+        .toImage();
+}
+
+TEST(FocusMark, ShowsOnOurOwnControlsWhileFocusedAndAClickOnAnArrowFocusesTheUpDown) {
+    QWidget window;
+    auto* other = new QToolButton(&window);
+    other->setFocusPolicy(Qt::StrongFocus);
+    auto* upDown = new UpDown(&window);
+    upDown->setGeometry(40, 0, 16, 27);
+    auto* toggle = new PushCheckBox(QStringLiteral("AUTO"), &window);
+    toggle->setGeometry(60, 0, 40, 20);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    other->setFocus();
+    const QImage plainUpDown = onScreen(upDown), plainToggle = onScreen(toggle);
+    QTest::mouseClick(upDown->findChild<QToolButton*>(QStringLiteral("arrowUp")), Qt::LeftButton);
+    ASSERT_TRUE(upDown->hasFocus());
+    EXPECT_NE(onScreen(upDown), plainUpDown);
+    toggle->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(onScreen(upDown), plainUpDown) << "the mark goes with the focus";
+    EXPECT_NE(onScreen(toggle), plainToggle);
 }
 
 } // namespace

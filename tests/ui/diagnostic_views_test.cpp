@@ -121,6 +121,24 @@ TEST_F(Inspector, RowsFollowTheItemsAndTypedValuesAreStoredByTheirRules) {
     EXPECT_EQ(shown(message->Value()), "String(Operate)");
 }
 
+TEST_F(Inspector, AnEditEndsWhenTheFocusLeavesForAnotherWindowAndWhenTheWindowCloses) {
+    list()->setCurrentItem(view.row("0band"));
+    box()->setFocus();
+    box()->setEditText("8");
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_EQ(shown(band->Value()), "Long(8)");
+
+    view.window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.window()));
+    ASSERT_TRUE(box()->hasFocus()) << "the window gives the focus back to the box";
+    box()->setEditText("9");
+    view.window()->close();
+    EXPECT_EQ(shown(band->Value()), "Long(9)");
+}
+
 // Terminate, or closing the window, stops listening; a view never keeps its hub alive.
 template <typename View> void terminateOrClose() {
     HubPtr hub = Hub::create();

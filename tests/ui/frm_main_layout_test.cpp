@@ -22,9 +22,10 @@ TEST(Twips, RoundToTheNearestUnitAndFallBackTo96Dpi) {
 
 using LayoutTest = MainWindowTest;
 
-// Window geometry in twips, for readable expectations.
+// Window geometry in twips, for readable expectations. The width is the outer one, frame
+// included (the offscreen platform draws a frame of its own around a shown window).
 int widthTwips(const QWidget* w) {
-    return Twips::fromPixelsX(w->width(), w);
+    return Twips::fromPixelsX(w->frameGeometry().width(), w);
 }
 int clientHeightTwips(const frmMain& w) {
     return Twips::fromPixelsY(w.clientHeight(), &w);
@@ -42,6 +43,7 @@ void layoutWithClientHeight(frmMain& w, int clientTwips) {
 TEST_F(LayoutTest, WithoutDriversOnlyTheMenuBarRemains) {
     auto w = makeWindow(0);
     w->show(); // Qt's own minimum sizes must not undo the layout
+    ASSERT_GT(w->frameGeometry().width(), w->width()) << "no frame to take into account";
     EXPECT_EQ(widthTwips(w.get()), 2550);
     EXPECT_EQ(w->height(), w->menuBar()->height());
 }

@@ -1,8 +1,11 @@
-// The four panels bound to running drivers on in-memory serial links: one realistic scenario.
+// The four panels bound to running drivers on in-memory serial links: one realistic scenario,
+// their painting with and without the paint cache, and their Tab order.
 #include "../support/printers.h"
+#include "../support/wait_until.h"
 #include "driver/ferro_driver.h"
 #include "driver/memory_serial_link.h"
 #include "ui/bar_gauge.h"
+#include "ui/frame_pacer.h"
 #include "ui/panels/banner_control.h"
 #include "ui/panels/main_control.h"
 #include "ui/panels/meter_control.h"
@@ -11,7 +14,12 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
+#include <QScreen>
+#include <QTest>
+
+#include <array>
 
 namespace tarvex {
 namespace {
@@ -30,7 +38,7 @@ protected:
             drivers.back()->setDeviceName(QStringLiteral("Amp%1").arg(index));
             drivers.back()->Initialize(hub, index);
         }
-        for (PanelControl* p : std::initializer_list<PanelControl*>{main, tune, meter, banner})
+        for (PanelControl* p : panels)
             p->Initialize(hub, p == banner ? 1 : 0);
         links[0]->clearWritten();
     }
@@ -47,12 +55,25 @@ protected:
         return w;
     }
 
+    // Each panel grabbed with its cached picture, then drawn afresh without it; the picture is
+    // made again afterwards, so the next change meets a picture made before it.
+    void expectCacheShowsTheSame(const char* when) {
+        for (PanelControl* p : panels) {
+            const QImage cached = p->grab().toImage();
+            p->setPaintCacheEnabled(false);
+            EXPECT_EQ(cached, p->grab().toImage()) << p->objectName().toStdString() << " " << when;
+            p->setPaintCacheEnabled(true);
+            p->grab();
+        }
+    }
+
     HubPtr hub = Hub::create();
     QWidget host;
     MainControl* main = new MainControl(&host);
     TuneControl* tune = new TuneControl(&host);
     MeterControl* meter = new MeterControl(&host);
     BannerControl* banner = new BannerControl(&host);
+    const std::array<PanelControl*, 4> panels{main, tune, meter, banner};
     std::vector<MemorySerialLink*> links;
     std::vector<std::unique_ptr<FerroDriver>> drivers;
 };
@@ -96,6 +117,62 @@ TEST_F(PanelsTest, GaugeZonesFollowTheDesignedThresholds) {
         hub->GetItem("0" + QString::fromLatin1(gauge + 2))->setValue(value);
         EXPECT_EQ(control<BarGauge>(meter, gauge)->bar().color, color) << gauge << " at " << value;
     }
+}
+
+TEST_F(PanelsTest, CachedPaintingShowsWhatPaintingAfreshShows) {
+    for (PanelControl* p : panels) {
+        // Disabled captions must look different, or a picture kept from before would pass.
+        QPalette pal = p->palette();
+        pal.setColor(QPalette::Disabled, QPalette::WindowText, Qt::magenta);
+        p->setPalette(pal);
+    }
+    expectCacheShowsTheSame("as built");
+    EXPECT_FALSE(meter->staticLayer().captions().isEmpty());
+    hub->GetItem("0pfwd")->setValue(1700);
+    links[0]->receive("TUNE = 40 LOAD = 7\r\nFREQUENCY = 14250\r\nSTATE = OPERATE MODE = HIGH\r\n");
+    expectCacheShowsTheSame("values changed");
+    for (PanelControl* p : panels)
+        p->setEnabled(false);
+    expectCacheShowsTheSame("disabled");
+    for (PanelControl* p : panels)
+        p->setEnabled(true);
+    expectCacheShowsTheSame("enabled again");
+}
+
+// A gauge repaints only the pixels its bar changed, in a window that repaints once per frame;
+// what reaches the screen must still be what painting the panel afresh gives, whichever way the
+// bar moves or changes colour.
+TEST(MeterPainting, TheScreenShowsWhatAFreshRepaintWould) {
+    MeterControl panel;
+    new FramePacer(&panel);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    auto* gauge = panel.findChild<BarGauge*>(QStringLiteral("U_pfwd"));
+    const auto image = [](const QPixmap& p) {
+        return p.toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    for (std::int16_t value : {100, 2000, 1499, 1500, 1501, 50, -300, 2600, 0}) {
+        gauge->setValue(value);
+        const QImage fresh = image(panel.grab());
+        EXPECT_TRUE(test::waitUntil(
+            [&] { return image(panel.screen()->grabWindow(panel.winId())) == fresh; }, 1000))
+            << "after " << value;
+    }
+}
+
+TEST(TabOrder, RunsRowByRowAndLeftToRightWhateverOrderTheControlsWereMadeIn) {
+    TuneControl panel;
+    const QStringList order{"U_tune", "U_load", "U_def", "U_ent", "U_band", "U_segment", "U_trim"};
+    for (qsizetype i = order.size() - 1; i > 0; --i)
+        QWidget::setTabOrder(panel.findChild<QWidget*>(order[i]),
+                             panel.findChild<QWidget*>(order[i - 1]));
+    panel.show();
+    QStringList visited;
+    for (QWidget* w = panel.nextInFocusChain(); w != &panel; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() & Qt::TabFocus)
+            visited << w->objectName();
+    }
+    EXPECT_EQ(visited, order);
 }
 
 } // namespace

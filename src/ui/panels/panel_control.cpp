@@ -5,9 +5,12 @@
 #include "fit_label.h"
 #include "push_toggle.h"
 #include "ui/designed_fonts.h"
+#include "tab_order.h"
+#include "ui/bar_gauge.h"
 #include "ui/twips.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
@@ -108,6 +111,7 @@ QComboBox* PanelControl::addComboBox(const QString& name, const QRect& twips,
 }
 
 void PanelControl::addFrame() {
+    mStatic.invalidate();
     const int r = mWidthTwips - 15;
     const int b = mHeightTwips - 15;
     for (const QLine& l :
@@ -116,11 +120,13 @@ void PanelControl::addFrame() {
 }
 
 void PanelControl::addEtchedVertical(int x, int top, int bottom) {
+    mStatic.invalidate();
     mLines.push_back({QLine(x, top, x, bottom), kButtonShadow});
     mLines.push_back({QLine(x + 15, top, x + 15, bottom), kButtonHighlight});
 }
 
 void PanelControl::addEtchedHorizontal(int y, int left, int right) {
+    mStatic.invalidate();
     mLines.push_back({QLine(left, y, right, y), kButtonShadow});
     mLines.push_back({QLine(left, y + 15, right, y + 15), kButtonHighlight});
 }
@@ -156,9 +162,28 @@ void PanelControl::setBorder(QLabel* label) {
     label->setLineWidth(1);
 }
 
-void PanelControl::paintEvent(QPaintEvent* event) {
-    QWidget::paintEvent(event);
+void PanelControl::setPaintCacheEnabled(bool enabled) {
+    mStatic.setEnabled(enabled);
+    for (BarGauge* gauge : findChildren<BarGauge*>())
+        gauge->setPaintCacheEnabled(enabled);
+}
+
+bool PanelControl::event(QEvent* event) {
+    // Polished just before it is first shown or grabbed: every control is in place by then.
+    if (event->type() == QEvent::Polish) {
+        mStatic.adopt();
+        orderTabsByPosition(this);
+    }
+    return QWidget::event(event);
+}
+
+void PanelControl::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    if (!mStatic.paint(p))
+        paintLines(p);
+}
+
+void PanelControl::paintLines(QPainter& p) const {
     for (const Line& l : mLines) {
         p.setPen(colorFromDesigned(l.color, palette()));
         p.drawLine(Twips::toPixels(l.twips.p1(), this), Twips::toPixels(l.twips.p2(), this));

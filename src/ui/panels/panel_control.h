@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/module.h"
+#include "static_layer.h"
 
 #include <QRect>
 #include <QWidget>
@@ -36,6 +37,11 @@ public:
     // Null before Initialize and after Terminate.
     Bindings* bindings() const { return mBindings.get(); }
 
+    // Static parts (background, lines, captions, the gauges' surfaces) are drawn once and
+    // copied on every repaint; off, every repaint draws them. Both show the same pixels.
+    void setPaintCacheEnabled(bool enabled);
+    const StaticLayer& staticLayer() const { return mStatic; }
+
 protected:
     // The panel's designed size in twips.
     PanelControl(int widthTwips, int heightTwips, QWidget* parent);
@@ -64,6 +70,7 @@ protected:
     static void setColors(QWidget* w, std::uint32_t back, std::uint32_t fore);
     static void setBorder(QLabel* label);
 
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -74,7 +81,10 @@ private:
 
     int mWidthTwips;
     int mHeightTwips;
+    void paintLines(QPainter& p) const;
+
     std::vector<Line> mLines;
+    StaticLayer mStatic{this, [this](QPainter& p) { paintLines(p); }};
     std::unique_ptr<Bindings> mBindings;
 };
 

@@ -1,5 +1,7 @@
 #include "push_toggle.h"
 
+#include "ui/focus_mark.h"
+
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -32,6 +34,8 @@ void PushToggle::paint(QAbstractButton* button) {
     if (button->isChecked())
         label.rect.translate(1, 1); // pressed buttons show their caption pushed in
     p.drawControl(QStyle::CE_PushButtonLabel, label);
+    if (button->hasFocus())
+        drawFocusMark(p, button, button->rect());
 }
 
 QSize PushToggle::sizeHint(const QAbstractButton* button) {

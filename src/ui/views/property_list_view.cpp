@@ -62,6 +62,10 @@ void InspectorView::Initialize(const HubPtr& theHub, std::int16_t /*theIndex*/) 
 }
 
 void InspectorView::Terminate() {
+    // Closing the window takes the focus from an edit in progress, which ends it like any other
+    // loss of focus; after this the view hears nothing of the window.
+    if (mWindow && mcboValue && mWindow->focusWidget() == mcboValue)
+        guarded(lcUi(), "inspector commit", [this] { CommitEdit(); });
     detach();
     if (mWindow) {
         // Nothing of the closing window may reach us any more, not even the focus loss that
@@ -218,12 +222,11 @@ bool InspectorView::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
         } else if (event->type() == QEvent::FocusOut) {
-            // A popup (the box's own list or a menu) or a switch to another window takes the
-            // focus only for a while; the edit goes on when it comes back.
-            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            // A popup (the box's own list or a menu) takes the focus only for a while; the edit
+            // goes on when it closes. Every other loss of focus, a switch to another window
+            // included, ends the edit.
+            if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
                 guarded(lcUi(), "inspector commit", [this] { CommitEdit(); });
-            }
         }
     }
     return QObject::eventFilter(watched, event);
