@@ -15,6 +15,7 @@
 #include "window_rig.h"
 
 #include "core/hub.h"
+#include "ui/display_setup.h"
 
 #include <benchmark/benchmark.h>
 
@@ -170,6 +171,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    tarvex::prepareDisplayForSmallRepaints(); // as the program does
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

@@ -4,6 +4,7 @@
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
 #include "driver/qt_serial_link.h"
+#include "ui/display_setup.h"
 #include "ui/frm_main.h"
 #include "ui/frm_options.h"
 #include "ui/frm_server.h"
@@ -125,6 +126,7 @@ int main(int argc, char* argv[]) {
     if (!displayAvailable())
         return refuseWithoutDisplay(argc, argv);
 
+    tarvex::prepareDisplayForSmallRepaints();
     QApplication app(argc, argv);
     setApplicationNames();
     const Options options = parseCommandLine(app);
