@@ -1,8 +1,13 @@
-// What showing the meters costs: both amplifiers of a shown main window receive the line mix at
-// the pace a 57600 baud line carries it (about 411 lines/s each), in the small pieces a serial
-// port hands over, while the event loop runs as in the program: asleep until a piece arrives or
-// a paint is due. The figure is the CPU time of the whole process (receive path, binding,
-// painting and the flush to the display) as a percentage of one core over the wall time.
+// What showing the panels costs: both amplifiers of a shown main window send 411 lines a second
+// each (what a 57600 baud line carries of the mix), in the pieces a serial port reports, while
+// the event loop runs as in the program: asleep until a piece arrives or a paint is due. The
+// figure is the CPU time of the whole process (receive path, binding, painting and the flush to
+// the display) as a percentage of one core over the wall time.
+//
+// Two loads: metering lines only (the mix's RM lines after its calibration replies, so every
+// line moves the four bars), and the whole mix, whose other reports also change the tuning
+// read-outs, band and segment lists, switches and lights several times a second. The mix also
+// runs with the window hidden: what receiving costs without painting.
 //
 // It runs on the platform the environment selects; run-benchmarks starts it under Xvfb when
 // that is installed, so that the flush goes to a real X server, and offscreen otherwise.
@@ -10,6 +15,7 @@
 #include "window_rig.h"
 
 #include "core/hub.h"
+#include "ui/display_setup.h"
 
 #include <benchmark/benchmark.h>
 
@@ -37,17 +43,34 @@ const LineMix& mix() {
     return m;
 }
 
+// The mix's calibration replies, then only its metering lines.
+const LineMix& meteringOnly() {
+    static const LineMix m = [] {
+        LineMix only;
+        for (const QString& line : mix().lines) {
+            if (line.startsWith(QLatin1String("RM ")) || only.lines.size() < 5)
+                only.lines << line;
+        }
+        for (const QString& line : std::as_const(only.lines))
+            only.text += line + QStringLiteral("\r\n");
+        only.meanLineBytes = double(only.text.size()) / double(only.lines.size());
+        return only;
+    }();
+    return m;
+}
+
 double processCpuSeconds() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
-// Hands one link the text that a serial line has carried since start, in the pieces a port
-// reports, cycling through the mix.
+// Hands one link `linesPerSecond` lines of `load`, cycling through it, in the pieces a port
+// reports.
 class LinePacer {
 public:
-    explicit LinePacer(MemorySerialLink* link) : mLink(link) {
+    LinePacer(MemorySerialLink* link, const LineMix& load, double linesPerSecond)
+        : mLink(link), mText(load.text), mBytesPerSecond(linesPerSecond * load.meanLineBytes) {
         mTimer.setTimerType(Qt::PreciseTimer);
         mTimer.setInterval(kPieceMs);
         QObject::connect(&mTimer, &QTimer::timeout, [this] { deliver(); });
@@ -58,17 +81,18 @@ public:
 
 private:
     void deliver() {
-        const qint64 due = mClock.nsecsElapsed() * (kBaud / 10) / 1'000'000'000;
-        const QString& text = mix().text;
+        const auto due = static_cast<qint64>(double(mClock.nsecsElapsed()) * mBytesPerSecond / 1e9);
         while (mSent < due) {
-            const qsizetype at = mSent % text.size();
-            const QString piece = text.mid(at, std::min<qint64>(due - mSent, text.size() - at));
+            const qsizetype at = mSent % mText.size();
+            const QString piece = mText.mid(at, std::min<qint64>(due - mSent, mText.size() - at));
             mLink->receive(piece);
             mSent += piece.size();
         }
     }
 
     MemorySerialLink* mLink;
+    const QString& mText;
+    double mBytesPerSecond;
     QTimer mTimer;
     QElapsedTimer mClock;
     qint64 mSent = 0;
@@ -80,10 +104,11 @@ void runEventLoopFor(int ms) {
     loop.exec();
 }
 
-// shown:1 is the figure; shown:0 runs the same load with the window hidden, which is what the
-// receive path and the bindings cost without any painting.
-void BM_MeteringIntoWindow(benchmark::State& state) {
-    const bool shown = state.range(0) != 0;
+// mix:0 sends metering lines only, mix:1 the whole mix; shown:0 hides the window.
+void BM_LinePaceIntoWindow(benchmark::State& state) {
+    const LineMix& load = state.range(0) != 0 ? mix() : meteringOnly();
+    const bool shown = state.range(1) != 0;
+    const double linesPerSecond = lineLimitPerSecond(kBaud, mix().meanLineBytes);
     WindowRig rig;
     if (!rig.ok) {
         state.SkipWithError(rig.error.toStdString().c_str());
@@ -92,9 +117,9 @@ void BM_MeteringIntoWindow(benchmark::State& state) {
     if (!shown)
         rig.window->hide();
     // Two ports that do not deliver in step.
-    LinePacer first(rig.links[0]);
+    LinePacer first(rig.links[0], load, linesPerSecond);
     runEventLoopFor(kPieceMs / 2);
-    LinePacer second(rig.links[1]);
+    LinePacer second(rig.links[1], load, linesPerSecond);
     runEventLoopFor(kWarmUpMs); // first paints, glyph caches, the panels' static parts
 
     double cpu = 0;
@@ -124,13 +149,14 @@ void BM_MeteringIntoWindow(benchmark::State& state) {
     }
     state.SetLabel(QGuiApplication::platformName().toStdString());
     state.counters["cpu_percent"] = cpu / wall * 100.0;
-    state.counters["lines_per_s_each"] = double(bytes) / mix().meanLineBytes / wall;
+    state.counters["lines_per_s_each"] = double(bytes) / load.meanLineBytes / wall;
     state.counters["paints_per_s"] = double(paints) / wall;
 }
-BENCHMARK(BM_MeteringIntoWindow)
-    ->Arg(1)
-    ->Arg(0)
-    ->ArgName("shown")
+BENCHMARK(BM_LinePaceIntoWindow)
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Args({1, 0})
+    ->ArgNames({"mix", "shown"})
     ->Iterations(1)
     ->Repetitions(5)
     ->UseManualTime()
@@ -145,6 +171,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    tarvex::prepareDisplayForSmallRepaints(); // as the program does
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

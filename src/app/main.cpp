@@ -5,6 +5,7 @@
 #include "driver/port_names.h"
 #include "driver/resolving_serial_link.h"
 #include "signal_close.h"
+#include "ui/display_setup.h"
 #include "ui/frm_main.h"
 #include "ui/frm_options.h"
 #include "ui/frm_server.h"
@@ -131,6 +132,7 @@ int main(int argc, char* argv[]) {
         return refuseWithoutDisplay(argc, argv, reason.constData());
     }
 
+    tarvex::prepareDisplayForSmallRepaints();
     QApplication app(argc, argv);
     setApplicationNames();
     const Options options = parseCommandLine(app);

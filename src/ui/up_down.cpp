@@ -5,7 +5,7 @@
 
 #include <QKeyEvent>
 #include <QLabel>
-#include <QStylePainter>
+#include <QPainter>
 #include <QToolButton>
 
 #include <cstdlib>

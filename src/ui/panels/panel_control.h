@@ -79,10 +79,10 @@ private:
         std::uint32_t color;
     };
 
-    int mWidthTwips;
-    int mHeightTwips;
     void paintLines(QPainter& p) const;
 
+    int mWidthTwips;
+    int mHeightTwips;
     std::vector<Line> mLines;
     StaticLayer mStatic{this, [this](QPainter& p) { paintLines(p); }};
     std::unique_ptr<Bindings> mBindings;
