@@ -1,6 +1,7 @@
 #include "frm_options.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace tarvex {
 
@@ -131,8 +133,22 @@ bool frmOptions::showModal() {
     SaveChanges = false;
     reloadDevices(); // devices come and go between uses
     txtName->setFocus();
+    placeOverActiveWindow();
     exec();
     return SaveChanges;
+}
+
+// The dialog is shared by every driver and outlives any one window, so it has no parent to centre
+// over: it opens over whichever window the user asked from.
+void frmOptions::placeOverActiveWindow() {
+    QWidget* over = QApplication::activeWindow();
+    if (parentWidget() != nullptr || over == nullptr || over == this)
+        return;
+    adjustSize();
+    move(over->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+    if (windowHandle() == nullptr)
+        winId();
+    windowHandle()->setTransientParent(over->windowHandle());
 }
 
 bool frmOptions::edit(QString& name, QString& port, QString& settings) {

@@ -67,6 +67,7 @@ private:
     void cboDevice_EditTextChanged(const QString& text);
     void reloadDevices();
     void showDeviceNote(const QString& text, bool problem);
+    void placeOverActiveWindow();
 
     Devices mDevices;
     // What the port number resolved to when last shown: leaving it stores nothing.

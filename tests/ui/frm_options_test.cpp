@@ -6,6 +6,7 @@
 
 #include "../support/printers.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,6 +50,20 @@ TEST(FrmOptions, OnlyOkOrEnterHandsBackTheTextsAndTheDeviceFollowsThePort) {
 }
 
 // Wired to the real port names, as the app wires it; the harness keeps QSettings in a scratch dir.
+// Shared by every driver, it has no parent: it opens centred over the window the user asked from.
+TEST(FrmOptions, OpensOverTheActiveWindow) {
+    QWidget asking;
+    asking.setGeometry(700, 500, 400, 300);
+    asking.show();
+    QApplication::setActiveWindow(&asking);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&asking));
+    frmOptions dlg({});
+    QPoint centre;
+    QTimer::singleShot(0, &dlg, [&] { centre = dlg.frameGeometry().center(), dlg.close(); });
+    dlg.showModal();
+    EXPECT_LE((centre - asking.frameGeometry().center()).manhattanLength(), 4);
+}
+
 TEST(FrmOptions, AChosenDeviceIsCheckedAndStoredForThePortOnlyOnOk) {
     QTemporaryDir dir;
     // The directory itself stands in for an adapter that is present and may be opened.
