@@ -190,6 +190,12 @@ int AmplifierListCommands::add(const QString& text) {
     ModuleList modules;
     if (!loadForChange(modules))
         return kFailed;
+    // An entry past the limit would be dropped at the next start.
+    if (modules.size() >= static_cast<std::size_t>(ServerObject::kMaxModules))
+        return fail(QStringLiteral("--add-amplifier: the list already holds %1 amplifiers, "
+                                   "the most Tarvex reads")
+                        .arg(ServerObject::kMaxModules),
+                    kInvalid);
     auto driver = std::make_shared<FerroDriver>(DriverEnvironment{});
     driver->setDeviceName(name);
     driver->setAmpPort(static_cast<std::int16_t>(*port));

@@ -1,5 +1,7 @@
 #include "frm_server.h"
 
+#include "core/server_object.h"
+
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QMessageBox>
@@ -85,6 +87,12 @@ void frmServer::FillList() {
     }
     lstModules->setCurrentRow(-1);
     lstModules->clearSelection();
+    // Entries past the limit are not read back, so the list may not grow past it.
+    const bool full = mModules->size() >= static_cast<std::size_t>(ServerObject::kMaxModules);
+    btnAdd->setEnabled(!full);
+    btnAdd->setToolTip(full ? tr("The list holds at most %1 amplifiers.")
+                                  .arg(ServerObject::kMaxModules)
+                            : QString());
 }
 
 int frmServer::selectedModule() const {

@@ -102,6 +102,17 @@ INSTANTIATE_TEST_SUITE_P(
     test::CaseName{});
 // clang-format on
 
+// An entry past the limit would be dropped at the next start, so the command refuses it.
+TEST_F(AmplifierListCommandsTest, AddStopsAtTheLimit) {
+    for (int i = 1; i <= 64; ++i)
+        ASSERT_EQ(std::get<0>(run({"--add-amplifier", QString("A%1,1").arg(i)}, path)), 0);
+    const auto before = bytes();
+    const auto [status, out, err] = run({"--add-amplifier", "Extra,1"}, path);
+    EXPECT_EQ(status, 2);
+    EXPECT_TRUE(err.contains("already holds 64")) << err.toStdString();
+    EXPECT_EQ(bytes(), before);
+}
+
 // The program itself, as over a remote shell: no display, server.dat in the working directory.
 TEST_F(AmplifierListCommandsTest, ProgramRunsWithoutDisplay) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -68,6 +68,16 @@ TEST(FrmServer, MovingRemovingAndConfiguringAndTheChangesFlag) {
         dlg.btnOK->click();
     }));
     EXPECT_EQ(names(list), (QStringList{"renamed", "new", "third"}));
+
+    // A list at the limit takes no more: a further entry would be lost at the next start.
+    while (list.size() < 64)
+        list.push_back(named("more"));
+    EXPECT_FALSE(runDialog(dlg, list, [&] {
+        EXPECT_FALSE(dlg.btnAdd->isEnabled());
+        click(dlg, 0, dlg.BtnRemove);
+        EXPECT_TRUE(dlg.btnAdd->isEnabled());
+        dlg.close();
+    }));
 }
 
 } // namespace
