@@ -46,18 +46,6 @@ bool asksForHelp(const QString& arg) {
     return kHelp.contains(arg);
 }
 
-// The count the record declares, as a 32-bit number so that one beyond what loading accepts
-// still tells that something is missing.
-std::int64_t declaredCount(const QByteArray& record) {
-    PropertyBag bag;
-    bag.setContents(record);
-    try {
-        return bag.ReadProperty(QStringLiteral("NumModules"), std::int32_t{0}).toLong();
-    } catch (const VariantError&) {
-        return std::numeric_limits<std::int64_t>::max();
-    }
-}
-
 ModulePtr makeDriver() {
     // No link and no editor: these commands only read and write settings, never a port.
     return std::make_shared<FerroDriver>(DriverEnvironment{});
@@ -264,8 +252,9 @@ bool AmplifierListCommands::load(ModuleList& modules, bool& damaged) {
         damaged = true;
         return true;
     }
-    modules = ServerObject::readModuleList(*record, &makeDriver);
-    damaged = static_cast<std::int64_t>(modules.size()) < declaredCount(*record);
+    std::int64_t declared = 0;
+    modules = ServerObject::readModuleList(*record, &makeDriver, &declared);
+    damaged = static_cast<std::int64_t>(modules.size()) != declared;
     return true;
 }
 

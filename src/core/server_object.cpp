@@ -78,30 +78,40 @@ void ServerObject::LoadModules() {
     }
     if (!record)
         return;
-    int notLoaded = 0;
-    *mModules = readModuleList(*record, mCollab.driverFactory, &notLoaded);
-    if (notLoaded > 0) {
+    std::int64_t declared = 0;
+    *mModules = readModuleList(*record, mCollab.driverFactory, &declared);
+    const auto loaded = static_cast<std::int64_t>(mModules->size());
+    if (loaded == kMaxModules && declared > kMaxModules) {
         mLoadProblem = tr("The amplifier list %1 lists %2 more amplifiers than the %3 that can be "
                           "served; they were not loaded.")
                            .arg(mDataFilePath)
-                           .arg(notLoaded)
+                           .arg(declared - kMaxModules)
                            .arg(kMaxModules);
+    } else if (declared != loaded) {
+        // Saving from Configure would drop what could not be read, so the user must know.
+        mLoadProblem = tr("The amplifier list %1 is damaged: only the first %2 of its amplifiers "
+                          "could be read. Saving from Configure would leave the rest out.")
+                           .arg(mDataFilePath)
+                           .arg(loaded);
     }
 }
 
 ModuleList ServerObject::readModuleList(const QByteArray& record, const DriverFactory& factory,
-                                        int* notLoaded) {
+                                        std::int64_t* declared) {
     // Nothing is reported: the first failure ends loading and keeps what was read.
     ModuleList modules;
     PropertyBag bag;
     bag.setContents(record); // a damaged bag still yields the entries before the damage
-    int count = 0;
+    std::int64_t count = 0;
     try {
-        count = bag.ReadProperty(QStringLiteral("NumModules"), std::int16_t{0}).toInteger();
+        count = bag.ReadProperty(QStringLiteral("NumModules"), std::int16_t{0}).toLong();
     } catch (const VariantError&) {
-        return modules;
+        count = -1; // no count that can be read: nothing to load, and it is damage
     }
-    for (int position = 1; position <= std::min(count, kMaxModules); ++position) {
+    if (declared)
+        *declared = count;
+    for (std::int64_t position = 1; position <= std::min<std::int64_t>(count, kMaxModules);
+         ++position) {
         const Variant entry = bag.ReadProperty(moduleKey(position));
         // A zero-length block is no module's settings: it ends loading like a missing one.
         if (entry.type() != Variant::Type::Bytes || entry.toBytes().isEmpty())
@@ -126,8 +136,6 @@ ModuleList ServerObject::readModuleList(const QByteArray& record, const DriverFa
         }
         modules.push_back(std::move(module));
     }
-    if (notLoaded)
-        *notLoaded = std::max(0, count - kMaxModules);
     return modules;
 }
 

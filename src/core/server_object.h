@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
 
 namespace tarvex {
@@ -55,11 +56,12 @@ public:
     // The same list as a data record in memory, for readers that have no file (the fuzz
     // targets): what writeModuleList stores, and the modules a record yields as loading reads
     // them, each made by the factory; the first damaged entry ends the list. Entries beyond
-    // kMaxModules are not read; notLoaded receives how many more the record's count promised.
+    // kMaxModules are not read. declared receives the count the record promises (-1 when it
+    // cannot be read), so that a caller can tell a whole list from what damage left of one.
     static QByteArray moduleListRecord(const ModuleList& modules,
                                        QStringList* moduleErrors = nullptr);
     static ModuleList readModuleList(const QByteArray& record, const DriverFactory& factory,
-                                     int* notLoaded = nullptr);
+                                     std::int64_t* declared = nullptr);
 
 public slots:
     // The main window's "&Configure..." command.

@@ -170,6 +170,15 @@ TEST_F(ServerObjectTest, MissingOrEmptyEntryEndsLoadingBeforeItsModule) {
     top.WriteProperty("Module2", entry.Contents());
     ASSERT_TRUE(data_file::writeRecord(path, top.Contents(), nullptr));
     EXPECT_EQ(loadedNames(), (QStringList{"one", "two"})); // the count promised a third
+    // What is left must not pass for the whole list: a save from Configure would drop the rest.
+    EXPECT_TRUE(errors.size() == 1 && errors[0].contains("damaged: only the first 2"))
+        << errors.join('\n').toStdString();
+    errors.clear();
+    top.WriteProperty("NumModules", std::int32_t{2});
+    ASSERT_TRUE(data_file::writeRecord(path, top.Contents(), nullptr));
+    EXPECT_EQ(loadedNames(), (QStringList{"one", "two"}));
+    EXPECT_EQ(errors, QStringList());
+    top.WriteProperty("NumModules", std::int32_t{3});
 
     top.WriteProperty("Module2", QByteArray()); // a zero-length block holds no module
     top.WriteProperty("Module3", entry.Contents());
