@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/hub.h"
+#include "core/item_info.h"
+
+#include <QString>
+
+namespace tarvex::test {
+
+// An amplifier's items as the driver makes them: metadata first, then an empty first value
+// that the item turns into false, 0 or empty text.
+struct AmplifierItems {
+    AmplifierItems(const HubPtr& hub, int index, const QString& name) {
+        const auto make = [&](const char* base, std::int32_t type) {
+            auto info = std::make_shared<ItemInfo>();
+            info->Metrics = type;
+            ItemPtr it = hub->AttachItem(QString::number(index) + QLatin1String(base));
+            it->setInfo(info);
+            it->setValue(Variant());
+            return it;
+        };
+        ac = make("ac", 9);
+        oper = make("oper", 9);
+        warmup = make("warmup", 9);
+        fault = make("fault", 0);
+        band = make("band", 0);
+        message = make("message", 6);
+        pfwd = make("pfwd", 0);
+        prfl = make("prfl", 0);
+        this->name = make("name", 6);
+        this->name->setValue(name);
+    }
+    ItemPtr ac, oper, warmup, fault, band, message, pfwd, prfl, name;
+};
+
+} // namespace tarvex::test
