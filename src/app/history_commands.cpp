@@ -21,15 +21,15 @@ constexpr int kMaxDays = 3660;
 
 QList<QCommandLineOption> historyOptions() {
     return {
-        {kExport,
-         QStringLiteral("Write the events of history.db to FILE as CSV and exit."),
+        {kExport, QStringLiteral("Write the events of history.db to FILE as CSV and exit."),
          QStringLiteral("FILE")},
         {kSince,
          QStringLiteral("With --export-history: only events from DATE on (ISO 8601, UTC), "
                         "e.g. 2024-05-01 or 2024-05-01T02:00:00."),
          QStringLiteral("DATE")},
-        {kDays, QStringLiteral("Keep the per-second readings N days (default %1).")
-                    .arg(HistoryRecorder::kDefaultReadingDays),
+        {kDays,
+         QStringLiteral("Keep the per-second readings N days (default %1).")
+             .arg(HistoryRecorder::kDefaultReadingDays),
          QStringLiteral("N")},
     };
 }
@@ -61,8 +61,7 @@ void HistoryCommands::addOptions(QCommandLineParser& parser) {
     parser.addOptions(historyOptions());
 }
 
-std::optional<int> HistoryCommands::readingDays(const QCommandLineParser& parser,
-                                                QString* error) {
+std::optional<int> HistoryCommands::readingDays(const QCommandLineParser& parser, QString* error) {
     if (!parser.isSet(kDays))
         return HistoryRecorder::kDefaultReadingDays;
     bool ok = false;
@@ -83,8 +82,8 @@ int HistoryCommands::run(const QStringList& arguments, const QString& historyPat
     return run(arguments, historyPath, out, err);
 }
 
-int HistoryCommands::run(const QStringList& arguments, const QString& historyPath,
-                         QTextStream& out, QTextStream& err) {
+int HistoryCommands::run(const QStringList& arguments, const QString& historyPath, QTextStream& out,
+                         QTextStream& err) {
     const auto say = [&err](const QString& message, int status) {
         err << "tarvex: " << message << Qt::endl;
         return status;

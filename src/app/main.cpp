@@ -1,11 +1,11 @@
 // The executable: command line, wiring, QApplication. Everything else lives in the libraries.
 #include "amplifier_list_commands.h"
 #include "demo_amplifiers.h"
-#include "history_commands.h"
-#include "history_wiring.h"
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
 #include "driver/resolving_serial_link.h"
+#include "history_commands.h"
+#include "history_wiring.h"
 #include "signal_close.h"
 #include "ui/display_setup.h"
 #include "ui/frm_main.h"

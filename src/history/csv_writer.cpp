@@ -22,8 +22,8 @@ QString line(const QStringList& fields) {
 
 QString csvField(const QString& text) {
     static const QString kSpecial = QStringLiteral(",\"\r\n");
-    const bool quote = std::any_of(text.begin(), text.end(),
-                                   [](QChar c) { return kSpecial.contains(c); });
+    const bool quote =
+        std::any_of(text.begin(), text.end(), [](QChar c) { return kSpecial.contains(c); });
     if (!quote)
         return text;
     QString out = text;
@@ -42,10 +42,10 @@ QByteArray eventsCsv(const std::vector<HistoryEvent>& events) {
 }
 
 QByteArray readingsCsv(int amplifier, const HistorySeries& series) {
-    QString out = line({QStringLiteral("time"), QStringLiteral("amplifier"),
-                        QStringLiteral("seconds"), QStringLiteral("pfwd_peak"),
-                        QStringLiteral("pfwd_mean"), QStringLiteral("prfl_peak"),
-                        QStringLiteral("prfl_mean")});
+    QString out =
+        line({QStringLiteral("time"), QStringLiteral("amplifier"), QStringLiteral("seconds"),
+              QStringLiteral("pfwd_peak"), QStringLiteral("pfwd_mean"), QStringLiteral("prfl_peak"),
+              QStringLiteral("prfl_mean")});
     const QString seconds = QString::number(series.bucketMs / 1000);
     for (const HistoryPoint& p : series.points) {
         out += line({historyTime(p.timeMs), QString::number(amplifier), seconds,

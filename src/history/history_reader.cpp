@@ -84,8 +84,8 @@ std::vector<HistoryEvent> HistoryReader::events(const EventQuery& query) {
         return out;
     }
     while (q.next()) {
-        HistoryEvent e{timeOf(q.value(0)), q.value(1).toInt(), q.value(2).toString(),
-                       q.value(3).toString(), std::nullopt, q.value(5).toString()};
+        HistoryEvent e{timeOf(q.value(0)),    q.value(1).toInt(), q.value(2).toString(),
+                       q.value(3).toString(), std::nullopt,       q.value(5).toString()};
         if (!q.value(4).isNull())
             e.code = q.value(4).toInt();
         out.push_back(std::move(e));
@@ -99,7 +99,8 @@ std::vector<std::pair<int, QString>> HistoryReader::amplifiers() {
         return {};
     QSqlQuery q(QSqlDatabase::database(mConnection));
     // The bare name column comes from the row with the latest time.
-    if (q.exec(QStringLiteral("SELECT amplifier, name, max(time) FROM events GROUP BY amplifier"))) {
+    if (q.exec(
+            QStringLiteral("SELECT amplifier, name, max(time) FROM events GROUP BY amplifier"))) {
         while (q.next())
             found[q.value(0).toInt()] = q.value(1).toString();
     }
@@ -117,8 +118,9 @@ HistorySeries HistoryReader::series(int amplifier, qint64 fromMs, qint64 toMs) {
     const qint64 span = toMs - fromMs;
     QString sql;
     if (span <= kSecondsUpTo) {
-        sql = QStringLiteral("SELECT time, pfwd_peak, pfwd_mean, prfl_peak, prfl_mean FROM readings "
-                             "WHERE amplifier = ? AND time >= ? AND time < ? ORDER BY time");
+        sql =
+            QStringLiteral("SELECT time, pfwd_peak, pfwd_mean, prfl_peak, prfl_mean FROM readings "
+                           "WHERE amplifier = ? AND time >= ? AND time < ? ORDER BY time");
     } else {
         // A calendar bucket is a prefix of the time text: minute, hour or day.
         int prefix = 10;
@@ -134,7 +136,8 @@ HistorySeries HistoryReader::series(int amplifier, qint64 fromMs, qint64 toMs) {
             out.bucketMs = 3600LL * 1000;
         }
         sql = QStringLiteral(
-                  "SELECT substr(time, 1, %1) || '%2', max(pfwd_peak), sum(pfwd_mean * seconds) / sum(seconds), "
+                  "SELECT substr(time, 1, %1) || '%2', max(pfwd_peak), sum(pfwd_mean * seconds) / "
+                  "sum(seconds), "
                   "max(prfl_peak), sum(prfl_mean * seconds) / sum(seconds) FROM readings_minute "
                   "WHERE amplifier = ? AND time >= ? AND time < ? GROUP BY 1 ORDER BY 1")
                   .arg(prefix)

@@ -53,11 +53,9 @@ AmplifierTrack::Value valueFor(Field field, const Variant& v) {
 
 } // namespace
 
-HistoryRecorder::HistoryRecorder(QString path, HistoryClock clock, int readingDays,
-                                 QObject* parent)
-    : QObject(parent), mPath(std::move(path)), mClock(std::move(clock)),
-      mReadingDays(readingDays), mWorker(std::make_unique<QObject>()),
-      mStore(std::make_unique<HistoryStore>(mPath)) {
+HistoryRecorder::HistoryRecorder(QString path, HistoryClock clock, int readingDays, QObject* parent)
+    : QObject(parent), mPath(std::move(path)), mClock(std::move(clock)), mReadingDays(readingDays),
+      mWorker(std::make_unique<QObject>()), mStore(std::make_unique<HistoryStore>(mPath)) {
     mThread.setObjectName(QStringLiteral("history writer"));
     mWorker->moveToThread(&mThread);
     mFlushTimer.setInterval(kFlushInterval);
@@ -89,8 +87,8 @@ void HistoryRecorder::start() {
             return;
         }
         if (const QString notice = store.setAsideNotice(); !notice.isEmpty())
-            QMetaObject::invokeMethod(this, [this, notice] { emit this->notice(notice); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, notice] { emit this->notice(notice); }, Qt::QueuedConnection);
         if (!store.prune(now, days))
             writerFailed(store.error());
     });
@@ -108,7 +106,22 @@ void HistoryRecorder::onWriter(std::function<void(HistoryStore&)> work) {
 
 void HistoryRecorder::waitForWriter() {
     if (mThread.isRunning())
-        QMetaObject::invokeMethod(mWorker.get(), [] {}, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            mWorker.get(), [] {}, Qt::BlockingQueuedConnection);
+}
+
+void HistoryRecorder::afterWriting(QObject* context, std::function<void()> then) {
+    QPointer<QObject> guard(context);
+    auto run = [guard, then = std::move(then)] {
+        if (guard)
+            then();
+    };
+    if (!mThread.isRunning()) {
+        run();
+        return;
+    }
+    onWriter(
+        [this, run](HistoryStore&) { QMetaObject::invokeMethod(this, run, Qt::QueuedConnection); });
 }
 
 void HistoryRecorder::writerFailed(const QString& reason) {
@@ -124,8 +137,8 @@ void HistoryRecorder::writerFailed(const QString& reason) {
             mBatch = {};
             mFlushTimer.stop();
             mPruneTimer.stop();
-            emit problem(tr("History is not being kept: %1. Tarvex goes on without it.")
-                             .arg(reason));
+            emit problem(
+                tr("History is not being kept: %1. Tarvex goes on without it.").arg(reason));
         },
         Qt::QueuedConnection);
 }

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QThread>
 #include <QTimer>
@@ -47,6 +48,9 @@ public:
     void prune();
     // Returns when the writer has done everything handed to it.
     void waitForWriter();
+    // Runs then on this thread once the writer has done everything handed to it so far,
+    // unless context is gone by then.
+    void afterWriting(QObject* context, std::function<void()> then);
     // False once the file failed: from then on nothing is gathered.
     bool isRecording() const { return mRecording; }
     const QString& path() const { return mPath; }
@@ -84,8 +88,8 @@ private:
     QTimer mFlushTimer;
     QTimer mPruneTimer;
     QThread mThread;
-    std::unique_ptr<QObject> mWorker;        // lives on mThread
-    std::unique_ptr<HistoryStore> mStore;    // used on mThread only
+    std::unique_ptr<QObject> mWorker;     // lives on mThread
+    std::unique_ptr<HistoryStore> mStore; // used on mThread only
 };
 
 } // namespace tarvex

@@ -57,8 +57,9 @@ QString upsertMinute() {
     const QString merge = meterColumns(
         QStringLiteral("%1_peak = max(%1_peak, excluded.%1_peak), %1_mean = (%1_mean * seconds + "
                        "excluded.%1_mean) / (seconds + 1)"));
-    return QStringLiteral("INSERT INTO readings_minute (time, amplifier, %1, seconds) VALUES (%2, "
-                          "1) ON CONFLICT (amplifier, time) DO UPDATE SET %3, seconds = seconds + 1")
+    return QStringLiteral(
+               "INSERT INTO readings_minute (time, amplifier, %1, seconds) VALUES (%2, "
+               "1) ON CONFLICT (amplifier, time) DO UPDATE SET %3, seconds = seconds + 1")
         .arg(meterColumns(QStringLiteral("%1_peak, %1_mean")), placeholders(), merge);
 }
 

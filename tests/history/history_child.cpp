@@ -16,8 +16,7 @@ int main(int argc, char* argv[]) {
         return 2;
     const tarvex::HubPtr hub = tarvex::Hub::create();
     tarvex::test::AmplifierItems amp(hub, 0, QStringLiteral("Child"));
-    tarvex::HistoryRecorder recorder(QString::fromLocal8Bit(argv[1]),
-                                     tarvex::systemHistoryClock());
+    tarvex::HistoryRecorder recorder(QString::fromLocal8Bit(argv[1]), tarvex::systemHistoryClock());
     recorder.start();
     recorder.setHub(hub);
     int n = 0;

@@ -52,11 +52,11 @@ INSTANTIATE_TEST_SUITE_P(
     Readings, Burst,
     testing::Values(
         // 100 W for a quarter second, 300 W for a quarter, then nothing: mean 100, peak 300.
-        BurstCase{"burst_within_one_second",
-                  {{10'250, 0, 100}, {10'250, 1, 10}, {10'500, 0, 300}, {10'750, 0, 0},
-                   {10'750, 1, 0}},
-                  12'000,
-                  {{10'000, 300, 100.0, 10, 5.0}}},
+        BurstCase{
+            "burst_within_one_second",
+            {{10'250, 0, 100}, {10'250, 1, 10}, {10'500, 0, 300}, {10'750, 0, 0}, {10'750, 1, 0}},
+            12'000,
+            {{10'000, 300, 100.0, 10, 5.0}}},
         // A value held without change still reads in every second until it drops.
         BurstCase{"held_value_fills_quiet_seconds",
                   {{10'500, 0, 80}, {13'250, 0, 0}},

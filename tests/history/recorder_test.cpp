@@ -75,48 +75,48 @@ TEST_P(Events, AreRecordedWithTheirFields) {
 // The items change as the driver changes them for each report.
 INSTANTIATE_TEST_SUITE_P(
     Kinds, Events,
-    testing::Values(
-        EventCase{"power_on_then_operate",
-                  [](auto& a) {
-                      a.warmup->setValue(true);
-                      a.ac->setValue(true);
-                      a.message->setValue(QStringLiteral("3 Minute Warm-Up"));
-                      a.oper->setValue(true);
-                      a.warmup->setValue(false);
-                  },
-                  {{"state", {}, "Warm-up"},
-                   {"message", {}, "3 Minute Warm-Up"},
-                   {"state", {}, "Operate"}}},
-        EventCase{"fault_takes_its_text_from_the_message",
-                  [](auto& a) {
-                      a.fault->setValue(14);
-                      a.message->setValue(QStringLiteral(" 14: Excessive refl. power"));
-                  },
-                  {{"fault", 14, "Excessive refl. power"}}},
-        EventCase{"band_change_and_unknown_band",
-                  [](auto& a) {
-                      a.band->setValue(5);
-                      a.band->setValue(0);
-                  },
-                  {{"band", 5, ""}}},
-        EventCase{"link_lost_silent_and_back",
-                  [](auto& a) {
-                      a.message->setValue(QStringLiteral("Port 1 has no device; retrying"));
-                      a.message->setValue(QStringLiteral("No answer from the amplifier"));
-                      a.message->setValue(QString());
-                  },
-                  {{"link", {}, "Port 1 has no device; retrying"},
-                   {"link", {}, "No answer from the amplifier"},
-                   {"link", {}, "Link restored"}}},
-        EventCase{"switched_off",
-                  [](auto& a) {
-                      a.ac->setValue(true);
-                      a.ac->setValue(false);
-                      a.message->setValue(QStringLiteral("Amp AC power is off"));
-                  },
-                  {{"state", {}, "Standby"},
-                   {"state", {}, "Off"},
-                   {"message", {}, "Amp AC power is off"}}}),
+    testing::Values(EventCase{"power_on_then_operate",
+                              [](auto& a) {
+                                  a.warmup->setValue(true);
+                                  a.ac->setValue(true);
+                                  a.message->setValue(QStringLiteral("3 Minute Warm-Up"));
+                                  a.oper->setValue(true);
+                                  a.warmup->setValue(false);
+                              },
+                              {{"state", {}, "Warm-up"},
+                               {"message", {}, "3 Minute Warm-Up"},
+                               {"state", {}, "Operate"}}},
+                    EventCase{"fault_takes_its_text_from_the_message",
+                              [](auto& a) {
+                                  a.fault->setValue(14);
+                                  a.message->setValue(QStringLiteral(" 14: Excessive refl. power"));
+                              },
+                              {{"fault", 14, "Excessive refl. power"}}},
+                    EventCase{"band_change_and_unknown_band",
+                              [](auto& a) {
+                                  a.band->setValue(5);
+                                  a.band->setValue(0);
+                              },
+                              {{"band", 5, ""}}},
+                    EventCase{
+                        "link_lost_silent_and_back",
+                        [](auto& a) {
+                            a.message->setValue(QStringLiteral("Port 1 has no device; retrying"));
+                            a.message->setValue(QStringLiteral("No answer from the amplifier"));
+                            a.message->setValue(QString());
+                        },
+                        {{"link", {}, "Port 1 has no device; retrying"},
+                         {"link", {}, "No answer from the amplifier"},
+                         {"link", {}, "Link restored"}}},
+                    EventCase{"switched_off",
+                              [](auto& a) {
+                                  a.ac->setValue(true);
+                                  a.ac->setValue(false);
+                                  a.message->setValue(QStringLiteral("Amp AC power is off"));
+                              },
+                              {{"state", {}, "Standby"},
+                               {"state", {}, "Off"},
+                               {"message", {}, "Amp AC power is off"}}}),
     test::CaseName{});
 
 TEST(Recorder, WritesPerSecondReadingsOfAmeteredBurst) {
@@ -154,8 +154,7 @@ TEST(Recorder, AnUnwritableFileStopsHistoryWithOneMessage) {
     blocker.close();
     const HubPtr hub = Hub::create();
     test::AmplifierItems amp(hub, 0, QStringLiteral("A"));
-    HistoryRecorder recorder(dir.filePath(QStringLiteral("file/history.db")),
-                             systemHistoryClock());
+    HistoryRecorder recorder(dir.filePath(QStringLiteral("file/history.db")), systemHistoryClock());
     QSignalSpy problems(&recorder, &HistoryRecorder::problem);
     recorder.start();
     recorder.setHub(hub);

@@ -116,39 +116,42 @@ void sqlite(const QString& path, const QStringList& statements) {
 
 INSTANTIATE_TEST_SUITE_P(
     History, ExistingFile,
-    testing::Values(
-        FileCase{"not_a_database",
-                 [](const QString& p) { writeBytes(p, QByteArray(4096, 'x')); }, true},
-        FileCase{"another_programs_database",
-                 [](const QString& p) {
-                     sqlite(p, {QStringLiteral("CREATE TABLE contacts (call TEXT)")});
-                 },
-                 true},
-        FileCase{"damaged_after_its_header",
-                 [](const QString& p) {
-                     {
-                         HistoryStore s(p);
-                         ASSERT_TRUE(s.open(kNow));
-                         HistoryBatch many;
-                         for (int i = 0; i < 2000; ++i)
-                             many.events.push_back({kNow - i, 0, QStringLiteral("A"),
-                                                    QStringLiteral("message"), {}, {}});
-                         ASSERT_TRUE(s.write(many));
-                     }
-                     sqlite(p, {QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")});
-                     QFile f(p);
-                     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-                     f.seek(4096 + 100);
-                     f.write(QByteArray(3 * 4096, '\xff'));
-                 },
-                 true},
-        FileCase{"our_own_file",
-                 [](const QString& p) {
-                     HistoryStore s(p);
-                     ASSERT_TRUE(s.open(kNow));
-                     ASSERT_TRUE(s.write(oneEventAndReading(kNow - 1000, kNow - 1000)));
-                 },
-                 false}),
+    testing::Values(FileCase{"not_a_database",
+                             [](const QString& p) { writeBytes(p, QByteArray(4096, 'x')); }, true},
+                    FileCase{"another_programs_database",
+                             [](const QString& p) {
+                                 sqlite(p, {QStringLiteral("CREATE TABLE contacts (call TEXT)")});
+                             },
+                             true},
+                    FileCase{"damaged_after_its_header",
+                             [](const QString& p) {
+                                 {
+                                     HistoryStore s(p);
+                                     ASSERT_TRUE(s.open(kNow));
+                                     HistoryBatch many;
+                                     for (int i = 0; i < 2000; ++i)
+                                         many.events.push_back({kNow - i,
+                                                                0,
+                                                                QStringLiteral("A"),
+                                                                QStringLiteral("message"),
+                                                                {},
+                                                                {}});
+                                     ASSERT_TRUE(s.write(many));
+                                 }
+                                 sqlite(p, {QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")});
+                                 QFile f(p);
+                                 ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+                                 f.seek(4096 + 100);
+                                 f.write(QByteArray(3 * 4096, '\xff'));
+                             },
+                             true},
+                    FileCase{"our_own_file",
+                             [](const QString& p) {
+                                 HistoryStore s(p);
+                                 ASSERT_TRUE(s.open(kNow));
+                                 ASSERT_TRUE(s.write(oneEventAndReading(kNow - 1000, kNow - 1000)));
+                             },
+                             false}),
     test::CaseName{});
 
 } // namespace

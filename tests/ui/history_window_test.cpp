@@ -30,8 +30,8 @@ void seed(const QString& path) {
     HistoryBatch b;
     const auto event = [&](qint64 t, int amp, const char* name, const char* kind,
                            std::optional<int> code, const char* text) {
-        b.events.push_back({t, amp, QLatin1String(name), QLatin1String(kind), code,
-                            QLatin1String(text)});
+        b.events.push_back(
+            {t, amp, QLatin1String(name), QLatin1String(kind), code, QLatin1String(text)});
     };
     event(kNow - 55 * 60'000, 0, "Tower", "state", {}, "Operate");
     event(kNow - 50 * 60'000, 0, "Tower", "band", 5, "");

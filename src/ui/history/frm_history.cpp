@@ -182,8 +182,12 @@ void frmHistory::refresh() {
     mlstEvents->setRowCount(static_cast<int>(mShownEvents.size()));
     int row = 0;
     for (const HistoryEvent& e : mShownEvents) {
-        const QStringList cells = {shownTime(e.timeMs), QString::number(e.amplifier), e.name,
-                                   e.kind, e.code ? QString::number(*e.code) : QString(), e.text};
+        const QStringList cells = {shownTime(e.timeMs),
+                                   QString::number(e.amplifier),
+                                   e.name,
+                                   e.kind,
+                                   e.code ? QString::number(*e.code) : QString(),
+                                   e.text};
         for (int col = 0; col < cells.size(); ++col)
             mlstEvents->setItem(row, col, new QTableWidgetItem(cells[col]));
         ++row;
@@ -216,9 +220,8 @@ bool frmHistory::exportTo(const QString& path, QString* error) {
 }
 
 void frmHistory::btnExport_Click() {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Export history"),
-                                                      QStringLiteral("history.csv"),
-                                                      tr("CSV files (*.csv)"));
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Export history"), QStringLiteral("history.csv"), tr("CSV files (*.csv)"));
     if (path.isEmpty())
         return;
     QString error;
