@@ -42,6 +42,8 @@ frmHistory::frmHistory(QString path, HistoryClock clock, QWidget* parent)
     mcboAmplifier->setObjectName(QStringLiteral("cboAmplifier"));
     mcboKind->setObjectName(QStringLiteral("cboKind"));
     mcboSpan->setObjectName(QStringLiteral("cboSpan"));
+    mdtpFrom->setObjectName(QStringLiteral("dtpFrom"));
+    mdtpTo->setObjectName(QStringLiteral("dtpTo"));
     mlstEvents->setObjectName(QStringLiteral("lstEvents"));
     mlblStatus->setObjectName(QStringLiteral("lblStatus"));
 
