@@ -33,14 +33,8 @@ TEST_P(ExportHistory, WritesTheEventsOrSaysWhyNot) {
         HistoryStore store(db);
         ASSERT_TRUE(store.open(kMay1));
         HistoryBatch b;
-        b.events.push_back({kMay1 - kDay,
-                            0,
-                            QStringLiteral("Tower"),
-                            QStringLiteral("state"),
-                            {},
-                            QStringLiteral("Operate")});
-        b.events.push_back({kMay1 + 8'047'250, 0, QStringLiteral("Tower"), QStringLiteral("fault"),
-                            14, QStringLiteral("Excessive refl. power")});
+        b.events = {{kMay1 - kDay, 0, "Tower", "state", {}, "Operate"},
+                    {kMay1 + 8'047'250, 0, "Tower, left", "fault", 14, "Excessive refl. power"}};
         ASSERT_TRUE(store.write(b));
     }
     QStringList args{QStringLiteral("tarvex")};
@@ -57,45 +51,22 @@ TEST_P(ExportHistory, WritesTheEventsOrSaysWhyNot) {
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     const QByteArray text = written.readAll();
     EXPECT_EQ(text.count("\r\n"), c.lines);
-    EXPECT_TRUE(
-        text.endsWith("2024-05-01T02:14:07.250Z,0,Tower,fault,14,Excessive refl. power\r\n"));
+    // RFC 4180: a header, CR LF, a field with a comma quoted, no code left empty.
+    EXPECT_TRUE(text.startsWith("time,amplifier,name,kind,code,text\r\n"));
+    EXPECT_EQ(text.contains(",0,Tower,state,,Operate\r\n"), c.lines == 3);
+    EXPECT_TRUE(text.endsWith(
+        "2024-05-01T02:14:07.250Z,0,\"Tower, left\",fault,14,Excessive refl. power\r\n"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Commands, ExportHistory,
-    testing::Values(
-        ExportCase{
-            "every_event", true, {QStringLiteral("--export-history"), QStringLiteral("OUT")}, 0, 3},
-        ExportCase{"since_a_date",
-                   true,
-                   {QStringLiteral("--export-history"), QStringLiteral("OUT"),
-                    QStringLiteral("--since"), QStringLiteral("2024-05-01")},
-                   0,
-                   2},
-        ExportCase{"since_not_a_date",
-                   true,
-                   {QStringLiteral("--export-history"), QStringLiteral("OUT"),
-                    QStringLiteral("--since"), QStringLiteral("yesterday")},
-                   2,
-                   -1},
-        ExportCase{"no_history_yet",
-                   false,
-                   {QStringLiteral("--export-history"), QStringLiteral("OUT")},
-                   1,
-                   -1},
-        ExportCase{"unwritable_output",
-                   true,
-                   {QStringLiteral("--export-history"), QStringLiteral("/nonexistent/dir/x.csv")},
-                   1,
-                   -1}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Commands, ExportHistory, testing::Values(
+    ExportCase{"every_event", true, {"--export-history", "OUT"}, 0, 3},
+    ExportCase{"since_a_date", true, {"--export-history", "OUT", "--since", "2024-05-01"}, 0, 2},
+    ExportCase{"since_not_a_date", true, {"--export-history", "OUT", "--since", "yesterday"}, 2, -1},
+    ExportCase{"no_history_yet", false, {"--export-history", "OUT"}, 1, -1},
+    ExportCase{"unwritable_output", true, {"--export-history", "/nonexistent/dir/x.csv"}, 1, -1}),
     test::CaseName{});
-
-TEST(HistoryCommandsLine, OnlyTheExportIsACommand) {
-    EXPECT_TRUE(HistoryCommands::requested(QStringList{"tarvex", "--export-history=a.csv"}));
-    EXPECT_FALSE(HistoryCommands::requested(QStringList{"tarvex", "--history-days", "3"}));
-    EXPECT_FALSE(
-        HistoryCommands::requested(QStringList{"tarvex", "--export-history", "a", "--help"}));
-}
+// clang-format on
 
 } // namespace
 } // namespace tarvex

