@@ -4,6 +4,8 @@
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
 #include "driver/resolving_serial_link.h"
+#include "history_commands.h"
+#include "history_wiring.h"
 #include "signal_close.h"
 #include "ui/display_setup.h"
 #include "ui/frm_main.h"
@@ -41,6 +43,7 @@ struct Options {
     bool demo = false;
     QString screenshot;  // save the main window here, then quit
     int settleMs = 1000; // how long the amplifiers get to answer before the screenshot
+    int historyDays = tarvex::HistoryRecorder::kDefaultReadingDays;
 };
 
 constexpr int kDemoAmplifiers = 2;
@@ -74,6 +77,7 @@ Options parseCommandLine(const QCoreApplication& app) {
     parser.addOption(screenshot);
     parser.addOption(settle);
     tarvex::AmplifierListCommands::addOptions(parser);
+    tarvex::HistoryCommands::addOptions(parser);
     parser.process(app); // --help and --version print and exit here
 
     Options options;
@@ -86,6 +90,13 @@ Options parseCommandLine(const QCoreApplication& app) {
                      qPrintable(parser.value(settle)));
         std::exit(2);
     }
+    QString historyError;
+    const auto historyDays = tarvex::HistoryCommands::readingDays(parser, &historyError);
+    if (!historyDays) {
+        std::fprintf(stderr, "tarvex: %s\n", qPrintable(historyError));
+        std::exit(2);
+    }
+    options.historyDays = *historyDays;
     for (const QString& text : parser.values(port)) {
         QString error;
         const auto parsed = tarvex::PortNames::parseOption(text, &error);
@@ -123,6 +134,11 @@ int main(int argc, char* argv[]) {
         QCoreApplication app(argc, argv);
         setApplicationNames();
         return tarvex::AmplifierListCommands::run(app.arguments(), QStringLiteral("server.dat"));
+    }
+    if (tarvex::HistoryCommands::requested(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        setApplicationNames();
+        return tarvex::HistoryCommands::run(app.arguments(), QStringLiteral("history.db"));
     }
     if (!displayAvailable())
         return refuseWithoutDisplay(argc, argv,
@@ -186,6 +202,8 @@ int main(int argc, char* argv[]) {
                            dataFile);
     QObject::connect(&signalClose, &tarvex::SignalClose::received, &window, &QWidget::close);
     mainWindow = &window;
+    // history.db sits beside server.dat.
+    tarvex::HistoryWiring history(window, QStringLiteral("history.db"), options.historyDays);
     window.show();
     if (!options.screenshot.isEmpty()) {
         QTimer::singleShot(options.settleMs, &window, [&window, &options] {

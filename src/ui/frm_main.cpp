@@ -99,6 +99,9 @@ void frmMain::createMenus() {
     mnuViewInspector = mnuView->addAction(tr("Property &Inspector"));
     mnuViewInspector->setObjectName(QStringLiteral("mnuViewInspector"));
     connect(mnuViewInspector, &QAction::triggered, this, &frmMain::mnuViewInspector_Click);
+    mnuViewHistory = mnuView->addAction(tr("&History"));
+    mnuViewHistory->setObjectName(QStringLiteral("mnuViewHistory"));
+    connect(mnuViewHistory, &QAction::triggered, this, &frmMain::historyRequested);
 
     mnuHelp = menuBar()->addMenu(tr("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));

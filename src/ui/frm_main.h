@@ -57,6 +57,15 @@ public:
     // The diagnostic views the user opened from "&View" on the current hub.
     const std::vector<std::shared_ptr<Module>>& diagnosticViews() const { return mDiagnostics; }
 
+    // Shows a problem of a part that runs beside the server (the history), as its own errors.
+    void reportProblem(const QString& message) { mServer_errorOccurred(message); }
+
+signals:
+    // The server built its panels on a new hub; anything that listens to the hub follows it.
+    void hubStarted(const tarvex::HubPtr& hub);
+    // "&History" was chosen; whoever keeps the history opens its window.
+    void historyRequested();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -95,6 +104,7 @@ private:
     QMenu* mnuView = nullptr;
     QAction* mnuViewTrail = nullptr;
     QAction* mnuViewInspector = nullptr;
+    QAction* mnuViewHistory = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuHelpAbout = nullptr;
 };

@@ -1,10 +1,13 @@
 // A user operates a simulated amplifier through the real main window and panels, over a real
 // QSerialPort on a pseudo-terminal.
+#include "../support/printers.h"
 #include "../support/wait_until.h"
 #include "core/server_object.h"
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
 #include "driver/qt_serial_link.h"
+#include "history/history_reader.h"
+#include "history/history_recorder.h"
 #include "sim/amp_simulator.h"
 #include "ui/bar_gauge.h"
 #include "ui/frm_main.h"
@@ -18,6 +21,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -52,6 +56,11 @@ TEST(OperateAmplifier, SwitchOnWarmUpOperateMeterBandFaultAndUnplug) {
     PanelRegistry panels;
     registerAmplifierPanels(panels);
     frmMain window(factory, ServerObject::ListEditor{}, panels);
+    qint64 later = 0; // moved on at the end, so that every metered second has ended
+    HistoryRecorder history("history.db",
+                            [&] { return QDateTime::currentMSecsSinceEpoch() + later; });
+    history.start();
+    history.setHub(window.hub());
     window.show();
 
     auto received = [&](const std::string& command) {
@@ -100,6 +109,24 @@ TEST(OperateAmplifier, SwitchOnWarmUpOperateMeterBandFaultAndUnplug) {
     ASSERT_TRUE(waitUntil([&] { return label("U_fault") == "FAULT"; }));
     EXPECT_EQ(color("U_fault"), QColor(255, 0, 0));
     EXPECT_EQ(label("U_message"), "12: High input refl power");
+    child<QAbstractButton>(window, "U_ac_0")->click();
+    ASSERT_TRUE(waitUntil([&] { return label("U_message") == "Amp AC power is off"; }));
+
+    // All of it is in the record: the states, the band, the fault and the metered power.
+    later = 2000;
+    history.flush();
+    history.waitForWriter();
+    HistoryReader record("history.db");
+    QStringList events;
+    for (const HistoryEvent& e : record.events({}))
+        events.prepend(e.kind + ' ' + QString::number(e.code.value_or(0)) + ' ' + e.text);
+    EXPECT_EQ(events.filter(QRegularExpression("^(state|band|fault)")),
+              QStringList({"state 0 Standby", "state 0 Warm-up", "state 0 Standby", "band 5 ",
+                           "state 0 Operate", "band 3 ", "fault 12 High input refl power",
+                           "state 0 Standby", "state 0 Off"}));
+    // Over all time the plot is drawn by the day, from the minute summary.
+    const auto days = record.series(0, 0, QDateTime::currentMSecsSinceEpoch() + later).points;
+    EXPECT_TRUE(std::any_of(days.begin(), days.end(), [](auto& p) { return p.fwdPeak == 2430; }));
 
     amp.stop(); // the adapter is pulled: the message line says so and the program carries on
     ASSERT_TRUE(waitUntil([&] { return label("U_message").contains("removed"); }));

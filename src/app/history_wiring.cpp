@@ -1,0 +1,44 @@
+#include "history_wiring.h"
+
+#include "ui/frm_main.h"
+#include "ui/history/frm_history.h"
+
+namespace tarvex {
+
+HistoryWiring::HistoryWiring(frmMain& window, const QString& path, int readingDays)
+    : mWindow(window), mRecorder(path, systemHistoryClock(), readingDays) {
+    connect(&mRecorder, &HistoryRecorder::problem, this, &HistoryWiring::recorder_problem);
+    connect(&mRecorder, &HistoryRecorder::notice, &window, &frmMain::reportProblem);
+    connect(&window, &frmMain::hubStarted, &mRecorder, &HistoryRecorder::setHub);
+    connect(&window, &frmMain::historyRequested, this, &HistoryWiring::window_historyRequested);
+    mRecorder.start();
+    // The window started its server before anyone could listen.
+    mRecorder.setHub(window.hub());
+}
+
+HistoryWiring::~HistoryWiring() {
+    delete mHistoryWindow.data();
+}
+
+void HistoryWiring::recorder_problem(const QString& message) {
+    mProblem = message;
+    mWindow.reportProblem(message);
+    if (mHistoryWindow)
+        mHistoryWindow->setProblem(message);
+}
+
+void HistoryWiring::window_historyRequested() {
+    if (!mHistoryWindow) {
+        // Its own top-level window: closing it only hides it, and it goes with the main one.
+        mHistoryWindow = new frmHistory(mRecorder.path(), systemHistoryClock(), &mWindow);
+        mHistoryWindow->setProblem(mProblem);
+    }
+    mHistoryWindow->show();
+    // What just happened is read once it is in the file; the window does not wait for the disk.
+    mRecorder.flush();
+    mRecorder.afterWriting(mHistoryWindow, [window = mHistoryWindow] { window->refresh(); });
+    mHistoryWindow->raise();
+    mHistoryWindow->activateWindow();
+}
+
+} // namespace tarvex

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "history/history_recorder.h"
+
+#include <QObject>
+#include <QPointer>
+
+namespace tarvex {
+
+class frmMain;
+class frmHistory;
+
+// Keeps the history for the main window: the recorder follows the server's hub, its problems
+// reach the user through the window, and View > History opens the History window on the file.
+class HistoryWiring : public QObject {
+    Q_OBJECT
+
+public:
+    HistoryWiring(frmMain& window, const QString& path, int readingDays);
+    ~HistoryWiring() override;
+
+    HistoryRecorder& recorder() { return mRecorder; }
+
+private:
+    void window_historyRequested();
+    void recorder_problem(const QString& message);
+
+    frmMain& mWindow;
+    HistoryRecorder mRecorder;
+    QString mProblem;
+    QPointer<frmHistory> mHistoryWindow;
+};
+
+} // namespace tarvex

@@ -1,0 +1,68 @@
+#include "csv_writer.h"
+
+#include "history_time.h"
+
+#include <QSaveFile>
+
+namespace tarvex {
+
+namespace {
+
+const QString kLineEnd = QStringLiteral("\r\n");
+
+QString line(const QStringList& fields) {
+    QStringList quoted;
+    quoted.reserve(fields.size());
+    for (const QString& f : fields)
+        quoted << csvField(f);
+    return quoted.join(u',') + kLineEnd;
+}
+
+} // namespace
+
+QString csvField(const QString& text) {
+    static const QString kSpecial = QStringLiteral(",\"\r\n");
+    const bool quote =
+        std::any_of(text.begin(), text.end(), [](QChar c) { return kSpecial.contains(c); });
+    if (!quote)
+        return text;
+    QString out = text;
+    out.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + out + u'"';
+}
+
+QByteArray eventsCsv(const std::vector<HistoryEvent>& events) {
+    QString out = line({QStringLiteral("time"), QStringLiteral("amplifier"), QStringLiteral("name"),
+                        QStringLiteral("kind"), QStringLiteral("code"), QStringLiteral("text")});
+    for (const HistoryEvent& e : events) {
+        out += line({historyTime(e.timeMs), QString::number(e.amplifier), e.name, e.kind,
+                     e.code ? QString::number(*e.code) : QString(), e.text});
+    }
+    return out.toUtf8();
+}
+
+QByteArray readingsCsv(int amplifier, const HistorySeries& series) {
+    QString out =
+        line({QStringLiteral("time"), QStringLiteral("amplifier"), QStringLiteral("seconds"),
+              QStringLiteral("pfwd_peak"), QStringLiteral("pfwd_mean"), QStringLiteral("prfl_peak"),
+              QStringLiteral("prfl_mean")});
+    const QString seconds = QString::number(series.bucketMs / 1000);
+    for (const HistoryPoint& p : series.points) {
+        out += line({historyTime(p.timeMs), QString::number(amplifier), seconds,
+                     QString::number(p.fwdPeak), QString::number(p.fwdMean, 'f', 1),
+                     QString::number(p.rflPeak), QString::number(p.rflMean, 'f', 1)});
+    }
+    return out.toUtf8();
+}
+
+bool saveCsv(const QString& path, const QByteArray& data, QString* error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+        if (error)
+            *error = QStringLiteral("%1 cannot be written: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace tarvex

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "history_reader.h"
+#include "history_rows.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace tarvex {
+
+// CSV as RFC 4180 has it: a header line, CR LF line ends, and a field quoted (its quotes
+// doubled) when it holds a comma, a quote or a line break. Times are as in history.db.
+QString csvField(const QString& text);
+QByteArray eventsCsv(const std::vector<HistoryEvent>& events);
+QByteArray readingsCsv(int amplifier, const HistorySeries& series);
+
+// Writes the file whole or not at all; false with the reason.
+bool saveCsv(const QString& path, const QByteArray& data, QString* error);
+
+} // namespace tarvex

@@ -1,0 +1,66 @@
+#include "history_schema.h"
+
+#include "history_rows.h"
+
+namespace tarvex::schema {
+
+namespace {
+
+QString meterColumns(const QString& pattern) {
+    QStringList parts;
+    for (const char* meter : kHistoryMeters)
+        parts << pattern.arg(QLatin1String(meter));
+    return parts.join(QStringLiteral(", "));
+}
+
+QString readingTable(const QString& name, const QString& extra) {
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (time TEXT NOT NULL, amplifier INTEGER "
+                          "NOT NULL, %2%3, PRIMARY KEY (amplifier, time)) WITHOUT ROWID")
+        .arg(name, extra, meterColumns(QStringLiteral("%1_peak INTEGER, %1_mean REAL")));
+}
+
+QString placeholders() {
+    QStringList marks(2 + 2 * kMeterCount, QStringLiteral("?"));
+    return marks.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+QStringList createStatements() {
+    return {
+        QStringLiteral("PRAGMA synchronous=FULL"),
+        QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId),
+        QStringLiteral("PRAGMA user_version=1"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS events (time TEXT NOT NULL, amplifier INTEGER "
+                       "NOT NULL, name TEXT, kind TEXT NOT NULL, code INTEGER, text TEXT)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS events_time ON events (time)"),
+        QStringLiteral(
+            "CREATE INDEX IF NOT EXISTS events_amplifier_time ON events (amplifier, time)"),
+        readingTable(QStringLiteral("readings"), QString()),
+        // Seconds counts the readings a minute holds, so that its mean can take the next in.
+        readingTable(QStringLiteral("readings_minute"), QStringLiteral("seconds INTEGER, ")),
+    };
+}
+
+QString insertEvent() {
+    return QStringLiteral(
+        "INSERT INTO events (time, amplifier, name, kind, code, text) VALUES (?, ?, ?, ?, ?, ?)");
+}
+
+QString insertReading() {
+    // A restart within a second, or a clock set back, meets a second already written.
+    return QStringLiteral("INSERT OR REPLACE INTO readings (time, amplifier, %1) VALUES (%2)")
+        .arg(meterColumns(QStringLiteral("%1_peak, %1_mean")), placeholders());
+}
+
+QString upsertMinute() {
+    const QString merge = meterColumns(
+        QStringLiteral("%1_peak = max(%1_peak, excluded.%1_peak), %1_mean = (%1_mean * seconds + "
+                       "excluded.%1_mean) / (seconds + 1)"));
+    return QStringLiteral(
+               "INSERT INTO readings_minute (time, amplifier, %1, seconds) VALUES (%2, "
+               "1) ON CONFLICT (amplifier, time) DO UPDATE SET %3, seconds = seconds + 1")
+        .arg(meterColumns(QStringLiteral("%1_peak, %1_mean")), placeholders(), merge);
+}
+
+} // namespace tarvex::schema

@@ -1,0 +1,229 @@
+#include "history_store.h"
+
+#include "history_schema.h"
+#include "history_time.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTimeZone>
+#include <QVariant>
+
+#include <atomic>
+
+namespace tarvex {
+
+namespace {
+
+constexpr qint64 kDayMs = 24LL * 3600 * 1000;
+
+QString uniqueConnectionName() {
+    static std::atomic<int> next{0};
+    return QStringLiteral("tarvex-history-%1").arg(next++);
+}
+
+QVariant codeValue(const std::optional<int>& code) {
+    return code ? QVariant(*code) : QVariant(QMetaType(QMetaType::Int));
+}
+
+} // namespace
+
+HistoryStore::HistoryStore(QString path) : mPath(std::move(path)) {}
+
+HistoryStore::~HistoryStore() {
+    close();
+}
+
+void HistoryStore::close() {
+    mOpen = false;
+    if (mConnection.isEmpty())
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(mConnection, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(mConnection);
+    mConnection.clear();
+}
+
+bool HistoryStore::fail(const QString& what, const QString& reason) {
+    mError = reason.isEmpty() ? what : what + QStringLiteral(": ") + reason;
+    // The connection is closed later, when no query of it is alive any more.
+    mOpen = false;
+    return false;
+}
+
+bool HistoryStore::connect() {
+    close();
+    mConnection = uniqueConnectionName();
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), mConnection);
+    if (!db.isValid())
+        return fail(QStringLiteral("the SQLite driver of Qt is not installed"), QString());
+    db.setDatabaseName(mPath);
+    // Another Tarvex in the same folder may hold the file for a moment.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        return fail(QStringLiteral("%1 cannot be opened").arg(mPath), db.lastError().text());
+    return true;
+}
+
+HistoryStore::Found HistoryStore::inspect() {
+    QSqlQuery q(QSqlDatabase::database(mConnection));
+    if (!q.exec(QStringLiteral("PRAGMA application_id")) || !q.next())
+        return Found::Damaged;
+    const qint64 id = q.value(0).toLongLong();
+    if (id == schema::kApplicationId) {
+        if (!q.exec(QStringLiteral("PRAGMA quick_check(1)")) || !q.next())
+            return Found::Damaged;
+        return q.value(0).toString() == u"ok" ? Found::Ours : Found::Damaged;
+    }
+    if (id != 0)
+        return Found::Foreign;
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next())
+        return Found::Damaged;
+    return q.value(0).toLongLong() == 0 ? Found::Fresh : Found::Foreign;
+}
+
+bool HistoryStore::setAside(qint64 nowMs, const QString& why) {
+    close();
+    const QString stamp = QDateTime::fromMSecsSinceEpoch(nowMs, QTimeZone::utc())
+                              .toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = mPath + QStringLiteral(".set-aside-") + stamp;
+    for (int n = 2; QFile::exists(aside); ++n)
+        aside = mPath + QStringLiteral(".set-aside-%1-%2").arg(stamp).arg(n);
+    if (!QFile::rename(mPath, aside))
+        return fail(QStringLiteral("%1 %2 and could not be set aside").arg(mPath, why), QString());
+    // The journal belongs to the old file; the shared-memory index is rebuilt from it.
+    QFile::rename(mPath + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
+    QFile::remove(mPath + QStringLiteral("-shm"));
+    mNotice = QStringLiteral("%1 %2; it was renamed %3 and a new history was started.")
+                  .arg(mPath, why, aside);
+    return true;
+}
+
+bool HistoryStore::open(qint64 nowMs) {
+    mError.clear();
+    mNotice.clear();
+    if (!connect())
+        return false;
+    switch (inspect()) {
+    case Found::Ours:
+    case Found::Fresh:
+        break;
+    case Found::Foreign:
+        if (!setAside(nowMs, QStringLiteral("is not a Tarvex history")) || !connect())
+            return false;
+        break;
+    case Found::Damaged:
+        if (!setAside(nowMs, QStringLiteral("is damaged")) || !connect())
+            return false;
+        break;
+    }
+    if (!createSchema())
+        return false;
+    mOpen = true;
+    return true;
+}
+
+bool HistoryStore::createSchema() {
+    QSqlQuery q(QSqlDatabase::database(mConnection));
+    // WAL: the window reads while this writes. FULL: a commit is on the disk before the next
+    // batch is gathered, so a power cut loses at most the batch being written.
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next() ||
+        q.value(0).toString() != u"wal")
+        return fail(QStringLiteral("%1 cannot be written").arg(mPath), q.lastError().text());
+    for (const QString& statement : schema::createStatements()) {
+        if (!q.exec(statement))
+            return fail(QStringLiteral("%1 cannot be written").arg(mPath), q.lastError().text());
+    }
+    return true;
+}
+
+bool HistoryStore::write(const HistoryBatch& batch) {
+    if (!mOpen)
+        return false;
+    if (batch.empty())
+        return true;
+    QSqlDatabase db = QSqlDatabase::database(mConnection);
+    const auto failed = [&](const QSqlQuery& q) {
+        const QString reason = q.lastError().text();
+        db.rollback();
+        return fail(QStringLiteral("%1 cannot be written").arg(mPath), reason);
+    };
+    if (!db.transaction())
+        return fail(QStringLiteral("%1 cannot be written").arg(mPath), db.lastError().text());
+    QSqlQuery event(db);
+    event.prepare(schema::insertEvent());
+    for (const HistoryEvent& e : batch.events) {
+        event.bindValue(0, historyTime(e.timeMs));
+        event.bindValue(1, e.amplifier);
+        event.bindValue(2, e.name);
+        event.bindValue(3, e.kind);
+        event.bindValue(4, codeValue(e.code));
+        event.bindValue(5, e.text);
+        if (!event.exec())
+            return failed(event);
+    }
+    QSqlQuery second(db);
+    second.prepare(schema::insertReading());
+    QSqlQuery minute(db);
+    minute.prepare(schema::upsertMinute());
+    for (const HistoryReading& r : batch.readings) {
+        const qint64 minuteStart = r.timeMs - ((r.timeMs % 60000) + 60000) % 60000;
+        for (QSqlQuery* q : {&second, &minute}) {
+            q->bindValue(0, historyTime(q == &second ? r.timeMs : minuteStart));
+            q->bindValue(1, r.amplifier);
+            for (std::size_t m = 0; m < kMeterCount; ++m) {
+                q->bindValue(static_cast<int>(2 + 2 * m), r.peak[m]);
+                q->bindValue(static_cast<int>(3 + 2 * m), r.mean[m]);
+            }
+            if (!q->exec())
+                return failed(*q);
+        }
+    }
+    if (!db.commit())
+        return fail(QStringLiteral("%1 cannot be written").arg(mPath), db.lastError().text());
+    return true;
+}
+
+bool HistoryStore::prune(qint64 nowMs, int readingDays) {
+    if (!mOpen)
+        return false;
+    QSqlDatabase db = QSqlDatabase::database(mConnection);
+    QSqlQuery q(db);
+    const QString readingsBefore = historyTime(nowMs - readingDays * kDayMs);
+    if (!db.transaction())
+        return fail(QStringLiteral("%1 cannot be written").arg(mPath), db.lastError().text());
+    // Both reading tables are keyed by amplifier first: delete per amplifier to use the key.
+    QList<int> amplifiers;
+    if (q.exec(QStringLiteral("SELECT DISTINCT amplifier FROM readings_minute"))) {
+        while (q.next())
+            amplifiers << q.value(0).toInt();
+    }
+    bool ok = true;
+    for (const int amplifier : amplifiers) {
+        for (const char* table : {"readings", "readings_minute"}) {
+            q.prepare(QStringLiteral("DELETE FROM %1 WHERE amplifier = ? AND time < ?")
+                          .arg(QLatin1String(table)));
+            q.addBindValue(amplifier);
+            q.addBindValue(readingsBefore);
+            ok = ok && q.exec();
+        }
+    }
+    q.prepare(QStringLiteral("DELETE FROM events WHERE time < ?"));
+    q.addBindValue(historyTime(nowMs - kEventDays * kDayMs));
+    ok = ok && q.exec();
+    if (!ok) {
+        const QString reason = q.lastError().text();
+        db.rollback();
+        return fail(QStringLiteral("%1 cannot be written").arg(mPath), reason);
+    }
+    if (!db.commit())
+        return fail(QStringLiteral("%1 cannot be written").arg(mPath), db.lastError().text());
+    return true;
+}
+
+} // namespace tarvex

@@ -1,0 +1,234 @@
+#include "frm_history.h"
+
+#include "history_chart.h"
+
+#include "history/csv_writer.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QDateTimeEdit>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace tarvex {
+
+namespace {
+
+constexpr qint64 kMinute = 60'000;
+const QStringList kKinds = {QStringLiteral("state"), QStringLiteral("fault"),
+                            QStringLiteral("band"), QStringLiteral("link"),
+                            QStringLiteral("message")};
+
+QString shownTime(qint64 ms) {
+    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+} // namespace
+
+frmHistory::frmHistory(QString path, HistoryClock clock, QWidget* parent)
+    : QWidget(parent, Qt::Window), mPath(std::move(path)), mClock(std::move(clock)),
+      mcboAmplifier(new QComboBox), mcboKind(new QComboBox), mcboSpan(new QComboBox),
+      mdtpFrom(new QDateTimeEdit), mdtpTo(new QDateTimeEdit),
+      mbtnRefresh(new QPushButton(tr("&Refresh"))), mbtnExport(new QPushButton(tr("&Export..."))),
+      mChart(new HistoryChart), mlstEvents(new QTableWidget(0, 6)), mlblStatus(new QLabel) {
+    setObjectName(QStringLiteral("frmHistory"));
+    setWindowTitle(tr("History"));
+    mcboAmplifier->setObjectName(QStringLiteral("cboAmplifier"));
+    mcboKind->setObjectName(QStringLiteral("cboKind"));
+    mcboSpan->setObjectName(QStringLiteral("cboSpan"));
+    mdtpFrom->setObjectName(QStringLiteral("dtpFrom"));
+    mdtpTo->setObjectName(QStringLiteral("dtpTo"));
+    mlstEvents->setObjectName(QStringLiteral("lstEvents"));
+    mlblStatus->setObjectName(QStringLiteral("lblStatus"));
+
+    mcboKind->addItem(tr("All kinds"));
+    for (const QString& kind : kKinds)
+        mcboKind->addItem(kind, kind);
+    mcboSpan->addItems({tr("Last 10 minutes"), tr("Last hour"), tr("Last day"), tr("Range")});
+    mcboSpan->setCurrentIndex(kLastHour);
+    const QDateTime now = QDateTime::fromMSecsSinceEpoch(mClock());
+    mdtpFrom->setDateTime(now.addDays(-1));
+    mdtpTo->setDateTime(now);
+    for (QDateTimeEdit* edit : {mdtpFrom, mdtpTo}) {
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm"));
+        edit->setCalendarPopup(true);
+        edit->setEnabled(false);
+    }
+
+    mlstEvents->setHorizontalHeaderLabels(
+        {tr("Time"), tr("Amplifier"), tr("Name"), tr("Kind"), tr("Code"), tr("Text")});
+    mlstEvents->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    mlstEvents->setSelectionBehavior(QAbstractItemView::SelectRows);
+    mlstEvents->verticalHeader()->hide();
+    mlstEvents->horizontalHeader()->setStretchLastSection(true);
+
+    auto* filters = new QHBoxLayout;
+    filters->addWidget(new QLabel(tr("Amplifier")));
+    filters->addWidget(mcboAmplifier);
+    filters->addWidget(new QLabel(tr("Kind")));
+    filters->addWidget(mcboKind);
+    filters->addWidget(new QLabel(tr("Show")));
+    filters->addWidget(mcboSpan);
+    filters->addWidget(mdtpFrom);
+    filters->addWidget(mdtpTo);
+    filters->addStretch();
+    filters->addWidget(mbtnRefresh);
+    filters->addWidget(mbtnExport);
+    auto* split = new QSplitter(Qt::Vertical);
+    split->addWidget(mChart);
+    split->addWidget(mlstEvents);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
+    layout->addWidget(split, 1);
+    layout->addWidget(mlblStatus);
+    resize(900, 640);
+
+    const auto changed = [this] { refresh(); };
+    connect(mcboAmplifier, &QComboBox::activated, this, changed);
+    connect(mcboKind, &QComboBox::activated, this, changed);
+    connect(mcboSpan, &QComboBox::activated, this, [this] {
+        const bool range = mcboSpan->currentIndex() == kRange;
+        mdtpFrom->setEnabled(range);
+        mdtpTo->setEnabled(range);
+        refresh();
+    });
+    connect(mdtpFrom, &QDateTimeEdit::editingFinished, this, changed);
+    connect(mdtpTo, &QDateTimeEdit::editingFinished, this, changed);
+    connect(mbtnRefresh, &QPushButton::clicked, this, changed);
+    connect(mbtnExport, &QPushButton::clicked, this, &frmHistory::btnExport_Click);
+}
+
+frmHistory::~frmHistory() = default;
+
+std::pair<qint64, qint64> frmHistory::span() const {
+    const qint64 now = mClock();
+    switch (mcboSpan->currentIndex()) {
+    case kLast10Minutes:
+        return {now - 10 * kMinute, now};
+    case kLastHour:
+        return {now - 60 * kMinute, now};
+    case kLastDay:
+        return {now - 24 * 60 * kMinute, now};
+    default:
+        break;
+    }
+    const qint64 from = mdtpFrom->dateTime().toMSecsSinceEpoch();
+    const qint64 to = mdtpTo->dateTime().toMSecsSinceEpoch();
+    return {std::min(from, to), std::max(from, to) + kMinute};
+}
+
+std::optional<int> frmHistory::chosenAmplifier() const {
+    const QVariant data = mcboAmplifier->currentData();
+    return data.isValid() ? std::optional<int>(data.toInt()) : std::nullopt;
+}
+
+void frmHistory::fillAmplifiers() {
+    const QVariant chosen = mcboAmplifier->currentData();
+    mcboAmplifier->clear();
+    mcboAmplifier->addItem(tr("All amplifiers"));
+    for (const auto& [index, name] : mReader->amplifiers())
+        mcboAmplifier->addItem(name.isEmpty() ? QString::number(index)
+                                              : QStringLiteral("%1 %2").arg(index).arg(name),
+                               index);
+    mcboAmplifier->setCurrentIndex(std::max(0, mcboAmplifier->findData(chosen)));
+}
+
+void frmHistory::refresh() {
+    // A file that could not be read is tried afresh: the recorder may have made it since.
+    if (!mReader || !mReader->error().isEmpty())
+        mReader = std::make_unique<HistoryReader>(mPath);
+    mStatus.clear();
+    mShownEvents.clear();
+    mShownSeries = {};
+    if (!mReader->open()) {
+        mStatus = mReader->error();
+    } else {
+        fillAmplifiers();
+        const auto [from, to] = span();
+        EventQuery query;
+        query.fromMs = from;
+        query.toMs = to;
+        query.amplifier = chosenAmplifier();
+        query.kind = mcboKind->currentData().toString();
+        mShownEvents = mReader->events(query);
+
+        // The plot is of one amplifier: the one chosen, else the first the file knows.
+        mShownAmplifier = mcboAmplifier->count() > 1 ? mcboAmplifier->itemData(1).toInt() : 0;
+        if (const auto chosen = chosenAmplifier())
+            mShownAmplifier = *chosen;
+        mShownSeries = mReader->series(mShownAmplifier, from, to);
+        EventQuery faults;
+        faults.fromMs = from;
+        faults.toMs = to;
+        faults.amplifier = mShownAmplifier;
+        faults.kind = QStringLiteral("fault");
+        std::vector<qint64> faultTimes;
+        for (const HistoryEvent& e : mReader->events(faults))
+            faultTimes.push_back(e.timeMs);
+        const int titleRow = mcboAmplifier->findData(mShownAmplifier);
+        mChart->plot(mShownSeries, faultTimes, from, to,
+                     titleRow > 0 ? mcboAmplifier->itemText(titleRow) : QString());
+        mStatus = mReader->error();
+        if (mStatus.isEmpty() && mShownEvents.size() >= static_cast<std::size_t>(query.limit))
+            mStatus = tr("Only the newest %1 events are listed.").arg(query.limit);
+    }
+
+    mlstEvents->setRowCount(static_cast<int>(mShownEvents.size()));
+    int row = 0;
+    for (const HistoryEvent& e : mShownEvents) {
+        const QStringList cells = {shownTime(e.timeMs),
+                                   QString::number(e.amplifier),
+                                   e.name,
+                                   e.kind,
+                                   e.code ? QString::number(*e.code) : QString(),
+                                   e.text};
+        for (int col = 0; col < cells.size(); ++col)
+            mlstEvents->setItem(row, col, new QTableWidgetItem(cells[col]));
+        ++row;
+    }
+    mlstEvents->resizeColumnsToContents();
+    showStatus();
+}
+
+void frmHistory::setProblem(const QString& message) {
+    mProblem = message;
+    showStatus();
+}
+
+void frmHistory::showStatus() {
+    QStringList parts;
+    for (const QString& p : {mProblem, mStatus}) {
+        if (!p.isEmpty())
+            parts << p;
+    }
+    mlblStatus->setText(parts.join(QLatin1Char(' ')));
+}
+
+bool frmHistory::exportTo(const QString& path, QString* error) {
+    QString readingsPath = path;
+    if (readingsPath.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+        readingsPath.chop(4);
+    readingsPath += QStringLiteral("-readings.csv");
+    return saveCsv(path, eventsCsv(mShownEvents), error) &&
+           saveCsv(readingsPath, readingsCsv(mShownAmplifier, mShownSeries), error);
+}
+
+void frmHistory::btnExport_Click() {
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Export history"), QStringLiteral("history.csv"), tr("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    mStatus = exportTo(path, &error) ? tr("Exported to %1.").arg(path) : error;
+    showStatus();
+}
+
+} // namespace tarvex

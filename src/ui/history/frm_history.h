@@ -1,0 +1,79 @@
+#pragma once
+
+#include "history/history_reader.h"
+#include "history/history_time.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+#include <utility>
+
+class QComboBox;
+class QDateTimeEdit;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace tarvex {
+
+class HistoryChart;
+
+// The History window: the events of history.db, newest first, narrowed by amplifier and kind,
+// above them the power plot of one amplifier over the chosen span, and an export of both as CSV.
+// It only reads the file; the recorder writes it.
+class frmHistory : public QWidget {
+    Q_OBJECT
+
+public:
+    enum Span { kLast10Minutes, kLastHour, kLastDay, kRange };
+
+    frmHistory(QString path, HistoryClock clock, QWidget* parent = nullptr);
+    ~frmHistory() override;
+
+    // Reads the file again for the chosen amplifier, kind and span.
+    void refresh();
+    // A problem of the record itself (the recorder stopped), shown until the window closes.
+    void setProblem(const QString& message);
+    // Writes the events shown to path and the readings plotted beside it ("-readings" added to
+    // its name). False with the reason.
+    bool exportTo(const QString& path, QString* error);
+
+    // The span shown, [from, to) in ms since the epoch.
+    std::pair<qint64, qint64> span() const;
+
+    QTableWidget* eventTable() const { return mlstEvents; }
+    HistoryChart* chart() const { return mChart; }
+    QComboBox* amplifierBox() const { return mcboAmplifier; }
+    QComboBox* kindBox() const { return mcboKind; }
+    QComboBox* spanBox() const { return mcboSpan; }
+    QLabel* statusLabel() const { return mlblStatus; }
+
+private:
+    void fillAmplifiers();
+    std::optional<int> chosenAmplifier() const;
+    void btnExport_Click();
+    void showStatus();
+
+    QString mPath;
+    HistoryClock mClock;
+    std::unique_ptr<HistoryReader> mReader;
+    std::vector<HistoryEvent> mShownEvents;
+    HistorySeries mShownSeries;
+    int mShownAmplifier = 0;
+    QString mProblem;
+    QString mStatus;
+
+    QComboBox* mcboAmplifier;
+    QComboBox* mcboKind;
+    QComboBox* mcboSpan;
+    QDateTimeEdit* mdtpFrom;
+    QDateTimeEdit* mdtpTo;
+    QPushButton* mbtnRefresh;
+    QPushButton* mbtnExport;
+    HistoryChart* mChart;
+    QTableWidget* mlstEvents;
+    QLabel* mlblStatus;
+};
+
+} // namespace tarvex

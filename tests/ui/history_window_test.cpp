@@ -1,0 +1,101 @@
+#include "history/history_store.h"
+#include "ui/history/frm_history.h"
+#include "ui/history/history_chart.h"
+
+#include "../support/printers.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace tarvex {
+namespace {
+
+constexpr qint64 kNow = 1'714'529'640'000; // 2024-05-01T02:14:00Z
+constexpr qint64 kFaultAt = kNow - 20 * 60'000;
+
+// An hour of one amplifier on the air in overs of three minutes, a trip on reflected power,
+// a lost link, and a second amplifier that only came on.
+void seed(const QString& path) {
+    HistoryStore store(path);
+    ASSERT_TRUE(store.open(kNow - 3'600'000));
+    HistoryBatch b;
+    // clang-format off
+    const std::vector<HistoryEvent> events = {
+        {kNow - 55 * 60'000, 0, "Tower", "state", {}, "Operate"},
+        {kNow - 50 * 60'000, 0, "Tower", "band", 5, ""},
+        {kFaultAt, 0, "Tower", "fault", 14, "Excessive refl. power"},
+        {kNow - 19 * 60'000, 0, "Tower", "state", {}, "Standby"},
+        {kNow - 10 * 60'000, 0, "Tower", "link", {}, "No answer from the amplifier"},
+        {kNow - 9 * 60'000, 0, "Tower", "link", {}, "Link restored"},
+        {kNow - 5 * 60'000, 1, "Shack", "state", {}, "Operate"}};
+    // clang-format on
+    b.events = events;
+    for (qint64 s = kNow - 3'540'000; s < kNow - 60'000; s += 1000) {
+        const bool tripping = s > kFaultAt - 90'000 && s < kFaultAt;
+        if ((s / 60'000) % 6 >= 3 && !tripping)
+            continue; // listening
+        HistoryReading r;
+        r.timeMs = s;
+        const double envelope = 0.6 + 0.4 * std::sin(static_cast<double>(s) / 40'000.0);
+        r.peak = {static_cast<int>(1200 * envelope),
+                  tripping ? 180 : static_cast<int>(25 * envelope)};
+        r.mean = {700 * envelope, r.peak[1] * 0.6};
+        b.readings.push_back(r);
+    }
+    ASSERT_TRUE(store.write(b));
+}
+
+TEST(HistoryWindow, ShowsTheEventsAndPlotsTheChosenAmplifier) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.db"));
+    seed(path);
+    frmHistory window(path, [] { return kNow; });
+    window.resize(1000, 700);
+    window.refresh();
+
+    QTableWidget* table = window.eventTable();
+    ASSERT_EQ(table->rowCount(), 7);
+    EXPECT_EQ(table->item(0, 2)->text(), QStringLiteral("Shack")); // newest first
+
+    const HistoryChart* chart = window.chart();
+    // With every amplifier listed, the plot is of the first one: it has readings.
+    EXPECT_GT(chart->forward()->count(), 1000);
+    EXPECT_EQ(chart->reflected()->count(), chart->forward()->count());
+    EXPECT_EQ(chart->swrSeries()->count(), chart->forward()->count());
+    ASSERT_EQ(chart->faults()->count(), 1);
+    EXPECT_EQ(static_cast<qint64>(chart->faults()->at(0).x()), kFaultAt);
+
+    if (const QByteArray shots = qgetenv("TARVEX_GRAB_DIR"); !shots.isEmpty())
+        window.grab().save(QDir(QString::fromLocal8Bit(shots)).filePath("history.png"));
+
+    window.kindBox()->setCurrentIndex(window.kindBox()->findData(QStringLiteral("fault")));
+    window.refresh();
+    ASSERT_EQ(table->rowCount(), 1);
+    EXPECT_EQ(table->item(0, 4)->text(), QStringLiteral("14"));
+
+    window.kindBox()->setCurrentIndex(0);
+    window.amplifierBox()->setCurrentIndex(window.amplifierBox()->findData(1));
+    window.spanBox()->setCurrentIndex(frmHistory::kLast10Minutes);
+    window.refresh();
+    ASSERT_EQ(table->rowCount(), 1);
+    EXPECT_EQ(table->item(0, 1)->text(), QStringLiteral("1"));
+    EXPECT_EQ(chart->faults()->count(), 0);
+}
+
+TEST(HistoryWindow, SwrFollowsTheReflectedShare) {
+    EXPECT_DOUBLE_EQ(HistoryChart::swr(0, 0), 1.0);
+    EXPECT_DOUBLE_EQ(HistoryChart::swr(1000, 0), 1.0);
+    EXPECT_NEAR(HistoryChart::swr(900, 100), 2.0, 1e-9); // reflection 1/3
+    EXPECT_DOUBLE_EQ(HistoryChart::swr(100, 100), HistoryChart::kMaxSwr);
+}
+
+} // namespace
+} // namespace tarvex
