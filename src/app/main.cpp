@@ -5,6 +5,7 @@
 #include "driver/port_names.h"
 #include "driver/resolving_serial_link.h"
 #include "signal_close.h"
+#include "station_wiring.h"
 #include "ui/display_setup.h"
 #include "ui/frm_main.h"
 #include "ui/frm_options.h"
@@ -41,6 +42,7 @@ struct Options {
     bool demo = false;
     QString screenshot;  // save the main window here, then quit
     int settleMs = 1000; // how long the amplifiers get to answer before the screenshot
+    tarvex::StationOptions station;
 };
 
 constexpr int kDemoAmplifiers = 2;
@@ -74,6 +76,7 @@ Options parseCommandLine(const QCoreApplication& app) {
     parser.addOption(screenshot);
     parser.addOption(settle);
     tarvex::AmplifierListCommands::addOptions(parser);
+    tarvex::StationWiring::addOptions(parser);
     parser.process(app); // --help and --version print and exit here
 
     Options options;
@@ -94,6 +97,11 @@ Options parseCommandLine(const QCoreApplication& app) {
             std::exit(2);
         }
         options.ports.insert(parsed->port, parsed->device);
+    }
+    QString stationError;
+    if (!tarvex::StationWiring::readOptions(parser, options.station, &stationError)) {
+        std::fprintf(stderr, "tarvex: %s\n", qPrintable(stationError));
+        std::exit(2);
     }
     return options;
 }
@@ -186,6 +194,7 @@ int main(int argc, char* argv[]) {
                            dataFile);
     QObject::connect(&signalClose, &tarvex::SignalClose::received, &window, &QWidget::close);
     mainWindow = &window;
+    tarvex::StationWiring station(window, options.station);
     window.show();
     if (!options.screenshot.isEmpty()) {
         QTimer::singleShot(options.settleMs, &window, [&window, &options] {
