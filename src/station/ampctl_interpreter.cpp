@@ -52,7 +52,7 @@ AmpctlInterpreter::Reply AmpctlInterpreter::handle(QByteArray line) {
         arg = line;
     } else {
         const qsizetype space = line.indexOf(' ');
-        command = line.left(space);
+        command = space < 0 ? line : line.left(space);
         arg = space < 0 ? QByteArray() : line.mid(space + 1).trimmed();
     }
     const bool extended = command.startsWith('+');
@@ -76,10 +76,8 @@ AmpctlInterpreter::Reply AmpctlInterpreter::handle(QByteArray line) {
         for (const QByteArray& l : a.extended)
             out += l + '\n';
         out += report;
-    } else if (a.isSet) {
+    } else if (a.isSet || a.error != kOk) {
         out = report;
-    } else if (a.error != kOk) {
-        out = a.header + '\n' + report;
     } else {
         for (const QByteArray& l : a.plain)
             out += l + '\n';

@@ -33,8 +33,8 @@ public:
     static double swr(int forward, int reflected);
 
 private:
-    // Lines without their newlines. A failed get answers its header and "RPRT n" in both
-    // forms; a set answers "RPRT n" alone in the plain form.
+    // Lines without their newlines. The plain form of a set, or of a get that failed, is
+    // "RPRT n" alone.
     struct Answer {
         QByteArray header;
         QByteArrayList plain;

@@ -3,6 +3,7 @@
 #include "core/hub.h"
 
 #include <QObject>
+#include <QTimer>
 
 namespace tarvex {
 
@@ -23,6 +24,7 @@ private:
     BandSwitch& mBands;
     ItemPtr mRigFreq;
     ItemPtr mRigPtt;
+    QTimer mAfterReport;
 };
 
 } // namespace tarvex

@@ -83,9 +83,10 @@ void RigctldClient::mPoll_timeout() {
         }
         return;
     }
-    mExpected = {'f', 't'};
+    // PTT first: a frequency is acted on only with the transmit state of the same poll.
+    mExpected = {'t', 'f'};
     mAsked.start();
-    mSocket.write("f\nt\n");
+    mSocket.write("t\nf\n");
 }
 
 void RigctldClient::mSocket_readyRead() {

@@ -11,7 +11,7 @@
 
 namespace tarvex {
 
-// Polls a rigctld with "f" and "t" over TCP. A lost or unreachable daemon is retried every
+// Polls a rigctld with "t" and "f" over TCP. A lost or unreachable daemon is retried every
 // two seconds from a single-shot timer, so nothing runs while waiting.
 class RigctldClient : public RigClient {
     Q_OBJECT

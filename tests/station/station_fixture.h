@@ -1,0 +1,99 @@
+#pragma once
+
+#include "../support/printers.h"
+#include "../support/wait_until.h"
+#include "driver/ferro_driver.h"
+#include "driver/memory_serial_link.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <gtest/gtest.h>
+
+namespace tarvex::test {
+
+// A Hamlib daemon on a free loopback port. Missing binaries fail the test: the station links
+// are tested against the real thing or not at all.
+class Daemon {
+public:
+    // The kernel's choice of a free loopback port, free again for whoever takes it next.
+    static quint16 freePort() {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        return probe.serverPort();
+    }
+    ~Daemon() { stop(); }
+    void start(const QString& program, QStringList args) {
+        ASSERT_FALSE(QStandardPaths::findExecutable(program).isEmpty())
+            << program.toStdString() << " is missing: run scripts/install-deps";
+        if (port == 0)
+            port = freePort(); // a race for it is retried below
+        args << "-T" << "127.0.0.1" << "-t" << QString::number(port);
+        for (int attempt = 0; attempt < 3 && !accepting(); ++attempt) {
+            process.start(program, args);
+            ASSERT_TRUE(process.waitForStarted()) << program.toStdString();
+            waitUntil([&] { return accepting() || process.state() == QProcess::NotRunning; });
+        }
+        ASSERT_TRUE(accepting()) << program.toStdString() << " did not listen on " << port;
+    }
+    void stop() {
+        process.kill();
+        process.waitForFinished();
+    }
+    bool accepting() const {
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHost, port);
+        return s.waitForConnected(500);
+    }
+    using Done = std::function<bool(const QByteArray&)>;
+    // One exchange on a fresh connection, read until done says the reply is complete.
+    QByteArray ask(const QByteArray& lines, const Done& done) const {
+        return askAt(port, lines, done);
+    }
+    static QByteArray askAt(quint16 at, const QByteArray& lines, const Done& done) {
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHost, at);
+        QByteArray got;
+        if (!s.waitForConnected(2000))
+            return got;
+        s.write(lines);
+        waitUntil([&] {
+            got += s.readAll();
+            return done(got) || s.state() != QAbstractSocket::ConnectedState;
+        });
+        return got;
+    }
+
+    QProcess process;
+    quint16 port = 0;
+};
+
+// A driver on an in-memory link at hub index `index`; the test plays the amplifier.
+struct MemoryAmp {
+    MemoryAmp(const HubPtr& hub, std::int16_t index) {
+        DriverEnvironment env;
+        env.makeLink = [this] {
+            auto l = std::make_unique<MemorySerialLink>();
+            link = l.get();
+            return l;
+        };
+        driver = std::make_unique<FerroDriver>(env);
+        driver->Initialize(hub, index);
+        sent();
+    }
+    ~MemoryAmp() { driver->Terminate(); }
+    void line(const QString& text) { link->receive(text + "\r\n"); }
+    // Commands written since the last call, each ended by ",".
+    QString sent() {
+        QString w = link->written();
+        link->clearWritten();
+        return w.replace('\r', ',');
+    }
+
+    MemorySerialLink* link = nullptr;
+    std::unique_ptr<FerroDriver> driver;
+};
+
+} // namespace tarvex::test
