@@ -107,8 +107,7 @@ bool StationWiring::readOptions(const QCommandLineParser& parser, StationOptions
     return true;
 }
 
-StationWiring::StationWiring(frmMain& window, const StationOptions& options)
-    : mWindow(window) {
+StationWiring::StationWiring(frmMain& window, const StationOptions& options) : mWindow(window) {
     if (window.server()) {
         mLinks = std::make_unique<StationLinks>(*window.server(), RigctldClient::factory());
         mLinks->apply(options);

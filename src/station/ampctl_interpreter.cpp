@@ -59,8 +59,8 @@ AmpctlInterpreter::Reply AmpctlInterpreter::handle(QByteArray line) {
     const QByteArray name = extended ? command.mid(1) : command;
     if (name == "q" || name == "Q")
         return {{}, true};
-    static const QByteArrayList kNeedArgument = {"\\set_powerstat", "l", "\\get_level",
-                                                 "F", "\\set_freq", "L", "\\set_level"};
+    static const QByteArrayList kNeedArgument = {"\\set_powerstat", "l", "\\get_level", "F",
+                                                 "\\set_freq",      "L", "\\set_level"};
     if (arg.isEmpty() && kNeedArgument.contains(name)) {
         mWaiting = command;
         return {};
@@ -104,10 +104,9 @@ AmpctlInterpreter::Answer AmpctlInterpreter::run(const QByteArray& name, const Q
     if (name == "F" || name == "\\set_freq")
         return setFrequency(arg);
     if (name == "_" || name == "\\get_info") {
-        const QByteArray info =
-            QStringLiteral("Tarvex %1, %2")
-                .arg(QString::fromLatin1(version::kFull), mAmp.title())
-                .toUtf8();
+        const QByteArray info = QStringLiteral("Tarvex %1, %2")
+                                    .arg(QString::fromLatin1(version::kFull), mAmp.title())
+                                    .toUtf8();
         return {"get_info:", {info}, {"Info: " + info}};
     }
     if (name == "\\dump_state")
@@ -129,9 +128,9 @@ AmpctlInterpreter::Answer AmpctlInterpreter::getLevel(const QByteArray& level) c
     } else if (level == "PWRPEAK") {
         value = number(mPeak.peak());
     } else if (level == "SWR") {
-        value = QByteArray::number(swr(mAmp.integer(QStringLiteral("pfwd")),
-                                       mAmp.integer(QStringLiteral("prfl"))),
-                                   'f', 6);
+        value = QByteArray::number(
+            swr(mAmp.integer(QStringLiteral("pfwd")), mAmp.integer(QStringLiteral("prfl"))), 'f',
+            6);
     } else if (level == "FAULT") {
         value = faultText();
     } else {

@@ -5,8 +5,7 @@
 
 namespace tarvex {
 
-BandSwitch::BandSwitch(AmplifierItems amp, std::chrono::milliseconds confirmWithin,
-                       QObject* parent)
+BandSwitch::BandSwitch(AmplifierItems amp, std::chrono::milliseconds confirmWithin, QObject* parent)
     : QObject(parent), mAmp(std::move(amp)), mBand(mAmp.item(QStringLiteral("band"))),
       mFreq(mAmp.item(QStringLiteral("freq"))) {
     mDeadline.setSingleShot(true);

@@ -34,7 +34,7 @@ signals:
     void replyIgnored(const QByteArray& line);
 };
 
-using RigClientFactory = std::function<std::unique_ptr<RigClient>(
-    const QString& host, quint16 port, std::chrono::milliseconds poll)>;
+using RigClientFactory = std::function<std::unique_ptr<RigClient>(const QString& host, quint16 port,
+                                                                  std::chrono::milliseconds poll)>;
 
 } // namespace tarvex

@@ -33,9 +33,8 @@ RigItems::RigItems(const HubPtr& hub, RigClient& client, QObject* parent)
     connect(&client, &RigClient::stateChanged, this, &RigItems::client_stateChanged);
     connect(&client, &RigClient::frequencyRead, this, [this](qint64 hz) {
         // Beyond the item's range is far beyond any band the amplifier has: unknown.
-        assign(mFreq, hz <= std::numeric_limits<std::int32_t>::max()
-                          ? static_cast<std::int32_t>(hz)
-                          : std::int32_t{0});
+        assign(mFreq, hz <= std::numeric_limits<std::int32_t>::max() ? static_cast<std::int32_t>(hz)
+                                                                     : std::int32_t{0});
     });
     connect(&client, &RigClient::pttRead, this, [this](bool on) { assign(mPtt, on); });
     connect(&client, &RigClient::replyIgnored, this, [this](const QByteArray& line) {

@@ -22,8 +22,7 @@ RigctldClient::RigctldClient(QString host, quint16 port, std::chrono::millisecon
     connect(&mSocket, &QTcpSocket::readyRead, this, &RigctldClient::mSocket_readyRead);
     connect(&mSocket, &QTcpSocket::disconnected, this,
             [this] { lose(QStringLiteral("rigctld closed the connection")); });
-    connect(&mSocket, &QTcpSocket::errorOccurred, this,
-            [this] { lose(mSocket.errorString()); });
+    connect(&mSocket, &QTcpSocket::errorOccurred, this, [this] { lose(mSocket.errorString()); });
 }
 
 RigctldClient::~RigctldClient() {

@@ -28,8 +28,8 @@ void StationLinks::apply(const StationOptions& options) {
     if (options == mOptions && (mHub || !mServer || !mServer->hub()))
         return;
     detach();
-    const bool rigChanged = options.rigAddress() != mOptions.rigAddress() ||
-                            options.pollMs != mOptions.pollMs;
+    const bool rigChanged =
+        options.rigAddress() != mOptions.rigAddress() || options.pollMs != mOptions.pollMs;
     mOptions = options;
     if (rigChanged || !mRig) {
         mRig.reset();
@@ -95,7 +95,8 @@ QString StationLinks::status() const {
     if (!mRig) {
         lines << tr("Radio: not followed");
     } else {
-        lines << tr("Radio: rigctld at %1, %2").arg(mOptions.rigAddress(), RigItems::linkText(*mRig));
+        lines
+            << tr("Radio: rigctld at %1, %2").arg(mOptions.rigAddress(), RigItems::linkText(*mRig));
         if (mRigItems && mRig->state() == RigClient::State::Up) {
             const ItemPtr hz = mHub->GetItem(QStringLiteral("rig.freq"));
             const ItemPtr ptt = mHub->GetItem(QStringLiteral("rig.ptt"));
@@ -106,7 +107,8 @@ QString StationLinks::status() const {
     }
     for (const auto& amp : mAmplifiers) {
         if (amp->server)
-            lines << tr("%1: served on %2 port %3, %n client(s)", nullptr, amp->server->clientCount())
+            lines << tr("%1: served on %2 port %3, %n client(s)", nullptr,
+                        amp->server->clientCount())
                          .arg(amp->bands->amplifier().title(), mOptions.bind)
                          .arg(amp->server->port());
     }

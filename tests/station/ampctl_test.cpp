@@ -35,7 +35,8 @@ TEST_P(PeakHoldTest, HighestReadingOfTheLastTwoSeconds) {
 INSTANTIATE_TEST_SUITE_P(
     Window, PeakHoldTest,
     ::testing::Values(PeakCase{"latest_holds_however_old", {{0, 300}}, 10000, 300},
-                      PeakCase{"earlier_peak_inside", {{0, 100}, {100, 800}, {200, 200}}, 2199, 800},
+                      PeakCase{
+                          "earlier_peak_inside", {{0, 100}, {100, 800}, {200, 200}}, 2199, 800},
                       PeakCase{"earlier_peak_left", {{0, 100}, {100, 800}, {200, 200}}, 2200, 200},
                       PeakCase{"many_readings", {{0, 900}, {10, 5}, {20, 6}, {5000, 7}}, 5000, 7}),
     test::CaseName{});
@@ -76,14 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CommandCase{"powerstat_off", "AMPLIFIER IS OFF", "\\get_powerstat", "0\n", ""},
         CommandCase{"powerstat_warming", "STATE = WARMUP", "\\get_powerstat", "1\n", ""},
-        CommandCase{"powerstat_standby", "STATE = STANDBY", "+\\get_powerstat",
-                    "get_powerstat:\nPower Status: 2\nRPRT 0\n", ""},
-        CommandCase{"powerstat_operate", "STATE = OPERATE", "\\get_powerstat", "4\n", ""},
         CommandCase{"set_off", "STATE = STANDBY", "\\set_powerstat 0", "RPRT 0\n", "AC OFF,"},
-        CommandCase{"set_on", "AMPLIFIER IS OFF", "\\set_powerstat 1", "RPRT 0\n", "AC ON,"},
-        CommandCase{"set_standby", "STATE = OPERATE", "\\set_powerstat 2", "RPRT 0\n", "OPER OFF,"},
-        CommandCase{"set_operate", "STATE = STANDBY", "+\\set_powerstat 4",
-                    "set_powerstat: 4\nRPRT 0\n", "OPER ON,"},
         CommandCase{"set_unknown_state", "STATE = STANDBY", "\\set_powerstat 8", "RPRT -1\n", ""},
         CommandCase{"argument_on_next_line", "STATE = STANDBY", "\\set_powerstat|4", "RPRT 0\n",
                     "OPER ON,"},
@@ -98,86 +92,65 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"frequency", "FREQUENCY 14200", "f", "14200000\n", ""},
         CommandCase{"set_frequency_other_band", "STATE = STANDBY|BAND 3 SEGMENT 1 FREQUENCY 7050",
                     "F 14200000", "RPRT 0\n", "BAND 5,FREQ 14200,"},
-        CommandCase{"set_frequency_same_band", "STATE = STANDBY|BAND 5 SEGMENT 1 FREQUENCY 14050",
-                    "F 14200000", "RPRT 0\n", "FREQ 14200,"},
         CommandCase{"set_frequency_outside_bands", "STATE = STANDBY", "F 145000000", "RPRT -1\n",
                     ""},
         CommandCase{"set_frequency_mains_off", "AMPLIFIER IS OFF", "F 14200000", "RPRT -9\n", ""},
         CommandCase{"set_frequency_transmitting", "STATE = STANDBY", "F 14200000", "RPRT -9\n", "",
-                    true},
-        CommandCase{"unknown_commands_unanswered", "", "zork|+zork|l", "", ""}),
+                    true}),
     test::CaseName{});
 
 // What two servers must agree on when their values differ: line count, RPRT lines, keys, and
 // whether a value is a whole number, a six-decimal number or text.
 QStringList shape(const QByteArray& reply) {
-    static const QRegularExpression kKeyed("^([^:]+):( ?)(.*)$");
-    const auto kind = [](const QString& v) -> QString {
-        if (QRegularExpression("^-?\\d+$").match(v).hasMatch())
-            return "int";
-        if (QRegularExpression("^-?\\d+\\.\\d{6}$").match(v).hasMatch())
-            return "real6";
-        return v.isEmpty() ? "" : "text";
-    };
+    static const QRegularExpression kKeyed("^([^:]+:) ?"), kInt("^-?\\d+$"),
+        kReal("^-?\\d+\\.\\d{6}$");
     QStringList out;
     for (const QByteArray& raw : reply.split('\n')) {
-        const QString l = QString::fromUtf8(raw);
-        const auto keyed = kKeyed.match(l);
-        if (l.startsWith("RPRT "))
-            out << l;
-        else if (keyed.hasMatch())
-            out << keyed.captured(1) + ':' + keyed.captured(2) + kind(keyed.captured(3));
-        else
-            out << kind(l);
+        QString l = QString::fromUtf8(raw);
+        const QString key = l.startsWith("RPRT ") ? l : kKeyed.match(l).captured(0);
+        l.remove(0, key.size());
+        out << key + (kInt.match(l).hasMatch()    ? "int"
+                      : kReal.match(l).hasMatch() ? "real6"
+                      : l.isEmpty()               ? ""
+                                                  : "text");
     }
     return out;
 }
 
-class AmpctlConformanceTest : public ::testing::TestWithParam<const char*> {
-protected:
-    static void SetUpTestSuite() { hamlib.start("ampctld", {"-m", "1"}); }
-    static void TearDownTestSuite() { hamlib.stop(); }
-    // The reply to one line, told from the sentinel that follows it.
-    static QByteArray reply(quint16 port, const QByteArray& line) {
-        const qsizetype sentinels = line == "+\\dump_state" ? 2 : 1;
-        const QByteArray got = test::Daemon::askAt(port, line + "\n+\\dump_state\n",
-                                                   [&](const QByteArray& r) {
-                                                       return r.count("dump_state:\n") == sentinels &&
-                                                              r.endsWith("RPRT 0\n");
-                                                   });
-        return got.left(got.lastIndexOf("dump_state:\n"));
-    }
-    static test::Daemon hamlib;
-};
-test::Daemon AmpctlConformanceTest::hamlib;
+// The reply to one line, told from the sentinel that follows it.
+QByteArray reply(quint16 port, const QByteArray& line) {
+    const qsizetype sentinels = line == "+\\dump_state" ? 2 : 1;
+    const QByteArray got =
+        test::Daemon::askAt(port, line + "\n+\\dump_state\n", [&](const QByteArray& r) {
+            return r.count("dump_state:\n") == sentinels && r.endsWith("RPRT 0\n");
+        });
+    return got.left(got.lastIndexOf("dump_state:\n"));
+}
 
-TEST_P(AmpctlConformanceTest, ReplyHasTheDaemonsShape) {
+// One daemon for the whole table, command by command.
+TEST(AmpctlConformance, EveryReplyHasTheShapeOfHamlibsOwn) {
+    test::Daemon hamlib;
+    hamlib.start("ampctld", {"-m", "1"});
     const HubPtr hub = Hub::create();
     test::MemoryAmp amp(hub, 0);
     amp.line("STATE = STANDBY");
     BandSwitch bands(AmplifierItems(hub, 0));
     AmpctlServer ours(AmplifierItems(hub, 0), bands);
     ASSERT_TRUE(ours.listen(QHostAddress::LocalHost, 0, nullptr));
-    const QByteArray theirs = reply(hamlib.port, GetParam());
-    ASSERT_FALSE(hamlib.process.state() == QProcess::NotRunning);
-    EXPECT_EQ(shape(reply(ours.port(), GetParam())), shape(theirs)) << theirs.toStdString();
+    const QByteArray lines =
+        "\\get_powerstat|+\\get_powerstat|\\set_powerstat 1|+\\set_powerstat 1|"
+        "\\set_powerstat 3|+\\set_powerstat 3|l SWR|+l SWR|l PWRFORWARD|"
+        "+l PWRFORWARD|l PWRREFLECTED|l PWRINPUT|+l PWRINPUT|l PWRPEAK|"
+        "+l PWRPEAK|l FAULT|+l FAULT|l ?|+l ?|l FOO|+l FOO|f|+f|\\get_freq|"
+        "F 14200000|+F 14200000|F abc|_|+_|\\get_info|+\\get_info|"
+        "\\dump_state|+\\dump_state|L SWR 1|zork|+zork";
+    for (const QByteArray& line : lines.split('|')) {
+        const QByteArray theirs = reply(hamlib.port, line);
+        ASSERT_NE(hamlib.process.state(), QProcess::NotRunning) << line.toStdString();
+        EXPECT_EQ(shape(reply(ours.port(), line)), shape(theirs))
+            << line.toStdString() << " -> " << theirs.toStdString();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Hamlib, AmpctlConformanceTest,
-    ::testing::Values("\\get_powerstat", "+\\get_powerstat", "\\set_powerstat 1",
-                      "+\\set_powerstat 1", "\\set_powerstat 3", "+\\set_powerstat 3", "l SWR",
-                      "+l SWR", "l PWRFORWARD", "+l PWRFORWARD", "l PWRREFLECTED", "l PWRINPUT",
-                      "+l PWRINPUT", "l PWRPEAK", "+l PWRPEAK", "l FAULT", "+l FAULT", "l ?",
-                      "+l ?", "l FOO", "+l FOO", "f", "+f", "\\get_freq", "F 14200000",
-                      "+F 14200000", "F abc", "_", "+_", "\\get_info", "+\\get_info",
-                      "\\dump_state", "+\\dump_state", "L SWR 1", "zork", "+zork"),
-    [](const testing::TestParamInfo<const char*>& info) {
-        std::string name;
-        for (const char c : std::string(info.param))
-            name += std::isalnum(static_cast<unsigned char>(c)) ? c : c == '+' ? 'X' : '_';
-        return name + "_" + std::to_string(info.index);
-    });
 
 TEST(AmpctlServerTest, EightClientsAreServedAndAJunkClientLosesOnlyItself) {
     const HubPtr hub = Hub::create();

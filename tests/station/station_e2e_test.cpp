@@ -1,5 +1,6 @@
-// One evening in the shack: Hamlib's dummy rig, the simulated amplifier on a pseudo-terminal,
-// the program's server and station links, and a logger talking to the amplifier over TCP.
+// One evening in the shack: Hamlib's dummy rig, two simulated amplifiers on pseudo-terminals
+// (the second kept out of band following), the program's server and station links, and a
+// logger talking to the first amplifier over TCP.
 #include "station_fixture.h"
 
 #include "core/server_object.h"
@@ -14,60 +15,74 @@
 namespace tarvex {
 namespace {
 
-TEST(StationScenario, RadioToTwentyMetresAndALoggerOperatesTheAmplifier) {
+TEST(StationScenario, TheAmplifierFollowsTheRadioAndALoggerOperatesIt) {
     test::Daemon rigctld;
     rigctld.start("rigctld", {"-m", "1", "-P", "RIG"});
-    sim::AmpSimulator amp;
+    sim::AmpSimulator amps[2];
     sim::AmpSimulator::Options simOptions;
     simOptions.warmupMs = 100;
-    ASSERT_TRUE(amp.start(simOptions)) << amp.errorString().toStdString();
-    PortNames names({{1, amp.devicePath()}});
+    ASSERT_TRUE(amps[0].start(simOptions) && amps[1].start(simOptions));
+    PortNames names({{1, amps[0].devicePath()}, {2, amps[1].devicePath()}});
     DriverEnvironment env;
     env.makeLink = [&] { return std::make_unique<QtSerialLink>(names); };
-    const auto make = [env] { return std::make_shared<FerroDriver>(env); };
+    ModuleList list{std::make_shared<FerroDriver>(env), std::make_shared<FerroDriver>(env)};
+    std::static_pointer_cast<FerroDriver>(list[1])->setAmpPort(2);
     QTemporaryDir dir;
-    ASSERT_TRUE(ServerObject::writeModuleList(dir.filePath("server.dat"), {make()}, nullptr));
-    ServerObject server({make, {}, {}}, dir.filePath("server.dat"));
+    ASSERT_TRUE(ServerObject::writeModuleList(dir.filePath("server.dat"), list, nullptr));
+    ServerObject server({[env] { return std::make_shared<FerroDriver>(env); }, {}, {}},
+                        dir.filePath("server.dat"));
     server.StartServer();
     StationLinks station(server, RigctldClient::factory());
     StationOptions options;
     options.rigHost = "127.0.0.1";
     options.rigPort = rigctld.port;
     options.ampctldPort = test::Daemon::freePort();
+    options.excluded = {2};
     station.apply(options);
+    ASSERT_TRUE(station.problems().isEmpty()) << station.problems().join(' ').toStdString();
 
     QTcpSocket logger;
     logger.connectToHost(QHostAddress::LocalHost, options.ampctldPort);
-    const auto ask = [&](const QByteArray& line, int replyLines = 1) {
+    const auto ask = [&](const QByteArray& line) {
         logger.write(line + '\n');
         QByteArray got;
-        test::waitUntil([&] {
-            got += logger.readAll();
-            return got.count('\n') >= replyLines;
-        });
+        test::waitUntil([&] { return (got += logger.readAll()).endsWith('\n'); });
         return got;
     };
     const auto tune = [&](const QByteArray& hz) {
-        rigctld.ask("F " + hz + "\n", [](auto& r) { return r.endsWith('\n'); });
+        test::Daemon::askAt(rigctld.port, "F " + hz + "\n",
+                            [](auto& r) { return r.endsWith('\n'); });
     };
-    EXPECT_EQ(ask("\\set_powerstat 1"), "RPRT 0\n");
-    ASSERT_TRUE(test::waitUntil([&] { return amp.model().state() == sim::PowerState::Standby; }));
+    for (const auto port : {options.ampctldPort, quint16(options.ampctldPort + 1)})
+        test::Daemon::askAt(port, "\\set_powerstat 1\n", [](auto& r) { return r.endsWith('\n'); });
+    ASSERT_TRUE(
+        test::waitUntil([&] { return amps[1].model().state() == sim::PowerState::Standby; }));
     tune("7100000");
-    ASSERT_TRUE(test::waitUntil([&] { return amp.model().band() == 3; }));
-    amp.model().clearLog();
+    ASSERT_TRUE(test::waitUntil([&] { return amps[0].model().band() == 3; }));
+    amps[0].model().clearLog();
     tune("14200000");
-    ASSERT_TRUE(test::waitUntil([&] { return amp.model().band() == 5; }));
-    EXPECT_EQ(amp.model().commandLog().front(), "BAND 5");
+    ASSERT_TRUE(test::waitUntil([&] { return amps[0].model().band() == 5; }));
+    EXPECT_EQ(amps[0].model().commandLog().front(), "BAND 5");
+    EXPECT_EQ(amps[1].model().receivedBytes().find("BAND"), std::string::npos); // left where it was
 
     EXPECT_EQ(ask("\\set_powerstat 4"), "RPRT 0\n");
     ASSERT_TRUE(test::waitUntil([&] { return ask("\\get_powerstat") == "4\n"; }));
-    amp.model().emitMeter({8, 2, 5, 3, 6});
+    amps[0].model().emitMeter({8, 2, 5, 3, 6});
     ASSERT_TRUE(test::waitUntil([&] { return ask("l PWRFORWARD").toInt() > 0; }));
-    const double swr = ask("l SWR").trimmed().toDouble();
-    EXPECT_GT(swr, 1.0);
-    EXPECT_LT(swr, 99.0);
+    EXPECT_GT(ask("l SWR").toDouble(), 1.0);
     EXPECT_EQ(ask("\\set_powerstat 2"), "RPRT 0\n");
-    ASSERT_TRUE(test::waitUntil([&] { return amp.model().state() == sim::PowerState::Standby; }));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return amps[0].model().state() == sim::PowerState::Standby; }));
+
+    // After a restart (as Configure does) the same port reaches the new driver.
+    server.StopServer();
+    server.StartServer();
+    logger.abort();
+    logger.connectToHost(QHostAddress::LocalHost, options.ampctldPort);
+    ASSERT_TRUE(test::waitUntil([&] { return ask("\\get_powerstat") == "2\n"; }));
+    ask("\\set_powerstat 4");
+    EXPECT_TRUE(
+        test::waitUntil([&] { return amps[0].model().state() == sim::PowerState::Operate; }));
     server.StopServer();
 }
 

@@ -25,18 +25,22 @@ public:
         return probe.serverPort();
     }
     ~Daemon() { stop(); }
-    void start(const QString& program, QStringList args) {
+    // On the port it had, when it had one (a daemon brought back); else on a fresh one, and on
+    // another when a race for it was lost.
+    void start(const QString& program, const QStringList& args) {
         ASSERT_FALSE(QStandardPaths::findExecutable(program).isEmpty())
             << program.toStdString() << " is missing: run scripts/install-deps";
-        if (port == 0)
-            port = freePort(); // a race for it is retried below
-        args << "-T" << "127.0.0.1" << "-t" << QString::number(port);
-        for (int attempt = 0; attempt < 3 && !accepting(); ++attempt) {
-            process.start(program, args);
+        const bool keepPort = port != 0;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            port = keepPort ? port : freePort();
+            process.start(program,
+                          args + QStringList{"-T", "127.0.0.1", "-t", QString::number(port)});
             ASSERT_TRUE(process.waitForStarted()) << program.toStdString();
-            waitUntil([&] { return accepting() || process.state() == QProcess::NotRunning; });
+            waitUntil([&] { return process.state() == QProcess::NotRunning || accepting(); });
+            if (process.state() == QProcess::Running)
+                return;
         }
-        ASSERT_TRUE(accepting()) << program.toStdString() << " did not listen on " << port;
+        FAIL() << program.toStdString() << " did not listen on " << port;
     }
     void stop() {
         process.kill();
@@ -49,9 +53,6 @@ public:
     }
     using Done = std::function<bool(const QByteArray&)>;
     // One exchange on a fresh connection, read until done says the reply is complete.
-    QByteArray ask(const QByteArray& lines, const Done& done) const {
-        return askAt(port, lines, done);
-    }
     static QByteArray askAt(quint16 at, const QByteArray& lines, const Done& done) {
         QTcpSocket s;
         s.connectToHost(QHostAddress::LocalHost, at);
