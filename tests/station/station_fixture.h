@@ -36,7 +36,11 @@ public:
             process.start(program,
                           args + QStringList{"-T", "127.0.0.1", "-t", QString::number(port)});
             ASSERT_TRUE(process.waitForStarted()) << program.toStdString();
-            waitUntil([&] { return process.state() == QProcess::NotRunning || accepting(); });
+            waitUntil([&] {
+                QTcpSocket probe;
+                probe.connectToHost(QHostAddress::LocalHost, port);
+                return process.state() == QProcess::NotRunning || probe.waitForConnected(500);
+            });
             if (process.state() == QProcess::Running)
                 return;
         }
@@ -45,11 +49,6 @@ public:
     void stop() {
         process.kill();
         process.waitForFinished();
-    }
-    bool accepting() const {
-        QTcpSocket s;
-        s.connectToHost(QHostAddress::LocalHost, port);
-        return s.waitForConnected(500);
     }
     using Done = std::function<bool(const QByteArray&)>;
     // One exchange on a fresh connection, read until done says the reply is complete.
