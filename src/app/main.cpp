@@ -7,6 +7,7 @@
 #include "history_commands.h"
 #include "history_wiring.h"
 #include "signal_close.h"
+#include "station_wiring.h"
 #include "ui/display_setup.h"
 #include "ui/frm_main.h"
 #include "ui/frm_options.h"
@@ -44,6 +45,7 @@ struct Options {
     QString screenshot;  // save the main window here, then quit
     int settleMs = 1000; // how long the amplifiers get to answer before the screenshot
     int historyDays = tarvex::HistoryRecorder::kDefaultReadingDays;
+    tarvex::StationOptions station;
 };
 
 constexpr int kDemoAmplifiers = 2;
@@ -78,6 +80,7 @@ Options parseCommandLine(const QCoreApplication& app) {
     parser.addOption(settle);
     tarvex::AmplifierListCommands::addOptions(parser);
     tarvex::HistoryCommands::addOptions(parser);
+    tarvex::StationWiring::addOptions(parser);
     parser.process(app); // --help and --version print and exit here
 
     Options options;
@@ -105,6 +108,11 @@ Options parseCommandLine(const QCoreApplication& app) {
             std::exit(2);
         }
         options.ports.insert(parsed->port, parsed->device);
+    }
+    QString stationError;
+    if (!tarvex::StationWiring::readOptions(parser, options.station, &stationError)) {
+        std::fprintf(stderr, "tarvex: %s\n", qPrintable(stationError));
+        std::exit(2);
     }
     return options;
 }
@@ -204,6 +212,7 @@ int main(int argc, char* argv[]) {
     mainWindow = &window;
     // history.db sits beside server.dat.
     tarvex::HistoryWiring history(window, QStringLiteral("history.db"), options.historyDays);
+    tarvex::StationWiring station(window, options.station);
     window.show();
     if (!options.screenshot.isEmpty()) {
         QTimer::singleShot(options.settleMs, &window, [&window, &options] {

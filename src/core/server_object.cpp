@@ -45,10 +45,12 @@ void ServerObject::StartServer() {
     }
     if (mCollab.viewHost)
         mCollab.viewHost(*mModules, mHub);
+    emit Started();
 }
 
 void ServerObject::StopServer() {
     if (mModules) {
+        emit Stopping();
         for (const ModulePtr& m : *mModules) {
             if (!m)
                 continue;

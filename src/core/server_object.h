@@ -70,6 +70,10 @@ public slots:
 signals:
     // A failure the user should hear of (a save that did not happen, a module that failed).
     void errorOccurred(const QString& message);
+    // The modules run on a new hub; and they are about to stop, the hub with them. Others
+    // that meet the amplifiers through items (the station links) follow these.
+    void Started();
+    void Stopping();
 
 private:
     void LoadModules();

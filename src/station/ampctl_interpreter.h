@@ -1,0 +1,59 @@
+#pragma once
+
+#include "amplifier_items.h"
+
+#include <QByteArray>
+
+namespace tarvex {
+
+class BandSwitch;
+class PeakHold;
+
+// One client's side of the amplifier protocol: a line in, the reply out, in the daemon's own
+// forms. A get answers its value line(s), a set "RPRT n" with the usual error numbers, "+"
+// in front gives the extended form, an unknown command gets no reply. A command whose
+// argument is missing takes the next line as its argument, as the daemon does.
+class AmpctlInterpreter {
+public:
+    // The protocol's error numbers (answered negated).
+    enum Error { kOk = 0, kInvalid = 1, kIo = 6, kRejected = 9, kNotAvailable = 11 };
+
+    struct Reply {
+        QByteArray text;
+        bool close = false;
+    };
+
+    AmpctlInterpreter(AmplifierItems amp, const PeakHold& peak, BandSwitch& bands);
+
+    Reply handle(QByteArray line);
+
+    // 0 mains off, 1 warming up, 2 standby, 4 operating.
+    static int powerStat(const AmplifierItems& amp);
+    // From forward and reflected power; 1 with no forward power, at most 99.
+    static double swr(int forward, int reflected);
+
+private:
+    // Lines without their newlines. The plain form of a set, or of a get that failed, is
+    // "RPRT n" alone.
+    struct Answer {
+        QByteArray header;
+        QByteArrayList plain;
+        QByteArrayList extended;
+        int error = kOk;
+        bool isSet = false;
+    };
+
+    Answer run(const QByteArray& command, const QByteArray& arg, bool* known);
+    Answer getLevel(const QByteArray& level) const;
+    Answer setPowerStat(const QByteArray& arg);
+    Answer setFrequency(const QByteArray& arg);
+    QByteArray faultText() const;
+    bool transmitting() const;
+
+    AmplifierItems mAmp;
+    const PeakHold& mPeak;
+    BandSwitch& mBands;
+    QByteArray mWaiting; // a command, "+" included, whose argument is the next line
+};
+
+} // namespace tarvex

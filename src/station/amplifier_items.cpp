@@ -1,0 +1,41 @@
+#include "amplifier_items.h"
+
+#include "core/guard.h"
+#include "station_log.h"
+
+namespace tarvex {
+
+ItemPtr AmplifierItems::item(const QString& base) const {
+    return mHub ? mHub->GetItem(QString::number(mIndex) + base) : nullptr;
+}
+
+Variant AmplifierItems::value(const QString& base) const {
+    const ItemPtr it = item(base);
+    return it ? it->Value() : Variant();
+}
+
+int AmplifierItems::integer(const QString& base) const {
+    std::int32_t out = 0;
+    return value(base).tryToLong(out) == 0 ? out : 0;
+}
+
+bool AmplifierItems::flag(const QString& base) const {
+    bool out = false;
+    return value(base).tryToBoolean(out) == 0 && out;
+}
+
+bool AmplifierItems::write(const QString& base, const Variant& v) const {
+    const ItemPtr it = item(base);
+    if (!it)
+        return false;
+    return guarded(lcStation(), "station item write", [&] { it->setValue(v); });
+}
+
+QString AmplifierItems::title() const {
+    QString name;
+    value(QStringLiteral("name")).tryToString(name);
+    const QString number = QStringLiteral("Amplifier %1").arg(mIndex + 1);
+    return name.isEmpty() ? number : QStringLiteral("%1 (%2)").arg(number, name);
+}
+
+} // namespace tarvex

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/hub.h"
+
+#include <QString>
+
+namespace tarvex {
+
+// One amplifier's items in the hub, by base name ("band", "pfwd"), as a panel reaches them:
+// the station never calls a driver. Reading an item that is missing gives the empty value.
+class AmplifierItems {
+public:
+    AmplifierItems(HubPtr hub, int index) : mHub(std::move(hub)), mIndex(index) {}
+
+    ItemPtr item(const QString& base) const;
+    Variant value(const QString& base) const;
+    int integer(const QString& base) const;
+    bool flag(const QString& base) const;
+    // Assigns through the item, so the driver's command path acts on it. False when the item
+    // is missing or refused the value; nothing is thrown.
+    bool write(const QString& base, const Variant& v) const;
+
+    int index() const { return mIndex; }
+    const HubPtr& hub() const { return mHub; }
+    // "Amplifier 1 (Name)", for messages and the info line.
+    QString title() const;
+
+private:
+    HubPtr mHub;
+    int mIndex;
+};
+
+} // namespace tarvex

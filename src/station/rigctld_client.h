@@ -1,0 +1,56 @@
+#pragma once
+
+#include "rig_client.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <deque>
+
+namespace tarvex {
+
+// Polls a rigctld with "t" and "f" over TCP. A lost or unreachable daemon is retried every
+// two seconds from a single-shot timer, so nothing runs while waiting.
+class RigctldClient : public RigClient {
+    Q_OBJECT
+
+public:
+    static constexpr std::chrono::milliseconds kRetry{2000};
+    // A daemon that has not answered a poll in this time is treated as lost.
+    static constexpr std::chrono::milliseconds kSilence{5000};
+    static constexpr qsizetype kMaxLine = 1024;
+
+    RigctldClient(QString host, quint16 port, std::chrono::milliseconds poll,
+                  QObject* parent = nullptr);
+    ~RigctldClient() override;
+
+    static RigClientFactory factory();
+
+    void start() override;
+    void stop() override;
+    State state() const override { return mState; }
+    QString detail() const override { return mDetail; }
+
+private:
+    void connectNow();
+    void setState(State state, const QString& detail);
+    void lose(const QString& reason);
+    void mPoll_timeout();
+    void mSocket_readyRead();
+    void handleLine(const QByteArray& line);
+
+    QString mHost;
+    quint16 mPort;
+    QTcpSocket mSocket;
+    QTimer mPoll;
+    QTimer mRetry;
+    QElapsedTimer mAsked;
+    QByteArray mBuffer;
+    std::deque<char> mExpected; // the commands whose replies are still to come, in order
+    State mState = State::Off;
+    QString mDetail;
+};
+
+} // namespace tarvex

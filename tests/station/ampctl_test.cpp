@@ -1,0 +1,183 @@
+// The amplifier server: values and commands in process, then over TCP against Hamlib's own
+// ampctld for the reply formats, and with many and badly behaved clients.
+#include "station_fixture.h"
+
+#include "station/ampctl_interpreter.h"
+#include "station/ampctl_server.h"
+#include "station/band_switch.h"
+#include "station/peak_hold.h"
+
+#include <QRegularExpression>
+
+namespace tarvex {
+namespace {
+
+struct PeakCase {
+    const char* name;
+    std::vector<std::pair<qint64, int>> readings; // {ms, watts}
+    qint64 at;
+    int peak;
+};
+
+class PeakHoldTest : public ::testing::TestWithParam<PeakCase> {};
+
+TEST_P(PeakHoldTest, HighestReadingOfTheLastTwoSeconds) {
+    qint64 now = 0;
+    PeakHold peak(2000, [&] { return now; });
+    for (const auto& [t, w] : GetParam().readings) {
+        now = t;
+        peak.add(w);
+    }
+    now = GetParam().at;
+    EXPECT_EQ(peak.peak(), GetParam().peak);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, PeakHoldTest,
+    ::testing::Values(PeakCase{"latest_holds_however_old", {{0, 300}}, 10000, 300},
+                      PeakCase{
+                          "earlier_peak_inside", {{0, 100}, {100, 800}, {200, 200}}, 2199, 800},
+                      PeakCase{"earlier_peak_left", {{0, 100}, {100, 800}, {200, 200}}, 2200, 200},
+                      PeakCase{"many_readings", {{0, 900}, {10, 5}, {20, 6}, {5000, 7}}, 5000, 7}),
+    test::CaseName{});
+
+struct CommandCase {
+    const char* name;
+    const char* reports;  // lines from the amplifier, "|" between them
+    const char* commands; // client lines, "|" between them
+    const char* reply;
+    const char* sent; // commands the amplifier received
+    bool transmitting = false;
+};
+
+class AmpctlCommandTest : public ::testing::TestWithParam<CommandCase> {};
+
+TEST_P(AmpctlCommandTest, RepliesAndReachesTheAmplifierThroughItsItems) {
+    const CommandCase& c = GetParam();
+    const HubPtr hub = Hub::create();
+    test::MemoryAmp amp(hub, 0);
+    auto ptt = hub->AttachItem("rig.ptt");
+    ptt->setInfo(std::make_shared<ItemInfo>(ItemInfo{0, 1, ItemInfo::kBool, 0, {}}));
+    ptt->setValue(c.transmitting);
+    for (const QString& l : QString(c.reports).split('|', Qt::SkipEmptyParts))
+        amp.line(l);
+    amp.sent();
+    BandSwitch bands(AmplifierItems(hub, 0));
+    PeakHold peak;
+    AmpctlInterpreter interpreter(AmplifierItems(hub, 0), peak, bands);
+    QByteArray reply;
+    for (const QByteArray& l : QByteArray(c.commands).split('|'))
+        reply += interpreter.handle(l + '\n').text;
+    EXPECT_EQ(reply, QByteArray(c.reply));
+    EXPECT_EQ(amp.sent(), c.sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, AmpctlCommandTest,
+    ::testing::Values(
+        CommandCase{"powerstat_off", "AMPLIFIER IS OFF", "\\get_powerstat", "0\n", ""},
+        CommandCase{"powerstat_warming", "STATE = WARMUP", "\\get_powerstat", "1\n", ""},
+        CommandCase{"set_off", "STATE = STANDBY", "\\set_powerstat 0", "RPRT 0\n", "AC OFF,"},
+        CommandCase{"set_unknown_state", "STATE = STANDBY", "\\set_powerstat 8", "RPRT -1\n", ""},
+        CommandCase{"argument_on_next_line", "STATE = STANDBY", "\\set_powerstat|4", "RPRT 0\n",
+                    "OPER ON,"},
+        CommandCase{"swr_without_power", "", "l SWR", "1.000000\n", ""},
+        CommandCase{"swr", "FWD = 400|RFL = 16", "l SWR", "1.500000\n", ""},
+        CommandCase{"swr_all_reflected", "FWD = 100|RFL = 100", "l SWR", "99.000000\n", ""},
+        CommandCase{"powers", "FWD = 400|RFL = 16|INP = 25",
+                    "l PWRFORWARD|l PWRREFLECTED|l PWRINPUT", "400\n16\n25\n", ""},
+        CommandCase{"fault", "FAULT = 12", "l FAULT", "High input refl power\n", ""},
+        CommandCase{"no_fault", "STATE = STANDBY", "+l FAULT",
+                    "get_level: FAULT\nNo Fault\nRPRT 0\n", ""},
+        CommandCase{"frequency", "FREQUENCY 14200", "f", "14200000\n", ""},
+        CommandCase{"set_frequency_other_band", "STATE = STANDBY|BAND 3 SEGMENT 1 FREQUENCY 7050",
+                    "F 14200000", "RPRT 0\n", "BAND 5,FREQ 14200,"},
+        CommandCase{"set_frequency_outside_bands", "STATE = STANDBY", "F 145000000", "RPRT -1\n",
+                    ""},
+        CommandCase{"set_frequency_mains_off", "AMPLIFIER IS OFF", "F 14200000", "RPRT -9\n", ""},
+        CommandCase{"set_frequency_transmitting", "STATE = STANDBY", "F 14200000", "RPRT -9\n", "",
+                    true}),
+    test::CaseName{});
+
+// What two servers must agree on when their values differ: line count, RPRT lines, keys, and
+// whether a value is a whole number, a six-decimal number or text.
+QStringList shape(const QByteArray& reply) {
+    static const QRegularExpression kKeyed("^([^:]+:) ?"), kInt("^-?\\d+$"),
+        kReal("^-?\\d+\\.\\d{6}$");
+    QStringList out;
+    for (const QByteArray& raw : reply.split('\n')) {
+        QString l = QString::fromUtf8(raw);
+        const QString key = l.startsWith("RPRT ") ? l : kKeyed.match(l).captured(0);
+        l.remove(0, key.size());
+        out << key + (kInt.match(l).hasMatch()    ? "int"
+                      : kReal.match(l).hasMatch() ? "real6"
+                      : l.isEmpty()               ? ""
+                                                  : "text");
+    }
+    return out;
+}
+
+// The reply to one line, told from the sentinel that follows it.
+QByteArray reply(quint16 port, const QByteArray& line) {
+    const qsizetype sentinels = line == "+\\dump_state" ? 2 : 1;
+    const QByteArray got =
+        test::Daemon::askAt(port, line + "\n+\\dump_state\n", [&](const QByteArray& r) {
+            return r.count("dump_state:\n") == sentinels && r.endsWith("RPRT 0\n");
+        });
+    return got.left(got.lastIndexOf("dump_state:\n"));
+}
+
+// One daemon for the whole table, command by command.
+TEST(AmpctlConformance, EveryReplyHasTheShapeOfHamlibsOwn) {
+    test::Daemon hamlib;
+    hamlib.start("ampctld", {"-m", "1"});
+    const HubPtr hub = Hub::create();
+    test::MemoryAmp amp(hub, 0);
+    amp.line("STATE = STANDBY");
+    BandSwitch bands(AmplifierItems(hub, 0));
+    AmpctlServer ours(AmplifierItems(hub, 0), bands);
+    ASSERT_TRUE(ours.listen(QHostAddress::LocalHost, 0, nullptr));
+    const QByteArray lines =
+        "\\get_powerstat|+\\get_powerstat|\\set_powerstat 1|+\\set_powerstat 1|"
+        "\\set_powerstat 3|+\\set_powerstat 3|l SWR|+l SWR|l PWRFORWARD|"
+        "+l PWRFORWARD|l PWRREFLECTED|l PWRINPUT|+l PWRINPUT|l PWRPEAK|"
+        "+l PWRPEAK|l FAULT|+l FAULT|l ?|+l ?|l FOO|+l FOO|f|+f|\\get_freq|"
+        "F 14200000|+F 14200000|F abc|_|+_|\\get_info|+\\get_info|"
+        "\\dump_state|+\\dump_state|L SWR 1|zork|+zork";
+    for (const QByteArray& line : lines.split('|')) {
+        const QByteArray theirs = reply(hamlib.port, line);
+        EXPECT_EQ(shape(reply(ours.port(), line)), shape(theirs))
+            << line.toStdString() << " -> " << theirs.toStdString();
+    }
+}
+
+TEST(AmpctlServerTest, EightClientsAreServedAndAJunkClientLosesOnlyItself) {
+    const HubPtr hub = Hub::create();
+    test::MemoryAmp amp(hub, 0);
+    amp.line("STATE = OPERATE");
+    BandSwitch bands(AmplifierItems(hub, 0));
+    AmpctlServer server(AmplifierItems(hub, 0), bands);
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0, nullptr));
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int i = 0; i <= AmpctlServer::kMaxClients; ++i) {
+        clients.push_back(std::make_unique<QTcpSocket>());
+        clients.back()->connectToHost(QHostAddress::LocalHost, server.port());
+        ASSERT_TRUE(test::waitUntil([&] { return server.clientCount() == std::min(i + 1, 8); }));
+    }
+    const auto closed = [](QTcpSocket& s) {
+        return test::waitUntil([&] { return s.state() == QAbstractSocket::UnconnectedState; });
+    };
+    EXPECT_TRUE(closed(*clients.back())); // the ninth
+    clients[0]->write(QByteArray(AmpctlServer::kMaxLine + 10, 'x'));
+    EXPECT_TRUE(closed(*clients[0]));
+    clients[1]->write("\\get_powerstat\n\\set_powerstat 2\n");
+    EXPECT_TRUE(test::waitUntil([&] { return clients[1]->bytesAvailable() == 9; }));
+    EXPECT_EQ(clients[1]->readAll(), "4\nRPRT 0\n");
+    EXPECT_EQ(amp.sent(), "OPER OFF,");
+    clients[2]->write("q\n");
+    EXPECT_TRUE(closed(*clients[2]));
+    EXPECT_EQ(server.clientCount(), 6);
+}
+
+} // namespace
+} // namespace tarvex

@@ -1,0 +1,71 @@
+// Band following through the items alone: the rig's readings go in as the rig items, and what
+// reaches the amplifier is read off its in-memory serial line.
+#include "station_fixture.h"
+
+#include "station/band_follower.h"
+#include "station/band_switch.h"
+
+namespace tarvex {
+namespace {
+
+using namespace std::chrono_literals;
+
+class BandFollowTest : public ::testing::Test {
+protected:
+    BandFollowTest() {
+        for (const auto& [name, type] :
+             {std::pair{"rig.freq", ItemInfo::kLong}, {"rig.ptt", ItemInfo::kBool}})
+            hub->AttachItem(name)->setInfo(std::make_shared<ItemInfo>(ItemInfo{0, 1, type, 0, {}}));
+        amp.line("STATE = STANDBY");
+        amp.line("BAND 3 SEGMENT 1 FREQUENCY 7050");
+        amp.sent();
+    }
+    void read(std::int32_t hz, bool ptt) {
+        hub->GetItem("rig.ptt")->setValue(ptt); // as the rig link reads them: PTT first
+        hub->GetItem("rig.freq")->setValue(hz);
+    }
+    QString message() const { return hub->GetItem("0message")->Value().toString(); }
+
+    HubPtr hub = Hub::create();
+    test::MemoryAmp amp{hub, 0};
+    BandSwitch bands{AmplifierItems(hub, 0), 100ms};
+    BandFollower follower{hub, bands};
+};
+
+TEST_F(BandFollowTest, FollowsOnlyBetweenTransmissionsAndInsideTheBands) {
+    read(14'200'000, true);
+    EXPECT_EQ(amp.sent(), "");
+    read(14'200'000, false);
+    EXPECT_EQ(amp.sent(), "BAND 5,");
+    amp.line("BAND 5 SEGMENT 2 FREQUENCY 14175");
+    read(14'300'000, false);
+    read(145'000'000, false);
+    EXPECT_EQ(amp.sent(), "");
+    test::waitUntil([] { return false; }, 400); // past the confirmation deadline
+    EXPECT_EQ(message(), "Amp on and standing by");
+}
+
+TEST_F(BandFollowTest, ASilentOrRefusingAmplifierIsToldOnceAndNotAskedAgain) {
+    read(14'200'000, false);
+    EXPECT_EQ(amp.sent(), "BAND 5,");
+    ASSERT_TRUE(test::waitUntil([&] { return message().contains("confirm the change to 20 m"); }));
+    read(14'250'000, false);
+    EXPECT_EQ(amp.sent(), "");
+
+    read(21'200'000, false);
+    EXPECT_EQ(amp.sent(), "BAND 7,");
+    amp.line("BAND 5 SEGMENT 2 FREQUENCY 14175"); // stays where it was
+    read(21'300'000, false);
+    EXPECT_EQ(amp.sent(), "");
+}
+
+TEST_F(BandFollowTest, WaitsForTheMainsToComeOn) {
+    amp.line("AMPLIFIER IS OFF");
+    read(14'200'000, false);
+    EXPECT_EQ(amp.sent(), "");
+    amp.line("STATE = STANDBY");
+    EXPECT_TRUE(test::waitUntil([&] { return amp.link->written() == "BAND 5\r"; }));
+}
+
+} // namespace
+} // namespace tarvex
