@@ -1,5 +1,6 @@
 #include "history_wiring.h"
 
+#include "core/server_object.h"
 #include "ui/frm_main.h"
 #include "ui/history/frm_history.h"
 
@@ -9,7 +10,10 @@ HistoryWiring::HistoryWiring(frmMain& window, const QString& path, int readingDa
     : mWindow(window), mRecorder(path, systemHistoryClock(), readingDays) {
     connect(&mRecorder, &HistoryRecorder::problem, this, &HistoryWiring::recorder_problem);
     connect(&mRecorder, &HistoryRecorder::notice, &window, &frmMain::reportProblem);
-    connect(&window, &frmMain::hubStarted, &mRecorder, &HistoryRecorder::setHub);
+    // Each start of the server (the first, and after "&Configure...") brings a new hub.
+    if (ServerObject* server = window.server())
+        connect(server, &ServerObject::Started, &mRecorder,
+                [this, server] { mRecorder.setHub(server->hub()); });
     connect(&window, &frmMain::historyRequested, this, &HistoryWiring::window_historyRequested);
     mRecorder.start();
     // The window started its server before anyone could listen.

@@ -61,8 +61,6 @@ public:
     void reportProblem(const QString& message) { mServer_errorOccurred(message); }
 
 signals:
-    // The server built its panels on a new hub; anything that listens to the hub follows it.
-    void hubStarted(const tarvex::HubPtr& hub);
     // "&History" was chosen; whoever keeps the history opens its window.
     void historyRequested();
 

@@ -65,7 +65,6 @@ void frmMain::ViewCreate(const ModuleList& mcollModules, const HubPtr& theHub) {
     }
     mModuleCount = sat16(static_cast<long long>(mcollModules.size()));
     ViewLayout();
-    emit hubStarted(mHub);
 }
 
 void frmMain::ViewAdd(const QString& className, std::int16_t index) {
