@@ -64,10 +64,18 @@ void AmpctlServer::readClient(QTcpSocket* socket) {
         }
         const AmpctlInterpreter::Reply reply = client->second->handle(line);
         socket->write(reply.text);
-        if (reply.close || socket->bytesToWrite() > kMaxBacklog) {
-            socket->disconnect(this);
-            socket->disconnectFromHost();
+        if (socket->bytesToWrite() > kMaxBacklog) { // a client that does not read its replies
             drop(socket);
+            return;
+        }
+        if (reply.close) {
+            // The replies to the lines before "q" still go out: the socket is freed only once
+            // they are written, as deleting it earlier would throw them away.
+            mClients.erase(client);
+            socket->disconnect(this);
+            connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
+            socket->disconnectFromHost();
+            emit clientsChanged();
             return;
         }
     }

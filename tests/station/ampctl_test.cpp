@@ -174,8 +174,9 @@ TEST(AmpctlServerTest, EightClientsAreServedAndAJunkClientLosesOnlyItself) {
     EXPECT_TRUE(test::waitUntil([&] { return clients[1]->bytesAvailable() == 9; }));
     EXPECT_EQ(clients[1]->readAll(), "4\nRPRT 0\n");
     EXPECT_EQ(amp.sent(), "OPER OFF,");
-    clients[2]->write("q\n");
+    clients[2]->write("\\get_powerstat\nq\n"); // what was asked before "q" is answered
     EXPECT_TRUE(closed(*clients[2]));
+    EXPECT_EQ(clients[2]->readAll(), "2\n");
     EXPECT_EQ(server.clientCount(), 6);
 }
 
