@@ -130,14 +130,19 @@ std::optional<int> frmHistory::chosenAmplifier() const {
     return data.isValid() ? std::optional<int>(data.toInt()) : std::nullopt;
 }
 
+// The file keeps the module index; the window numbers amplifiers from 1, as the amplifier list,
+// the command line and the station links do.
+QString frmHistory::shownAmplifier(int index, const QString& name) {
+    const QString number = tr("Amplifier %1").arg(index + 1);
+    return name.isEmpty() ? number : QStringLiteral("%1 (%2)").arg(number, name);
+}
+
 void frmHistory::fillAmplifiers() {
     const QVariant chosen = mcboAmplifier->currentData();
     mcboAmplifier->clear();
     mcboAmplifier->addItem(tr("All amplifiers"));
     for (const auto& [index, name] : mReader->amplifiers())
-        mcboAmplifier->addItem(name.isEmpty() ? QString::number(index)
-                                              : QStringLiteral("%1 %2").arg(index).arg(name),
-                               index);
+        mcboAmplifier->addItem(shownAmplifier(index, name), index);
     mcboAmplifier->setCurrentIndex(std::max(0, mcboAmplifier->findData(chosen)));
 }
 
@@ -185,7 +190,7 @@ void frmHistory::refresh() {
     int row = 0;
     for (const HistoryEvent& e : mShownEvents) {
         const QStringList cells = {shownTime(e.timeMs),
-                                   QString::number(e.amplifier),
+                                   QString::number(e.amplifier + 1),
                                    e.name,
                                    e.kind,
                                    e.code ? QString::number(*e.code) : QString(),

@@ -51,6 +51,7 @@ public:
 
 private:
     void fillAmplifiers();
+    static QString shownAmplifier(int index, const QString& name);
     std::optional<int> chosenAmplifier() const;
     void btnExport_Click();
     void showStatus();
