@@ -111,8 +111,9 @@ StationWiring::StationWiring(frmMain& window, const StationOptions& options) : m
     if (window.server()) {
         mLinks = std::make_unique<StationLinks>(*window.server(), RigctldClient::factory());
         mLinks->apply(options);
+        // The station log has them on the terminal already; the window tells the user.
         for (const QString& problem : mLinks->problems())
-            std::fprintf(stderr, "tarvex: %s\n", qPrintable(problem));
+            window.reportProblem(problem);
     }
     auto* control = window.findChild<QMenu*>(QStringLiteral("mnuServer"));
     auto* separator = window.findChild<QAction*>(QStringLiteral("mnuSep"));
