@@ -15,6 +15,8 @@ HistoryWiring::HistoryWiring(frmMain& window, const QString& path, int readingDa
         connect(server, &ServerObject::Started, &mRecorder,
                 [this, server] { mRecorder.setHub(server->hub()); });
     connect(&window, &frmMain::historyRequested, this, &HistoryWiring::window_historyRequested);
+    mFollow.setInterval(std::chrono::seconds(5));
+    connect(&mFollow, &QTimer::timeout, this, &HistoryWiring::mFollow_timeout);
     mRecorder.start();
     // The window started its server before anyone could listen.
     mRecorder.setHub(window.hub());
@@ -43,6 +45,23 @@ void HistoryWiring::window_historyRequested() {
     mRecorder.afterWriting(mHistoryWindow, [window = mHistoryWindow] { window->refresh(); });
     mHistoryWindow->raise();
     mHistoryWindow->activateWindow();
+    mFollow.start();
+}
+
+// The window follows what happens while it is open, unless the user is reading older rows
+// or a chosen range; it stops asking once the window is gone or closed.
+void HistoryWiring::mFollow_timeout() {
+    if (!mHistoryWindow || !mHistoryWindow->isVisible()) {
+        mFollow.stop();
+        return;
+    }
+    if (!mHistoryWindow->followsNow())
+        return;
+    mRecorder.flush();
+    mRecorder.afterWriting(mHistoryWindow, [window = mHistoryWindow] {
+        if (window->followsNow())
+            window->refresh();
+    });
 }
 
 } // namespace tarvex

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 namespace tarvex {
 
@@ -24,11 +25,14 @@ public:
 private:
     void window_historyRequested();
     void recorder_problem(const QString& message);
+    void mFollow_timeout();
 
     frmMain& mWindow;
     HistoryRecorder mRecorder;
     QString mProblem;
     QPointer<frmHistory> mHistoryWindow;
+    // While the History window shows the latest span, it is read again this often.
+    QTimer mFollow;
 };
 
 } // namespace tarvex

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QLineSeries>
 #include <QScatterSeries>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -88,6 +89,27 @@ TEST(HistoryWindow, ShowsTheEventsAndPlotsTheChosenAmplifier) {
     ASSERT_EQ(table->rowCount(), 1);
     EXPECT_EQ(table->item(0, 1)->text(), QStringLiteral("2")); // numbered from 1, as elsewhere
     EXPECT_EQ(chart->faults()->count(), 0);
+}
+
+// The window follows new events only where a refresh would not pull rows from under the user.
+TEST(HistoryWindow, FollowsOnlyTheLatestSpanWhenAtTheTopWithNothingSelected) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.db"));
+    seed(path);
+    frmHistory window(path, [] { return kNow; });
+    window.resize(600, 400);
+    window.refresh();
+    EXPECT_FALSE(window.followsNow()) << "hidden";
+    window.show();
+    EXPECT_TRUE(window.followsNow());
+    window.eventTable()->selectRow(2);
+    EXPECT_FALSE(window.followsNow()) << "a row selected";
+    window.eventTable()->clearSelection();
+    window.eventTable()->verticalScrollBar()->setValue(1);
+    EXPECT_FALSE(window.followsNow()) << "scrolled down";
+    window.eventTable()->verticalScrollBar()->setValue(0);
+    window.spanBox()->setCurrentIndex(frmHistory::kRange);
+    EXPECT_FALSE(window.followsNow()) << "a chosen range";
 }
 
 TEST(HistoryWindow, SwrFollowsTheReflectedShare) {

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -47,6 +48,8 @@ frmHistory::frmHistory(QString path, HistoryClock clock, QWidget* parent)
     mlstEvents->setObjectName(QStringLiteral("lstEvents"));
     mlblStatus->setObjectName(QStringLiteral("lblStatus"));
 
+    for (QComboBox* box : {mcboAmplifier, mcboKind, mcboSpan})
+        box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     mcboKind->addItem(tr("All kinds"));
     for (const QString& kind : kKinds)
         mcboKind->addItem(kind, kind);
@@ -89,7 +92,7 @@ frmHistory::frmHistory(QString path, HistoryClock clock, QWidget* parent)
     layout->addLayout(filters);
     layout->addWidget(split, 1);
     layout->addWidget(mlblStatus);
-    resize(900, 640);
+    resize(1000, 680); // the filter row whole, at the usual font sizes
 
     const auto changed = [this] { refresh(); };
     connect(mcboAmplifier, &QComboBox::activated, this, changed);
@@ -123,6 +126,12 @@ std::pair<qint64, qint64> frmHistory::span() const {
     const qint64 from = mdtpFrom->dateTime().toMSecsSinceEpoch();
     const qint64 to = mdtpTo->dateTime().toMSecsSinceEpoch();
     return {std::min(from, to), std::max(from, to) + kMinute};
+}
+
+bool frmHistory::followsNow() const {
+    return isVisible() && mcboSpan->currentIndex() != kRange &&
+           mlstEvents->verticalScrollBar()->value() == 0 &&
+           mlstEvents->selectionModel()->selectedRows().isEmpty();
 }
 
 std::optional<int> frmHistory::chosenAmplifier() const {
@@ -199,7 +208,9 @@ void frmHistory::refresh() {
             mlstEvents->setItem(row, col, new QTableWidgetItem(cells[col]));
         ++row;
     }
-    mlstEvents->resizeColumnsToContents();
+    // Every column but the text, which keeps the rest of the width.
+    for (int col = 0; col + 1 < mlstEvents->columnCount(); ++col)
+        mlstEvents->resizeColumnToContents(col);
     showStatus();
 }
 

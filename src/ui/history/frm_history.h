@@ -39,6 +39,11 @@ public:
     // its name). False with the reason.
     bool exportTo(const QString& path, QString* error);
 
+    // Whether a refresh now would not disturb the user: the window is shown, its span ends now
+    // (not a chosen range), and the list is at its top with nothing selected, where the
+    // newest events appear.
+    bool followsNow() const;
+
     // The span shown, [from, to) in ms since the epoch.
     std::pair<qint64, qint64> span() const;
 
