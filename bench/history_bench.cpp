@@ -8,6 +8,8 @@
 #include "core/hub.h"
 #include "core/item_info.h"
 
+#include "run_all.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -163,10 +165,5 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tarvex::bench::runAll(argc, argv);
 }

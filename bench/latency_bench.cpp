@@ -11,6 +11,8 @@
 #include "driver/port_names.h"
 #include "driver/qt_serial_link.h"
 
+#include "run_all.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -194,10 +196,5 @@ BENCHMARK(BM_PtyToItemLatency)
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tarvex::bench::runAll(argc, argv);
 }

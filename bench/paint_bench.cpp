@@ -17,6 +17,8 @@
 #include "core/hub.h"
 #include "ui/display_setup.h"
 
+#include "run_all.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -173,10 +175,5 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     tarvex::prepareDisplayForSmallRepaints(); // as the program does
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tarvex::bench::runAll(argc, argv);
 }

@@ -13,6 +13,8 @@
 #include "driver/ferro_driver.h"
 #include "sim/amp_simulator.h"
 
+#include "run_all.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -310,10 +312,5 @@ BENCHMARK(BM_StartupToPaintedWindow)
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tarvex::bench::runAll(argc, argv);
 }

@@ -12,6 +12,8 @@
 #include "driver/ferro_driver.h"
 #include "driver/memory_serial_link.h"
 
+#include "run_all.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -187,10 +189,5 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tarvex::bench::runAll(argc, argv);
 }

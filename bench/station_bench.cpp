@@ -11,6 +11,8 @@
 #include "station/rig_items.h"
 #include "station/rigctld_client.h"
 
+#include "run_all.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -195,10 +197,5 @@ BENCHMARK(BM_RigPollingCpu)
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tarvex::bench::runAll(argc, argv);
 }
