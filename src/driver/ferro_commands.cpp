@@ -79,7 +79,14 @@ void FerroDriver::i_trim_ValueChange() {
 }
 
 void FerroDriver::i_band_ValueChange() {
-    guarded(lcDriver(), "command", [&] { SendValueCommand(QStringLiteral("BAND"), i_band); });
+    if (mInReport || !i_band)
+        return;
+    guarded(lcDriver(), "command", [&] {
+        // Asked is not done: the amplifier's band report must follow, whoever asked.
+        mAwaitedBand = i_band->Value().toInteger();
+        mBandDeadline.start();
+        SendValueCommand(QStringLiteral("BAND"), i_band);
+    });
 }
 
 void FerroDriver::i_segment_ValueChange() {

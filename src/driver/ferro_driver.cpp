@@ -69,6 +69,8 @@ void FerroDriver::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
     mHub = theHub;
     mIndex = theIndex;
     mLinkProblem.clear();
+    mLink = amp::Link::Down;
+    mAwaitedBand = 0;
     if (mEnv.makeLink)
         mCom = mEnv.makeLink();
     if (mCom) {
@@ -77,6 +79,12 @@ void FerroDriver::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
         connect(mKeeper.get(), &LinkKeeper::down, this, &FerroDriver::mKeeper_down);
         connect(mKeeper.get(), &LinkKeeper::up, this, &FerroDriver::mKeeper_up);
     }
+    if (mCom)
+        connect(mCom.get(), &SerialLink::linkUp, this, &FerroDriver::mCom_linkUp);
+    mBandDeadline.setSingleShot(true);
+    mBandDeadline.setInterval(mEnv.timings.confirmWithin);
+    connect(&mBandDeadline, &QTimer::timeout, this, &FerroDriver::mBandDeadline_timeout,
+            Qt::UniqueConnection);
     mSilence = std::make_unique<SilenceWatch>(mEnv.timings.pollAfter, mEnv.timings.giveUpAfter);
     connect(mSilence.get(), &SilenceWatch::poll, this, &FerroDriver::mSilence_poll);
     connect(mSilence.get(), &SilenceWatch::silent, this, &FerroDriver::mSilence_silent);
@@ -112,14 +120,19 @@ void FerroDriver::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
         linkStep([&] { mKeeper->open(); });
         linkStep([&] { mCom->setRThreshold(1); });
     }
+    // The port's linkUp has made the link silent by now, or will once a network link connects;
+    // the amplifier's first answer makes it up.
     guarded(lcDriver(), "start-up step", [&] { CreateItems(); });
     if (!mLinkProblem.isEmpty())
         showLinkProblem(mLinkProblem);
+    watchSilence();
 }
 
 void FerroDriver::Terminate() {
     mKeeper.reset(); // no more attempts to reopen
     mSilence.reset();
+    mBandDeadline.stop();
+    mAwaitedBand = 0;
     if (mCom) {
         mCom->disconnect(this);
         guarded(lcDriver(), "start-up step", [&] { mCom->setPortOpen(false); });

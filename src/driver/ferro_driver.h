@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/amplifier_vocabulary.h"
 #include "core/hub.h"
 #include "core/module.h"
 #include "link_keeper.h"
@@ -8,6 +9,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <chrono>
@@ -27,8 +29,9 @@ struct DriverSettingsText {
 // How long a driver waits before it acts on its own; tests shorten them.
 struct DriverTimings {
     std::chrono::milliseconds retry{2000};       // between attempts to reopen the port
-    std::chrono::milliseconds pollAfter{15000};  // quiet, mains on, before asking for status
+    std::chrono::milliseconds pollAfter{15000};  // quiet, port open, before asking for status
     std::chrono::milliseconds giveUpAfter{5000}; // then, before telling the user
+    std::chrono::milliseconds confirmWithin{3000}; // for the band report after "BAND n"
 };
 
 // What every driver instance shares, owned by the application.
@@ -113,7 +116,12 @@ private:
     void mSilence_poll();
     void mSilence_silent();
     void mSilence_answered();
+    void mCom_linkUp();
     void zeroMeters();
+    // What the amplifier can be reached by, and what it last said of its power, as items.
+    void setLink(amp::Link link);
+    void setState(amp::State state);
+    void mBandDeadline_timeout();
 
     // Command path.
     void SendCommand(const QString& cmd);
@@ -151,11 +159,16 @@ private:
     std::array<std::int16_t, kCalCount> mCal{};
     bool mInReport = false;
     QString mLinkProblem; // why the port is not working, for the message item
+    amp::Link mLink = amp::Link::Down;
+    int mAwaitedBand = 0; // asked for with "BAND n" and not yet reported
+    QTimer mBandDeadline;
 
     // Listened items.
     ItemPtr i_ac, i_oper, i_hv, i_band, i_segment, i_freq, i_tune, i_load, i_def, i_ent, i_trim;
     // Published items.
     ItemPtr i_message, i_warmup, i_fault, i_ver, i_ser, i_ig, i_ip, i_pfwd, i_prfl, i_pinp, i_name;
+    // Published beside the panel items, set only by the driver (see amplifier_vocabulary.h).
+    ItemPtr i_link, i_state, i_faulttext, i_reportedband, i_reportedfreq;
     // Trace and debug items.
     ItemPtr mitTraceMode, mitTraceToUnit, mitTraceFromUnit, mitDebugToUnit, mitDebugFromUnit;
 };

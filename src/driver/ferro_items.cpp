@@ -79,6 +79,14 @@ void FerroDriver::CreateItems() {
     i_trim = make("trim", 0, 1, kTypeBool);
     listen(i_trim, &FerroDriver::i_trim_ValueChange);
     i_name = MakeItem(QStringLiteral("name"), 0, 1, kTypeStr, 0, none, mDeviceName);
+    // Beside the panel items: what the amplifier itself said, and whether it can be reached.
+    i_link = MakeItem(QString::fromLatin1(amp::kLink), 0, 2, kTypeInt, 0,
+                      QString::fromLatin1(amp::kLinkNames), static_cast<int>(mLink));
+    i_state = MakeItem(QString::fromLatin1(amp::kState), 0, 4, kTypeInt, 0,
+                       QString::fromLatin1(amp::kStateNames), empty);
+    i_faulttext = make(amp::kFaultText, 0, 1, kTypeStr);
+    i_reportedband = make(amp::kReportedBand, 0, 9, kTypeInt);
+    i_reportedfreq = make(amp::kReportedFreq, 0, 1, kTypeInt);
     SendStartupCommands();
 }
 
@@ -105,6 +113,11 @@ void FerroDriver::ReleaseItems() {
                          &i_prfl,
                          &i_pinp,
                          &i_name,
+                         &i_link,
+                         &i_state,
+                         &i_faulttext,
+                         &i_reportedband,
+                         &i_reportedfreq,
                          &mitTraceMode,
                          &mitTraceToUnit,
                          &mitTraceFromUnit,

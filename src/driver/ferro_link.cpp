@@ -3,6 +3,7 @@
 // stale power is shown as live.
 #include "ferro_driver.h"
 
+#include "core/band_table.h"
 #include "core/guard.h"
 
 namespace tarvex {
@@ -18,12 +19,33 @@ void FerroDriver::showLinkProblem(const QString& reason) {
         guarded(lcDriver(), "message", [&] { i_message->setValue(reason); });
 }
 
+void FerroDriver::setLink(amp::Link link) {
+    mLink = link;
+    if (i_link)
+        guarded(lcDriver(), "link item", [&] { i_link->setValue(static_cast<int>(link)); });
+}
+
+void FerroDriver::setState(amp::State state) {
+    if (i_state)
+        guarded(lcDriver(), "state item", [&] { i_state->setValue(static_cast<int>(state)); });
+}
+
 void FerroDriver::mKeeper_down(const QString& reason) {
     // A line cut off by the loss must not run into the first line after the return.
     mRxBuffer.clear();
+    // The reason first: whoever follows the link item finds it on the message line.
     showLinkProblem(reason + kRetrying);
     zeroMeters();
+    // Whatever it said last may have changed since: nothing is known until it says again.
+    setState(amp::State::Unknown);
+    setLink(amp::Link::Down);
     watchSilence();
+}
+
+void FerroDriver::mCom_linkUp() {
+    // Open, but nothing heard yet: the first line makes it up.
+    if (mLink == amp::Link::Down)
+        setLink(amp::Link::Silent);
 }
 
 void FerroDriver::mKeeper_up() {
@@ -39,10 +61,11 @@ void FerroDriver::mKeeper_up() {
 void FerroDriver::watchSilence() {
     if (!mSilence)
         return;
+    // With the mains off the amplifier's controller still answers: a pulled cable shows then
+    // too, before someone asks it to switch on.
     bool on = false;
     guarded(lcDriver(), "silence watch", [&] {
-        on = i_ac && i_ac->Value().toBoolean() && mCom && mCom->portOpen() && mKeeper &&
-             !mKeeper->isDown();
+        on = mAmpPort != 0 && mCom && mCom->portOpen() && mKeeper && !mKeeper->isDown();
     });
     mSilence->setWatching(on);
 }
@@ -55,11 +78,25 @@ void FerroDriver::mSilence_silent() {
     if (i_message)
         guarded(lcDriver(), "message", [&] { i_message->setValue(kNoAnswer); });
     zeroMeters();
+    setLink(amp::Link::Silent);
 }
 
 void FerroDriver::mSilence_answered() {
     if (i_message && i_message->Value().toString() == kNoAnswer)
         guarded(lcDriver(), "message", [&] { i_message->setValue(QString()); });
+}
+
+void FerroDriver::mBandDeadline_timeout() {
+    const int band = std::exchange(mAwaitedBand, 0);
+    if (band == 0)
+        return;
+    const QString text =
+        QStringLiteral("The amplifier did not confirm the change to %1").arg(BandTable::name(band));
+    qCInfo(lcDriver).noquote() << QStringLiteral("Amplifier %1 (%2):").arg(mIndex + 1).arg(mDeviceName)
+                               << text;
+    // A port that is down says why on its own; that reason stays in view.
+    if (mLink != amp::Link::Down && i_message)
+        guarded(lcDriver(), "message", [&] { i_message->setValue(text); });
 }
 
 void FerroDriver::zeroMeters() {

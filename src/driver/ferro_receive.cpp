@@ -60,6 +60,8 @@ void FerroDriver::ReceiveChars() {
         try {
             if (mSilence)
                 mSilence->heard();
+            if (mLink != amp::Link::Up)
+                setLink(amp::Link::Up);
             traceReceived(line);
             DispatchLine(line);
         } catch (const std::exception&) {
@@ -106,6 +108,7 @@ void FerroDriver::OnAmpMsg(const QString& line) {
         i_ac->setValue(true);
         i_oper->setValue(false);
         i_message->setValue(QString::fromLatin1(kMsgWarmUp));
+        setState(amp::State::WarmUp);
         return;
     }
     if (line.startsWith(u"RM")) {

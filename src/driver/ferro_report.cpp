@@ -62,6 +62,7 @@ void FerroDriver::applyReport(QStringView key, QStringView value, double n) {
         const auto code = wire::toInt16(n);
         if (!code)
             return;
+        i_faulttext->setValue(FaultText(*code));
         i_fault->setValue(*code);
         i_message->setValue(value.toString() + QStringLiteral(": ") + FaultText(*code));
     } else if (key == u"STATE") {
@@ -69,19 +70,23 @@ void FerroDriver::applyReport(QStringView key, QStringView value, double n) {
             i_oper->setValue(true);
             i_warmup->setValue(false);
             i_message->setValue(QString::fromLatin1(kMsgOperating));
+            i_faulttext->setValue(QString());
             i_fault->setValue(std::int16_t{0});
             i_warmup->setValue(false);
             i_ac->setValue(true);
+            setState(amp::State::Operate);
         } else if (value == u"STANDBY") {
             i_ac->setValue(true);
             i_oper->setValue(false);
             i_warmup->setValue(false);
             if (i_fault->Value().toInteger() == 0)
                 i_message->setValue(QString::fromLatin1(kMsgStandingBy));
+            setState(amp::State::Standby);
         } else if (value == u"WARMUP") {
             i_ac->setValue(true);
             i_oper->setValue(false);
             i_warmup->setValue(true);
+            setState(amp::State::WarmUp);
         }
     } else if (key == u"MODE") {
         i_hv->setValue(value != u"LOW");
@@ -89,10 +94,16 @@ void FerroDriver::applyReport(QStringView key, QStringView value, double n) {
         if (value == u"OFF") {
             i_ac->setValue(false);
             i_message->setValue(QString::fromLatin1(kMsgPowerOff));
+            i_faulttext->setValue(QString());
             for (const ItemPtr& it : {i_warmup, i_fault, i_oper, i_hv, i_band, i_segment})
                 it->setValue(empty);
+            i_reportedband->setValue(empty);
+            setState(amp::State::Off);
         } else {
             i_ac->setValue(true);
+            // On, but in which state it has yet to say.
+            if (i_state->Value().toInteger() == static_cast<int>(amp::State::Off))
+                setState(amp::State::Unknown);
         }
     } else if (key == u"AUTOTUNE") {
         const bool enabled = value == u"ENABLED";
@@ -123,6 +134,16 @@ void FerroDriver::applyReport(QStringView key, QStringView value, double n) {
             target = &i_pinp;
         if (target)
             assignNumber(*target, key, n);
+        // Only the amplifier's own report confirms where it is.
+        if (target == &i_band) {
+            assignNumber(i_reportedband, key, n);
+            if (mAwaitedBand != 0 && i_reportedband->Value().toInteger() == mAwaitedBand) {
+                mAwaitedBand = 0;
+                mBandDeadline.stop();
+            }
+        } else if (target == &i_freq) {
+            assignNumber(i_reportedfreq, key, n);
+        }
     }
 }
 

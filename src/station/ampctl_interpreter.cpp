@@ -1,7 +1,7 @@
 #include "ampctl_interpreter.h"
 
 #include "band_switch.h"
-#include "band_table.h"
+#include "core/band_table.h"
 #include "peak_hold.h"
 
 #include <tarvex/version.h>

@@ -1,7 +1,7 @@
 #include "band_follower.h"
 
 #include "band_switch.h"
-#include "band_table.h"
+#include "core/band_table.h"
 
 namespace tarvex {
 

@@ -1,6 +1,6 @@
 #include "band_switch.h"
 
-#include "band_table.h"
+#include "core/band_table.h"
 #include "station_log.h"
 
 namespace tarvex {

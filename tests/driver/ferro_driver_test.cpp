@@ -81,10 +81,57 @@ TEST_F(FerroDriverTest, StartPublishesItemsThenSendsTheStartupList) {
     EXPECT_EQ(text("0name"), "Amp0");
     EXPECT_EQ(hub->GetItem("0tracemode")->Info()->Extended, "Disabled,To Unit,From Unit,Both");
     start(4, 1);
-    ASSERT_EQ(hub->GetItemCollection().size(), 54u);
-    for (std::size_t i = 0; i < 27; ++i)
+    // 22 panel items, 5 trace and debug items, 5 the driver alone sets.
+    ASSERT_EQ(hub->GetItemCollection().size(), 64u);
+    for (std::size_t i = 0; i < 32; ++i)
         EXPECT_EQ("1" + hub->GetItemCollection()[i]->Name().mid(1),
-                  hub->GetItemCollection()[27 + i]->Name());
+                  hub->GetItemCollection()[32 + i]->Name());
+}
+
+// The link item says whether anything the items hold can be believed: down without a port,
+// silent until the amplifier answers, up once it has, down again (state unknown) when lost.
+TEST_F(FerroDriverTest, TheLinkItemFollowsThePortAndTheAmplifiersAnswers) {
+    start(0);
+    start(2, 1, [](MemorySerialLink& l) { l.failOpen("/dev/ttyS1: Permission denied"); });
+    start(1, 2);
+    EXPECT_EQ(text("0link") + text("1link") + text("2link"), "002");
+    set("2DebugFromUnit", "STATE = OPERATE"); // typed by hand: not an answer
+    EXPECT_EQ(text("2link") + text("2state"), "24");
+    line("AMPLIFIER IS OFF");
+    EXPECT_EQ(text("2link") + text("2state"), "11");
+    line("AMPLIFIER IS ON"); // on, but in which state it has yet to say
+    EXPECT_EQ(text("2state"), "0");
+    line("STATE = STANDBY");
+    QString seen;
+    QObject::connect(hub->GetItem("2link").get(), &Item::ValueChange,
+                     [&] { seen = text("2message") + "|" + text("2state"); });
+    link().vanish("/dev/ttyUSB0: device removed");
+    EXPECT_EQ(seen, "/dev/ttyUSB0: device removed; retrying|0");
+    EXPECT_EQ(text("2link"), "0");
+}
+
+// Only the amplifier's own reports move the items the record and station software read; a
+// band asked for and not reported in time is said on the message line, whoever asked.
+TEST_F(FerroDriverTest, WhatWasAskedIsNotTakenForWhatTheAmplifierDid) {
+    timings.confirmWithin = 50ms;
+    start();
+    set("0oper", true);
+    set("0band", 5);
+    EXPECT_EQ(text("0state") + text("0reportedband"), "00");
+    ASSERT_TRUE(waitUntil(
+        [&] { return text("0message") == "The amplifier did not confirm the change to 20 m"; }));
+    set("0message", "");
+    set("0band", 3);
+    line("BAND 3 SEGMENT 1 FREQUENCY 7050");
+    idle(100);
+    EXPECT_EQ(text("0reportedband") + text("0reportedfreq") + text("0message"), "37050");
+    line("12 FAULT");
+    line("STATE = STANDBY");
+    EXPECT_EQ(text("0faulttext") + text("0state"), "High input refl power3");
+    line("STATE = OPERATE");
+    EXPECT_EQ(text("0faulttext") + text("0state") + text("0fault"), "40");
+    line("AMPLIFIER = OFF");
+    EXPECT_EQ(text("0state") + text("0reportedband"), "10");
 }
 
 TEST_F(FerroDriverTest, FramingAcrossReceiveEventsAndBoundedBuffer) {
@@ -260,30 +307,28 @@ TEST_F(FerroDriverTest, APortThatFailsOrGoesAwayIsReopenedAndAskedAgain) {
     idle(30);
 }
 
-// With mains on, a quiet spell brings one "STAT"; no answer then shows on the message line with
-// the meters at 0 until the next line. Mains off, or an amplifier that keeps reporting, is
-// never asked.
+// With the port open, a quiet spell brings one "STAT", mains on or off (the controller still
+// answers); no answer then shows on the message line and the link item with the meters at 0
+// until the next line. An amplifier that keeps reporting is never asked.
 TEST_F(FerroDriverTest, ASilentAmplifierIsAskedOnceThenShownAsNotAnswering) {
     timings.pollAfter = 150ms;
     timings.giveUpAfter = 100ms;
     start();
     sent();
     line("STATE = STANDBY");
-    line("AMPLIFIER IS OFF");
-    idle(300);
-    line("STATE = STANDBY");
     for (int i = 0; i < 10; ++i, idle(30))
         line("FWD = 5");
     EXPECT_EQ(sent(), "");
+    line("AMPLIFIER IS OFF");
     ASSERT_TRUE(waitUntil([&] { return link().written() == "STAT\r"; }));
     line("STATE = STANDBY"); // answered in time: asked again later, never declared silent
     sent();
     ASSERT_TRUE(waitUntil([&] { return link().written() == "STAT\r"; }));
-    EXPECT_EQ(text("0message"), "Amp on and standing by");
+    EXPECT_EQ(text("0message") + text("0link"), "Amp on and standing by1");
     ASSERT_TRUE(waitUntil([&] { return text("0message") == "No answer from the amplifier"; }));
-    EXPECT_EQ(text("0pfwd"), "0");
+    EXPECT_EQ(text("0pfwd") + text("0link"), "02");
     line("BAND = 3");
-    EXPECT_EQ(text("0message") + text("0band"), "3");
+    EXPECT_EQ(text("0message") + text("0band") + text("0link"), "31");
 }
 
 // A line whose handling throws is taken out of the buffer first: it is not run again with the

@@ -1,5 +1,5 @@
 #include "../support/printers.h"
-#include "station/band_table.h"
+#include "core/band_table.h"
 
 namespace tarvex {
 namespace {

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+namespace tarvex {
+
+// The items every amplifier driver publishes besides its panel items, and what their values
+// mean. Whoever must not be fooled by a value a panel or a client wrote (the record, station
+// software, remote users) reads these: the driver alone sets them, from what the amplifier
+// reported and from the state of its port.
+namespace amp {
+
+// "<index>link": whether the amplifier can be reached.
+inline constexpr const char* kLink = "link";
+enum class Link : int {
+    Down = 0,   // the port cannot be opened, or was lost
+    Up = 1,     // open, and the amplifier answers
+    Silent = 2, // open, but the amplifier has not answered (yet, or any more)
+};
+
+// "<index>state": the power state the amplifier last reported; Unknown while the link is down
+// or before it has said.
+inline constexpr const char* kState = "state";
+enum class State : int { Unknown = 0, Off = 1, WarmUp = 2, Standby = 3, Operate = 4 };
+
+// "<index>faulttext": the description of the fault code the amplifier reported; empty with no
+// fault. Set before the fault item, so whoever follows the fault reads the matching text.
+inline constexpr const char* kFaultText = "faulttext";
+// "<index>reportedband", "<index>reportedfreq": band and frequency (kHz) as the amplifier last
+// reported them; 0 until it has. Only these confirm a change.
+inline constexpr const char* kReportedBand = "reportedband";
+inline constexpr const char* kReportedFreq = "reportedfreq";
+
+// The choice names, in value order, as the items' Extended field lists them.
+inline constexpr const char* kLinkNames = "Down,Up,Silent";
+inline constexpr const char* kStateNames = "Unknown,Off,Warm-up,Standby,Operate";
+
+QString linkName(int link);
+QString stateName(int state);
+
+} // namespace amp
+} // namespace tarvex
