@@ -2,6 +2,7 @@
 
 #include "band_switch.h"
 #include "core/band_table.h"
+#include "core/swr.h"
 #include "peak_hold.h"
 
 #include <tarvex/version.h>
@@ -31,14 +32,6 @@ int AmpctlInterpreter::powerStat(const AmplifierItems& amp) {
     if (amp.flag(QStringLiteral("warmup")))
         return 1;
     return amp.flag(QStringLiteral("oper")) ? 4 : 2;
-}
-
-double AmpctlInterpreter::swr(int forward, int reflected) {
-    constexpr double kMax = 99.0;
-    if (forward <= 0)
-        return 1.0;
-    const double rho = std::sqrt(std::max(reflected, 0) / static_cast<double>(forward));
-    return rho >= 1.0 ? kMax : std::min(kMax, (1.0 + rho) / (1.0 - rho));
 }
 
 AmpctlInterpreter::Reply AmpctlInterpreter::handle(QByteArray line) {

@@ -29,8 +29,6 @@ public:
 
     // 0 mains off, 1 warming up, 2 standby, 4 operating.
     static int powerStat(const AmplifierItems& amp);
-    // From forward and reflected power; 1 with no forward power, at most 99.
-    static double swr(int forward, int reflected);
 
 private:
     // Lines without their newlines. The plain form of a set, or of a get that failed, is

@@ -83,7 +83,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "OPER ON,"},
         CommandCase{"swr_without_power", "", "l SWR", "1.000000\n", ""},
         CommandCase{"swr", "FWD = 400|RFL = 16", "l SWR", "1.500000\n", ""},
-        CommandCase{"swr_all_reflected", "FWD = 100|RFL = 100", "l SWR", "99.000000\n", ""},
         CommandCase{"powers", "FWD = 400|RFL = 16|INP = 25",
                     "l PWRFORWARD|l PWRREFLECTED|l PWRINPUT", "400\n16\n25\n", ""},
         CommandCase{"fault", "FAULT = 12", "l FAULT", "High input refl power\n", ""},

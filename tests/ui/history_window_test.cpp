@@ -111,13 +111,5 @@ TEST(HistoryWindow, FollowsOnlyTheLatestSpanWhenAtTheTopWithNothingSelected) {
     window.spanBox()->setCurrentIndex(frmHistory::kRange);
     EXPECT_FALSE(window.followsNow()) << "a chosen range";
 }
-
-TEST(HistoryWindow, SwrFollowsTheReflectedShare) {
-    EXPECT_DOUBLE_EQ(HistoryChart::swr(0, 0), 1.0);
-    EXPECT_DOUBLE_EQ(HistoryChart::swr(1000, 0), 1.0);
-    EXPECT_NEAR(HistoryChart::swr(900, 100), 2.0, 1e-9); // reflection 1/3
-    EXPECT_DOUBLE_EQ(HistoryChart::swr(100, 100), HistoryChart::kMaxSwr);
-}
-
 } // namespace
 } // namespace tarvex

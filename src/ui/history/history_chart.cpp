@@ -1,5 +1,7 @@
 #include "history_chart.h"
 
+#include "core/swr.h"
+
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
@@ -42,15 +44,6 @@ HistoryChart::HistoryChart(QWidget* parent)
     mSwr->attachAxis(mTime);
     mSwr->attachAxis(mSwrAxis);
     setChart(chart);
-}
-
-double HistoryChart::swr(double forward, double reflected) {
-    if (forward <= 0 || reflected <= 0)
-        return 1.0;
-    const double rho = std::sqrt(reflected / forward);
-    if (rho >= 1.0)
-        return kMaxSwr;
-    return std::min(kMaxSwr, (1 + rho) / (1 - rho));
 }
 
 void HistoryChart::plot(const HistorySeries& series, const std::vector<qint64>& faultTimes,

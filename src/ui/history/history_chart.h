@@ -27,8 +27,6 @@ public:
 
     // SWR from forward and reflected power; nothing to say (1) without forward power, and the
     // plot's ceiling when nearly all of it comes back.
-    static double swr(double forward, double reflected);
-    static constexpr double kMaxSwr = 10.0;
 
     QLineSeries* forward() const { return mForward; }
     QLineSeries* reflected() const { return mReflected; }
