@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <QSettings>
 
+#include "core/user_settings.h"
+
 #include <cstdio>
 
 namespace tarvex {
@@ -23,9 +25,6 @@ const QString kRigPoll = QStringLiteral("rig-poll");
 const QString kAmpctldPort = QStringLiteral("ampctld-port");
 const QString kAmpctldBind = QStringLiteral("ampctld-bind");
 
-QSettings userSettings() {
-    return QSettings(QStringLiteral("Tarvex"), QStringLiteral("Tarvex"));
-}
 
 void warnIfExposed(const StationOptions& o) {
     if (o.ampctldPort != 0 && !QHostAddress(o.bind).isLoopback())

@@ -4,6 +4,8 @@
 
 #include <QSettings>
 
+#include "core/user_settings.h"
+
 #include <cstdint>
 #include <limits>
 #include <utility>
@@ -18,10 +20,6 @@ bool validPort(int port) {
     return port >= 1 && port <= PortNames::kMaxPort;
 }
 
-// Where the "Ports" entries live, whatever the running application calls itself.
-QSettings userSettings() {
-    return QSettings(QSettings::UserScope, QStringLiteral("Tarvex"), QStringLiteral("Tarvex"));
-}
 
 } // namespace
 

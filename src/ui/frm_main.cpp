@@ -1,5 +1,7 @@
 #include "frm_main.h"
 
+#include "core/user_settings.h"
+
 #include "frame_pacer.h"
 #include "placement.h"
 #include "twips.h"
@@ -27,8 +29,6 @@ constexpr PlacementKey kTop{"MainTop", 1000};
 constexpr PlacementKey kWidth{"MainWidth", 6500};
 constexpr PlacementKey kHeight{"MainHeight", 6500};
 
-const QString kOrganization = QStringLiteral("Tarvex");
-const QString kApplication = QStringLiteral("Tarvex");
 const QString kGroup = QStringLiteral("Settings");
 
 // Values are decimal text; anything unreadable counts as absent.
@@ -111,7 +111,7 @@ void frmMain::createMenus() {
 }
 
 void frmMain::loadPlacement() {
-    QSettings settings(kOrganization, kApplication);
+    QSettings settings = userSettings();
     settings.beginGroup(kGroup);
     const Placement saved{readTwips(settings, kLeft), readTwips(settings, kTop),
                           readTwips(settings, kWidth), readTwips(settings, kHeight)};
@@ -136,7 +136,7 @@ void frmMain::savePlacement() const {
             placed = normal;
     }
     const QRect twips = Twips::fromPixels(placed, this);
-    QSettings settings(kOrganization, kApplication);
+    QSettings settings = userSettings();
     settings.beginGroup(kGroup);
     settings.setValue(QLatin1String(kLeft.name), QString::number(twips.x()));
     settings.setValue(QLatin1String(kTop.name), QString::number(twips.y()));
