@@ -79,8 +79,12 @@ void FerroDriver::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
         connect(mKeeper.get(), &LinkKeeper::down, this, &FerroDriver::mKeeper_down);
         connect(mKeeper.get(), &LinkKeeper::up, this, &FerroDriver::mKeeper_up);
     }
-    if (mCom)
+    if (mCom) {
         connect(mCom.get(), &SerialLink::linkUp, this, &FerroDriver::mCom_linkUp);
+        connect(mCom.get(), &SerialLink::outputDrained, this, [this] {
+            guarded(lcDriver(), "command", [&] { pumpCommands(); });
+        });
+    }
     mBandDeadline.setSingleShot(true);
     mBandDeadline.setInterval(mEnv.timings.confirmWithin);
     connect(&mBandDeadline, &QTimer::timeout, this, &FerroDriver::mBandDeadline_timeout,
@@ -133,6 +137,7 @@ void FerroDriver::Terminate() {
     mSilence.reset();
     mBandDeadline.stop();
     mAwaitedBand = 0;
+    mOutgoing.clear();
     if (mCom) {
         mCom->disconnect(this);
         guarded(lcDriver(), "start-up step", [&] { mCom->setPortOpen(false); });

@@ -3,6 +3,7 @@
 #include "core/amplifier_vocabulary.h"
 #include "core/hub.h"
 #include "core/module.h"
+#include "command_queue.h"
 #include "link_keeper.h"
 #include "serial_link.h"
 #include "silence_watch.h"
@@ -123,8 +124,14 @@ private:
     void setState(amp::State state);
     void mBandDeadline_timeout();
 
-    // Command path.
+    // Command path. Each command is traced and written when it leaves for the line; while the
+    // line is busy it waits in mOutgoing under the control it sets (empty: none), where a newer
+    // command for that control replaces it.
     void SendCommand(const QString& cmd);
+    void SendCommand(const QStringList& lines, const QString& control,
+                     CommandQueue::Urgency urgency = CommandQueue::Urgency::Normal);
+    void traceCommand(const QString& cmd);
+    void pumpCommands();
     void SendValueCommand(const QString& keyword, const ItemPtr& item);
     void SendStartupCommands();
     void i_ac_ValueChange();
@@ -161,6 +168,7 @@ private:
     QString mLinkProblem; // why the port is not working, for the message item
     amp::Link mLink = amp::Link::Down;
     int mAwaitedBand = 0; // asked for with "BAND n" and not yet reported
+    CommandQueue mOutgoing;
     QTimer mBandDeadline;
 
     // Listened items.

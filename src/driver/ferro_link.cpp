@@ -31,8 +31,10 @@ void FerroDriver::setState(amp::State state) {
 }
 
 void FerroDriver::mKeeper_down(const QString& reason) {
-    // A line cut off by the loss must not run into the first line after the return.
+    // A line cut off by the loss must not run into the first line after the return; commands
+    // asked before it must not go out after it.
     mRxBuffer.clear();
+    mOutgoing.clear();
     // The reason first: whoever follows the link item finds it on the message line.
     showLinkProblem(reason + kRetrying);
     zeroMeters();

@@ -6,7 +6,42 @@
 
 namespace tarvex {
 
-MemorySerialLink::MemorySerialLink(QObject* parent) : SerialLink(parent) {}
+MemorySerialLink::MemorySerialLink(QObject* parent) : SerialLink(parent) {
+    mLineClock.setInterval(5);
+    connect(&mLineClock, &QTimer::timeout, this, [this] {
+        const qint64 due = mSinceDrain.elapsed() * mLineRate / 1000;
+        if (due <= 0)
+            return;
+        mSinceDrain.restart();
+        drainOutput(due);
+    });
+}
+
+void MemorySerialLink::holdOutput(bool hold) {
+    mHold = hold;
+    if (!hold)
+        drainOutput(mOutbox.size());
+}
+
+void MemorySerialLink::setLineRate(int charactersPerSecond) {
+    mLineRate = charactersPerSecond;
+    mHold = charactersPerSecond > 0;
+    if (mHold) {
+        mSinceDrain.start();
+        mLineClock.start();
+    } else {
+        mLineClock.stop();
+        drainOutput(mOutbox.size());
+    }
+}
+
+void MemorySerialLink::drainOutput(qsizetype characters) {
+    if (mOutbox.isEmpty())
+        return;
+    mWritten += mOutbox.left(characters);
+    mOutbox.remove(0, characters);
+    emit outputDrained();
+}
 
 void MemorySerialLink::setCommPort(std::int16_t port) {
     record(QStringLiteral("CommPort"), QString::number(port));
@@ -45,6 +80,7 @@ void MemorySerialLink::setPortOpen(bool open) {
     }
     if (!open) {
         mPending.clear();
+        mOutbox.clear();
     }
     const bool opening = open && !mOpen;
     mOpen = open;
@@ -70,7 +106,7 @@ void MemorySerialLink::setOutput(const QString& text) {
         throw SerialError(*mFailWrites);
     }
     // What the wire would carry: one byte per character.
-    mWritten += QString::fromLatin1(text.toLatin1());
+    (mHold ? mOutbox : mWritten) += QString::fromLatin1(text.toLatin1());
 }
 
 QString MemorySerialLink::input() {
@@ -111,6 +147,7 @@ void MemorySerialLink::vanish(const QString& reason) {
     }
     mOpen = false;
     mPending.clear();
+    mOutbox.clear();
     emit linkLost(reason);
     raise(kEventResource);
 }

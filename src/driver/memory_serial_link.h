@@ -2,7 +2,9 @@
 
 #include "serial_link.h"
 
+#include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 #include <QStringList>
 
 #include <cstdint>
@@ -31,6 +33,7 @@ public:
     void setRThreshold(int threshold) override;
     void setOutput(const QString& text) override;
     QString input() override;
+    qint64 pendingOutput() const override { return mOutbox.size(); }
 
     int inputMode() const { return mInputMode; }
     int rThreshold() const { return mRThreshold; }
@@ -39,7 +42,7 @@ public:
     // "CommPort=1", "Settings=4800,n,8,1", "InputMode=0", "PortOpen=true", "RThreshold=1",
     // "Output=AC\r".
     const QStringList& calls() const { return mCalls; }
-    // Everything written since creation or the last clearWritten, as one text.
+    // Everything that has left for the line since creation or the last clearWritten.
     const QString& written() const { return mWritten; }
     void clearWritten() { mWritten.clear(); }
     void clearCalls() { mCalls.clear(); }
@@ -50,6 +53,13 @@ public:
     bool receive(const QString& text);
     // Characters waiting for input().
     const QString& pending() const { return mPending; }
+
+    // A slow line. Held, what is written waits in an outbox (pendingOutput) until drainOutput
+    // lets characters leave; a line rate (characters per second, 0 for at once) drains it on a
+    // timer. Releasing the hold lets everything leave.
+    void holdOutput(bool hold);
+    void drainOutput(qsizetype characters);
+    void setLineRate(int charactersPerSecond);
 
     // From now on the operation fails with this reason; nullopt makes it succeed again.
     void failCommPort(std::optional<QString> reason);
@@ -70,6 +80,11 @@ private:
     bool mOpen = false;
     QString mPending;
     QString mWritten;
+    QString mOutbox;
+    bool mHold = false;
+    int mLineRate = 0;
+    QTimer mLineClock;
+    QElapsedTimer mSinceDrain;
     QStringList mCalls;
     std::optional<QString> mFailCommPort;
     std::optional<QString> mFailOpen;

@@ -15,6 +15,8 @@ QtSerialLink::QtSerialLink(const PortNames& names, QObject* parent)
     }
     connect(&mPort, &QSerialPort::readyRead, this, &QtSerialLink::port_readyRead);
     connect(&mPort, &QSerialPort::errorOccurred, this, &QtSerialLink::port_errorOccurred);
+    connect(&mPort, &QSerialPort::bytesWritten, &mOutput, &OutputWatch::check);
+    connect(&mOutput, &OutputWatch::drained, this, &SerialLink::outputDrained);
 }
 
 QtSerialLink::~QtSerialLink() {
@@ -136,6 +138,7 @@ void QtSerialLink::setOutput(const QString& text) {
     if (!mOpen) {
         throw SerialError(mLostReason);
     }
+    mOutput.check();
 }
 
 bool QtSerialLink::writableNow() const {
@@ -145,6 +148,12 @@ bool QtSerialLink::writableNow() const {
 #else
     return false;
 #endif
+}
+
+qint64 QtSerialLink::pendingOutput() const {
+    if (!mOpen)
+        return 0;
+    return mPort.bytesToWrite() + systemOutputQueue(mPort.handle());
 }
 
 QString QtSerialLink::input() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "port_names.h"
+#include "output_watch.h"
 #include "serial_link.h"
 #include "serial_settings.h"
 
@@ -37,6 +38,7 @@ public:
     void setRThreshold(int threshold) override;
     void setOutput(const QString& text) override;
     QString input() override;
+    qint64 pendingOutput() const override;
 
     int inputMode() const { return mInputMode; }
     int rThreshold() const { return mRThreshold; }
@@ -64,6 +66,7 @@ private:
     int mRThreshold = 0;
     bool mOpen = false;
     QString mLostReason;
+    OutputWatch mOutput{[this] { return pendingOutput(); }};
     // Counts opens and closes so that a late loss report never touches a newer session.
 };
 

@@ -22,6 +22,7 @@ std::unique_ptr<SerialLink> ResolvingSerialLink::makeFor(const QString& device) 
     connect(link.get(), &SerialLink::OnComm, this, &SerialLink::OnComm);
     connect(link.get(), &SerialLink::linkLost, this, &SerialLink::linkLost);
     connect(link.get(), &SerialLink::linkUp, this, &SerialLink::linkUp);
+    connect(link.get(), &SerialLink::outputDrained, this, &SerialLink::outputDrained);
     return link;
 }
 

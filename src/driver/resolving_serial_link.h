@@ -32,6 +32,7 @@ public:
     void setRThreshold(int threshold) override;
     void setOutput(const QString& text) override { mLink->setOutput(text); }
     QString input() override { return mLink->input(); }
+    qint64 pendingOutput() const override { return mLink->pendingOutput(); }
     int commEvent() const override { return mLink->commEvent(); }
 
     // The link in use, for tests and diagnostics.

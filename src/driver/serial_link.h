@@ -52,6 +52,9 @@ public:
     virtual void setOutput(const QString& text) = 0;
     // Returns and removes every character waiting.
     virtual QString input() = 0;
+    // Characters handed to setOutput that have not yet left for the line: in the link's own
+    // buffer and, where the system tells, the device's. 0 when it cannot be known.
+    virtual qint64 pendingOutput() const { return 0; }
     // The cause of the event being delivered.
     virtual int commEvent() const { return mCommEvent; }
 
@@ -63,6 +66,8 @@ signals:
     // The link closed the port by itself (device removed, read or write error). The reason is
     // meant for the user.
     void linkLost(const QString& reason);
+    // Some pending output has left; pendingOutput() says how much still waits.
+    void outputDrained();
 
 protected:
     // Delivers OnComm with its cause.

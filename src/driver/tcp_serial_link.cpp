@@ -18,6 +18,8 @@ TcpSerialLink::TcpSerialLink(const PortNames& names, QObject* parent)
     connect(&mSocket, &QTcpSocket::connected, this, &TcpSerialLink::socket_connected);
     connect(&mSocket, &QTcpSocket::readyRead, this, &TcpSerialLink::socket_readyRead);
     connect(&mSocket, &QTcpSocket::errorOccurred, this, &TcpSerialLink::socket_errorOccurred);
+    connect(&mSocket, &QTcpSocket::bytesWritten, &mOutput, &OutputWatch::check);
+    connect(&mOutput, &OutputWatch::drained, this, &SerialLink::outputDrained);
     // A peer that closes cleanly may say so without an error.
     connect(&mSocket, &QTcpSocket::disconnected, this, [this] {
         loseLink(describe(QAbstractSocket::RemoteHostClosedError));
@@ -106,6 +108,13 @@ void TcpSerialLink::setOutput(const QString& text) {
     if (!mOpen) {
         throw SerialError(mLostReason);
     }
+    mOutput.check();
+}
+
+qint64 TcpSerialLink::pendingOutput() const {
+    if (!mOpen)
+        return 0;
+    return mSocket.bytesToWrite() + systemOutputQueue(mSocket.socketDescriptor());
 }
 
 QString TcpSerialLink::input() {

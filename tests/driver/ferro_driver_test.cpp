@@ -331,6 +331,60 @@ TEST_F(FerroDriverTest, ASilentAmplifierIsAskedOnceThenShownAsNotAnswering) {
     EXPECT_EQ(text("0message") + text("0band") + text("0link"), "31");
 }
 
+// A flood of changes on a slow line: what waits is one command per control, and mains off goes
+// before it, so it leaves after at most the few characters the line already held.
+TEST_F(FerroDriverTest, OffNeverWaitsBehindAFloodOnASlowLine) {
+    start();
+    set("0ac", true);
+    sent();
+    link().holdOutput(true);
+    for (int i = 0; i < 1000; ++i)
+        set("0oper", i % 2 == 0);
+    set("0band", 4);
+    set("0band", 6);
+    set("0ac", false);
+    qsizetype leftBeforeOff = -1;
+    while (link().pendingOutput() > 0) {
+        if (leftBeforeOff < 0 && link().written().contains("AC OFF"))
+            leftBeforeOff = link().written().size();
+        link().drainOutput(1);
+    }
+    ASSERT_GE(leftBeforeOff, 0);
+    EXPECT_LE(leftBeforeOff, 32); // what the line held when OFF was asked, and OFF itself
+    // Of the flood only what the line held, the last operate command (standby, which goes
+    // first as OFF does) and the last band remain.
+    EXPECT_EQ(sent(), "OPER ON,OPER OFF,OPER OFF,AC OFF,BAND 6");
+}
+
+// Standby and mains off keep the order they were asked in, ahead of the rest; lines typed by
+// hand are never merged; and nothing asked before a loss of the port goes out after it returns.
+TEST_F(FerroDriverTest, WaitingCommandsKeepTheirMeaningAndDieWithTheLink) {
+    timings.retry = 0ms;
+    start();
+    line("FAULT = 12");
+    set("0ac", true);
+    sent();
+    link().holdOutput(true);
+    set("0DebugToUnit", "STAT STAT STAT STAT"); // fills the line
+    set("0tune", 40);
+    set("0DebugToUnit", "STAT");
+    set("0DebugToUnit", "AC");
+    set("0oper", true);
+    set("0oper", false);
+    set("0ac", false);
+    set("0tune", 45);
+    link().holdOutput(false);
+    EXPECT_EQ(sent(), "STAT STAT STAT STAT,OPER OFF,AC OFF,STAT,AC,TUNE 45");
+    link().holdOutput(true);
+    set("0DebugToUnit", "STAT STAT STAT STAT");
+    set("0load", 10);
+    set("0segment", 2);
+    link().vanish("/dev/ttyUSB0: device removed");
+    ASSERT_TRUE(waitUntil([&] { return link().portOpen(); }));
+    link().holdOutput(false);
+    EXPECT_EQ(sent(), kStartupList);
+}
+
 // A line whose handling throws is taken out of the buffer first: it is not run again with the
 // next chunk, and the lines after it still arrive.
 TEST_F(FerroDriverTest, ALineThatThrowsIsNotReplayedNorTakesLaterLinesWithIt) {
