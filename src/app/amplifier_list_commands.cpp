@@ -1,5 +1,7 @@
 #include "amplifier_list_commands.h"
 
+#include "command_line.h"
+
 #include "core/data_file.h"
 #include "core/property_bag.h"
 #include "core/server_object.h"
@@ -38,14 +40,6 @@ QList<QCommandLineOption> commandOptions() {
     };
 }
 
-// Help and version go to the program's full parser, which knows every option.
-bool asksForHelp(const QString& arg) {
-    static const QStringList kHelp = {QStringLiteral("-h"),         QStringLiteral("-?"),
-                                      QStringLiteral("-v"),         QStringLiteral("--help"),
-                                      QStringLiteral("--help-all"), QStringLiteral("--version")};
-    return kHelp.contains(arg);
-}
-
 ModulePtr makeDriver() {
     // No link and no editor: these commands only read and write settings, never a port.
     return std::make_shared<FerroDriver>(DriverEnvironment{});
@@ -58,25 +52,7 @@ AmplifierListCommands::AmplifierListCommands(QString dataFilePath, PortNames nam
     : mPath(std::move(dataFilePath)), mNames(std::move(names)), mOut(out), mErr(err) {}
 
 bool AmplifierListCommands::requested(const QStringList& arguments) {
-    bool command = false;
-    for (const QString& arg : arguments.mid(1)) {
-        if (arg == u"--")
-            break;
-        if (asksForHelp(arg))
-            return false;
-        for (const QString& name : {kList, kAdd, kRemove, kMapPort}) {
-            const QString option = QStringLiteral("--") + name;
-            command = command || arg == option || arg.startsWith(option + u'=');
-        }
-    }
-    return command;
-}
-
-bool AmplifierListCommands::requested(int argc, char* argv[]) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    return requested(arguments);
+    return command_line::requests(arguments, {kList, kAdd, kRemove, kMapPort});
 }
 
 void AmplifierListCommands::addOptions(QCommandLineParser& parser) {
@@ -101,9 +77,8 @@ int AmplifierListCommands::run(const QStringList& arguments, const QString& data
     parser.addOption(port);
     if (!parser.parse(arguments))
         return invalid(parser.errorText());
-    if (!parser.positionalArguments().isEmpty())
-        return invalid(QStringLiteral("unexpected argument \"%1\"")
-                           .arg(parser.positionalArguments().constFirst()));
+    if (const QString stray = command_line::strayArgument(parser); !stray.isEmpty())
+        return invalid(stray);
 
     PortNames::Overrides overrides;
     for (const QString& text : parser.values(port)) {
