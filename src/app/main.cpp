@@ -7,6 +7,7 @@
 #include "driver/resolving_serial_link.h"
 #include "history_commands.h"
 #include "history_wiring.h"
+#include "screenshot.h"
 #include "signal_close.h"
 #include "station_wiring.h"
 #include "ui/display_setup.h"
@@ -236,10 +237,10 @@ int main(int argc, char* argv[]) {
     window.show();
     if (!options.screenshot.isEmpty()) {
         QTimer::singleShot(options.settleMs, &window, [&window, &options] {
-            const bool saved = window.grab().save(options.screenshot, "PNG");
+            QString error;
+            const bool saved = tarvex::saveScreenshot(window, options.screenshot, &error);
             if (!saved)
-                std::fprintf(stderr, "tarvex: could not write %s\n",
-                             qPrintable(options.screenshot));
+                std::fprintf(stderr, "tarvex: %s\n", qPrintable(error));
             window.close();
             QCoreApplication::exit(saved ? 0 : 1);
         });

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -17,6 +19,7 @@ struct Invocation {
     int status;
     const char* out;     // a part of standard output; "" when nothing in particular
     const char* said;    // the one "tarvex:" line on standard error, less its prefix; "" for none
+    const char* png = ""; // a file, in the working directory, that must then hold a PNG
 
     friend void PrintTo(const Invocation& c, std::ostream* os) { *os << c.name; }
 };
@@ -50,6 +53,11 @@ TEST_P(CommandLine, EndsWithItsStatusAndSaysWhy) {
         if (line.startsWith(QLatin1String("tarvex:")))
             said << line;
     EXPECT_EQ(said, *c.said ? QStringList{"tarvex: " + QString::fromUtf8(c.said)} : QStringList{});
+    if (*c.png) {
+        QFile picture(QDir(dir.path()).filePath(c.png));
+        ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(picture.readAll().startsWith("\x89PNG\r\n\x1a\n"));
+    }
 }
 
 // clang-format off
@@ -64,7 +72,9 @@ INSTANTIATE_TEST_SUITE_P(Binary, CommandLine, testing::Values(
     Invocation{"help", {"--help"}, true, 0, "--export-history <FILE>", ""},
     Invocation{"help_all", {"--help-all"}, true, 0, "--qmljsdebugger", ""},
     Invocation{"help_over_command", {"--list-amplifiers", "-h"}, false, 0, "--map-port <N=DEVICE>", ""},
-    Invocation{"version_over_export", {"--export-history", "x.csv", "--version"}, false, 0, "Tarvex ", ""}),
+    Invocation{"version_over_export", {"--export-history", "x.csv", "--version"}, false, 0, "Tarvex ", ""},
+    Invocation{"screenshot_unwritable", {"--screenshot", "/nonexistent/x.png", "--settle", "0"}, true, 1, "", "cannot write /nonexistent/x.png: No such file or directory"},
+    Invocation{"screenshot", {"--screenshot", "shot.png", "--settle", "0"}, true, 0, "", "", "shot.png"}),
     test::CaseName{});
 // clang-format on
 
