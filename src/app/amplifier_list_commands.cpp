@@ -35,7 +35,7 @@ QList<QCommandLineOption> commandOptions() {
          QStringLiteral("N")},
         {kMapPort,
          QStringLiteral("Remember DEVICE for port number N for this user, e.g. "
-                        "1=/dev/ttyUSB0, and exit."),
+                        "1=/dev/ttyUSB0 (1= forgets it), and exit."),
          QStringLiteral("N=DEVICE")},
     };
 }
@@ -198,12 +198,17 @@ int AmplifierListCommands::remove(const QString& text) {
 
 int AmplifierListCommands::mapPort(const QString& text) {
     QString error;
-    const auto option = PortNames::parseOption(text, &error, QStringLiteral("--map-port"));
+    const auto option = PortNames::parseOption(text, &error, QStringLiteral("--map-port"),
+                                               PortNames::EmptyDevice::Allowed);
     if (!option)
         return fail(error, kInvalid);
     if (!PortNames::storeSetting(option->port, option->device, &error))
         return fail(QStringLiteral("port %1 was not mapped: %2").arg(option->port).arg(error));
-    mOut << "port " << option->port << " is " << option->device << Qt::endl;
+    if (option->device.isEmpty())
+        mOut << "port " << option->port << " is no longer mapped; it is "
+             << mNames.deviceFor(option->port).value_or(QString()) << Qt::endl;
+    else
+        mOut << "port " << option->port << " is " << option->device << Qt::endl;
     return kOk;
 }
 
