@@ -199,7 +199,8 @@ int main(int argc, char* argv[]) {
     tarvex::frmOptions optionsDialog(
         {[&portNames](const QString& text) { return portNames.resolvePortText(text); },
          [] { return tarvex::PortNames::availableDevices(); }, &tarvex::PortNames::checkDeviceName,
-         &tarvex::PortNames::accessProblem, &tarvex::PortNames::storeSetting});
+         &tarvex::PortNames::accessProblem, &tarvex::PortNames::storeSetting,
+         [&portNames](int port) { return portNames.overrideFor(port); }});
     tarvex::DriverEnvironment environment;
     // A serial device or a network serial server, as the port number resolves.
     environment.makeLink = [&portNames] {

@@ -50,6 +50,11 @@ std::optional<std::pair<int, QString>> PortNames::resolvePortText(const QString&
     return std::pair<int, QString>(*port, *device);
 }
 
+std::optional<QString> PortNames::overrideFor(int port) const {
+    const QString device = mOverrides.value(port);
+    return device.isEmpty() ? std::nullopt : std::optional(device);
+}
+
 void PortNames::setOverride(int port, const QString& device) {
     mOverrides.insert(port, device);
 }

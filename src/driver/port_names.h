@@ -38,6 +38,9 @@ public:
     std::optional<std::pair<int, QString>> resolvePortText(const QString& text) const;
 
     const Overrides& overrides() const { return mOverrides; }
+    // The device the command line puts in place of port N, which wins over the stored one;
+    // nullopt when N is not overridden.
+    std::optional<QString> overrideFor(int port) const;
     void setOverride(int port, const QString& device);
 
     static QString platformDefault(int port);

@@ -2,6 +2,7 @@
 // hand back what the user left in the boxes.
 #include "ui/frm_options.h"
 
+#include "core/user_settings.h"
 #include "driver/port_names.h"
 
 #include "../support/printers.h"
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -72,7 +72,7 @@ TEST(FrmOptions, AChosenDeviceIsCheckedAndStoredForThePortOnlyOnOk) {
     frmOptions dlg({[&](const QString& text) { return names.resolvePortText(text); },
                     [&] { return devices; }, &PortNames::checkDeviceName, &PortNames::accessProblem,
                     &PortNames::storeSetting});
-    QSettings settings(QSettings::UserScope, "Tarvex", "Tarvex");
+    QSettings settings = userSettings();
     QString name = "Amp", port = "4", text = "4800,n,8,1";
     const auto editWith = [&](std::function<void()> user) {
         QTimer::singleShot(0, &dlg, user);
@@ -98,6 +98,35 @@ TEST(FrmOptions, AChosenDeviceIsCheckedAndStoredForThePortOnlyOnOk) {
         dlg.btnOK->click();
     }));
     EXPECT_EQ(settings.value("Ports/2"), "tcp://ser.local:4001");
+}
+
+// Started with --port 3=..., the dialog still stores what the user picks for 3, and says that the
+// command line wins until a start without it.
+TEST(FrmOptions, AnOverriddenPortSaysByWhatAndThatAStoredDeviceWaitsForAStartWithoutIt) {
+    PortNames names({{3, "/tmp/amp0"}});
+    frmOptions dlg({[&](const QString& text) { return names.resolvePortText(text); }, {},
+                    &PortNames::checkDeviceName, {}, &PortNames::storeSetting,
+                    [&](int port) { return names.overrideFor(port); }});
+    QString name = "Amp", port = "3", text = "4800,n,8,1";
+    QTimer::singleShot(0, &dlg, [&] {
+        EXPECT_EQ(dlg.cboDevice->currentText(), "/tmp/amp0");
+        EXPECT_TRUE(dlg.lblPortOverride->isVisible());
+        EXPECT_EQ(dlg.lblPortOverride->text(),
+                  "Port 3 is overridden on the command line by --port 3=/tmp/amp0.");
+        dlg.cboDevice->setEditText("/dev/ttyUSB3");
+        EXPECT_TRUE(dlg.lblPortOverride->text().endsWith(
+            "/tmp/amp0. OK stores /dev/ttyUSB3 for port 3, used only when Tarvex starts "
+            "without that option."));
+        dlg.cboPort->setEditText("2"); // not overridden: nothing to say
+        EXPECT_FALSE(dlg.lblPortOverride->isVisible());
+        dlg.cboPort->setEditText("3");
+        dlg.cboDevice->setEditText("/dev/ttyUSB3");
+        dlg.btnOK->click();
+    });
+    EXPECT_TRUE(dlg.edit(name, port, text));
+    EXPECT_EQ(userSettings().value("Ports/3"), "/dev/ttyUSB3");
+    EXPECT_EQ(names.deviceFor(3), "/tmp/amp0");
+    userSettings().remove("Ports");
 }
 
 } // namespace
