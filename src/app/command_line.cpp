@@ -18,7 +18,7 @@ bool asksForHelpOrVersion(const QString& argument) {
 #ifdef Q_OS_WIN
         QStringLiteral("-?"),
 #endif
-        QStringLiteral("-h"), QStringLiteral("--help"), QStringLiteral("--help-all"),
+        QStringLiteral("-h"), QStringLiteral("--help"),   QStringLiteral("--help-all"),
         QStringLiteral("-v"), QStringLiteral("--version")};
     return kSpellings.contains(argument);
 }

@@ -20,7 +20,6 @@ bool validPort(int port) {
     return port >= 1 && port <= PortNames::kMaxPort;
 }
 
-
 } // namespace
 
 PortNames::PortNames(Overrides overrides) : mOverrides(std::move(overrides)) {}

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace tarvex {
@@ -17,11 +17,8 @@ struct Invocation {
     QStringList args;
     bool display; // the offscreen platform; otherwise no display at all
     int status;
-    const char* out;     // a part of standard output; "" when nothing in particular
-    const char* said;    // the one "tarvex:" line on standard error, less its prefix; "" for none
-    const char* png = ""; // a file, in the working directory, that must then hold a PNG
-
-    friend void PrintTo(const Invocation& c, std::ostream* os) { *os << c.name; }
+    // A part of standard output when it succeeds; otherwise its one "tarvex:" line, less that.
+    const char* says;
 };
 
 class CommandLine : public testing::TestWithParam<Invocation> {};
@@ -30,51 +27,33 @@ TEST_P(CommandLine, EndsWithItsStatusAndSaysWhy) {
     const Invocation& c = GetParam();
     QTemporaryDir dir;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(name);
-    if (c.display)
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-    QProcess tarvex;
+    env.remove("DISPLAY"), env.remove("WAYLAND_DISPLAY");
+    env.insert("QT_QPA_PLATFORM", c.display ? "offscreen" : ""); // empty is none
+    QProcess tarvex; // killed, if still running, when it goes
     tarvex.setProcessEnvironment(env);
     tarvex.setWorkingDirectory(dir.path());
     tarvex.start(TARVEX_BINARY, c.args);
-    // A window started by mistake runs until it is killed.
-    if (!tarvex.waitForFinished(20000)) {
-        tarvex.kill();
-        tarvex.waitForFinished();
-        FAIL() << "still running after 20 s: the window started";
-    }
-    const QString out = QString::fromLocal8Bit(tarvex.readAllStandardOutput());
-    const QString err = QString::fromLocal8Bit(tarvex.readAllStandardError());
-    EXPECT_EQ(tarvex.exitCode(), c.status) << err.toStdString();
-    EXPECT_TRUE(out.contains(QLatin1String(c.out))) << out.toStdString();
-    QStringList said;
-    for (const QString& line : err.split(u'\n'))
-        if (line.startsWith(QLatin1String("tarvex:")))
-            said << line;
-    EXPECT_EQ(said, *c.said ? QStringList{"tarvex: " + QString::fromUtf8(c.said)} : QStringList{});
-    if (*c.png) {
-        QFile picture(QDir(dir.path()).filePath(c.png));
-        ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(picture.readAll().startsWith("\x89PNG\r\n\x1a\n"));
-    }
+    ASSERT_TRUE(tarvex.waitForFinished(20000)) << "still running: the window started";
+    const QStringList said = QString::fromLocal8Bit(tarvex.readAllStandardError())
+                                 .split(u'\n')
+                                 .filter(QRegularExpression("^tarvex:"));
+    EXPECT_EQ(tarvex.exitCode(), c.status) << said.join('\n').toStdString();
+    EXPECT_EQ(said, c.status ? QStringList{"tarvex: " + QString::fromUtf8(c.says)} : QStringList{});
+    EXPECT_TRUE(c.status || tarvex.readAllStandardOutput().contains(c.says));
+    EXPECT_TRUE(c.status || c.args[0] != "--screenshot" || QFile::exists(dir.filePath(c.args[1])));
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Binary, CommandLine, testing::Values(
-    Invocation{"unknown_option", {"--bogus"}, true, 2, "", "Unknown option 'bogus'."},
-    Invocation{"stray_argument", {"extra"}, true, 2, "", "unexpected argument \"extra\""},
-    Invocation{"since_without_export", {"--since", "2024-05-01"}, true, 2, "", "--since is only used with --export-history"},
-    Invocation{"settle_without_screenshot", {"--settle", "5"}, true, 2, "", "--settle is only used with --screenshot"},
-    Invocation{"invalid_without_display", {"--demo", "extra"}, false, 2, "", "unexpected argument \"extra\""},
-    Invocation{"list_unknown_option", {"--list-amplifiers", "--bogus"}, false, 2, "", "Unknown option 'bogus'."},
-    Invocation{"export_missing_value", {"--export-history"}, false, 2, "", "Missing value after '--export-history'."},
-    Invocation{"help", {"--help"}, true, 0, "--export-history <FILE>", ""},
-    Invocation{"help_all", {"--help-all"}, true, 0, "--qmljsdebugger", ""},
-    Invocation{"help_over_command", {"--list-amplifiers", "-h"}, false, 0, "--map-port <N=DEVICE>", ""},
-    Invocation{"version_over_export", {"--export-history", "x.csv", "--version"}, false, 0, "Tarvex ", ""},
-    Invocation{"screenshot_unwritable", {"--screenshot", "/nonexistent/x.png", "--settle", "0"}, true, 1, "", "cannot write /nonexistent/x.png: No such file or directory"},
-    Invocation{"screenshot", {"--screenshot", "shot.png", "--settle", "0"}, true, 0, "", "", "shot.png"}),
+    Invocation{"unknown_option", {"--bogus"}, true, 2, "Unknown option 'bogus'."},
+    Invocation{"since_without_export", {"--since", "2024-05-01"}, true, 2, "--since is only used with --export-history"},
+    Invocation{"settle_without_screenshot", {"--settle", "5"}, true, 2, "--settle is only used with --screenshot"},
+    Invocation{"invalid_without_display", {"--demo", "extra"}, false, 2, "unexpected argument \"extra\""},
+    Invocation{"help_all", {"--help-all"}, true, 0, "--qmljsdebugger"},
+    Invocation{"help_over_command", {"--list-amplifiers", "-h"}, false, 0, "--map-port <N=DEVICE>"},
+    Invocation{"version_over_export", {"--export-history", "x.csv", "--version"}, false, 0, "Tarvex "},
+    Invocation{"screenshot_unwritable", {"--screenshot", "/nonexistent/x.png", "--settle", "0"}, true, 1, "cannot write /nonexistent/x.png: No such file or directory"},
+    Invocation{"screenshot", {"--screenshot", "shot.png", "--settle", "0"}, true, 0, ""}),
     test::CaseName{});
 // clang-format on
 

@@ -71,7 +71,7 @@ TEST(FrmOptions, AChosenDeviceIsCheckedAndStoredForThePortOnlyOnOk) {
     PortNames names({{4, dir.filePath("ttyGone")}});
     frmOptions dlg({[&](const QString& text) { return names.resolvePortText(text); },
                     [&] { return devices; }, &PortNames::checkDeviceName, &PortNames::accessProblem,
-                    &PortNames::storeSetting});
+                    &PortNames::storeSetting, [&](int port) { return names.overrideFor(port); }});
     QSettings settings = userSettings();
     QString name = "Amp", port = "4", text = "4800,n,8,1";
     const auto editWith = [&](std::function<void()> user) {
@@ -81,8 +81,14 @@ TEST(FrmOptions, AChosenDeviceIsCheckedAndStoredForThePortOnlyOnOk) {
 
     EXPECT_FALSE(editWith([&] {
         EXPECT_TRUE(dlg.lblDevice->text().endsWith("ttyGone: not present; is it plugged in?"));
+        EXPECT_EQ(dlg.lblPortOverride->text(),
+                  "Port 4 is overridden on the command line by --port 4=" +
+                      dir.filePath("ttyGone") + ".");
         dlg.cboDevice->setCurrentIndex(0);
         EXPECT_EQ(dlg.lblDevice->text(), "Acme adapter");
+        EXPECT_TRUE(dlg.lblPortOverride->text().endsWith(
+            "ttyGone. OK stores " + dir.path() +
+            " for port 4, used only when Tarvex starts without that option."));
         dlg.btnCancel->click();
     }));
     EXPECT_TRUE(editWith([&] { dlg.btnOK->click(); })); // left as it resolves
@@ -95,38 +101,10 @@ TEST(FrmOptions, AChosenDeviceIsCheckedAndStoredForThePortOnlyOnOk) {
         EXPECT_TRUE(dlg.isVisible() && dlg.lblDevice->text().contains("tcp://HOST:PORT"));
         dlg.cboDevice->setEditText("tcp://ser.local:4001");
         EXPECT_TRUE(dlg.lblSettingsNote->isVisible() && !dlg.cboSettings->isEnabled());
+        EXPECT_FALSE(dlg.lblPortOverride->isVisible()); // port 2 is not overridden
         dlg.btnOK->click();
     }));
     EXPECT_EQ(settings.value("Ports/2"), "tcp://ser.local:4001");
-}
-
-// Started with --port 3=..., the dialog still stores what the user picks for 3, and says that the
-// command line wins until a start without it.
-TEST(FrmOptions, AnOverriddenPortSaysByWhatAndThatAStoredDeviceWaitsForAStartWithoutIt) {
-    PortNames names({{3, "/tmp/amp0"}});
-    frmOptions dlg({[&](const QString& text) { return names.resolvePortText(text); }, {},
-                    &PortNames::checkDeviceName, {}, &PortNames::storeSetting,
-                    [&](int port) { return names.overrideFor(port); }});
-    QString name = "Amp", port = "3", text = "4800,n,8,1";
-    QTimer::singleShot(0, &dlg, [&] {
-        EXPECT_EQ(dlg.cboDevice->currentText(), "/tmp/amp0");
-        EXPECT_TRUE(dlg.lblPortOverride->isVisible());
-        EXPECT_EQ(dlg.lblPortOverride->text(),
-                  "Port 3 is overridden on the command line by --port 3=/tmp/amp0.");
-        dlg.cboDevice->setEditText("/dev/ttyUSB3");
-        EXPECT_TRUE(dlg.lblPortOverride->text().endsWith(
-            "/tmp/amp0. OK stores /dev/ttyUSB3 for port 3, used only when Tarvex starts "
-            "without that option."));
-        dlg.cboPort->setEditText("2"); // not overridden: nothing to say
-        EXPECT_FALSE(dlg.lblPortOverride->isVisible());
-        dlg.cboPort->setEditText("3");
-        dlg.cboDevice->setEditText("/dev/ttyUSB3");
-        dlg.btnOK->click();
-    });
-    EXPECT_TRUE(dlg.edit(name, port, text));
-    EXPECT_EQ(userSettings().value("Ports/3"), "/dev/ttyUSB3");
-    EXPECT_EQ(names.deviceFor(3), "/tmp/amp0");
-    userSettings().remove("Ports");
 }
 
 } // namespace
