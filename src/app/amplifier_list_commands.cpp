@@ -1,5 +1,7 @@
 #include "amplifier_list_commands.h"
 
+#include "command_line.h"
+
 #include "core/data_file.h"
 #include "core/property_bag.h"
 #include "core/server_object.h"
@@ -33,17 +35,9 @@ QList<QCommandLineOption> commandOptions() {
          QStringLiteral("N")},
         {kMapPort,
          QStringLiteral("Remember DEVICE for port number N for this user, e.g. "
-                        "1=/dev/ttyUSB0, and exit."),
+                        "1=/dev/ttyUSB0 (1= forgets it), and exit."),
          QStringLiteral("N=DEVICE")},
     };
-}
-
-// Help and version go to the program's full parser, which knows every option.
-bool asksForHelp(const QString& arg) {
-    static const QStringList kHelp = {QStringLiteral("-h"),         QStringLiteral("-?"),
-                                      QStringLiteral("-v"),         QStringLiteral("--help"),
-                                      QStringLiteral("--help-all"), QStringLiteral("--version")};
-    return kHelp.contains(arg);
 }
 
 ModulePtr makeDriver() {
@@ -58,25 +52,7 @@ AmplifierListCommands::AmplifierListCommands(QString dataFilePath, PortNames nam
     : mPath(std::move(dataFilePath)), mNames(std::move(names)), mOut(out), mErr(err) {}
 
 bool AmplifierListCommands::requested(const QStringList& arguments) {
-    bool command = false;
-    for (const QString& arg : arguments.mid(1)) {
-        if (arg == u"--")
-            break;
-        if (asksForHelp(arg))
-            return false;
-        for (const QString& name : {kList, kAdd, kRemove, kMapPort}) {
-            const QString option = QStringLiteral("--") + name;
-            command = command || arg == option || arg.startsWith(option + u'=');
-        }
-    }
-    return command;
-}
-
-bool AmplifierListCommands::requested(int argc, char* argv[]) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    return requested(arguments);
+    return command_line::requests(arguments, {kList, kAdd, kRemove, kMapPort});
 }
 
 void AmplifierListCommands::addOptions(QCommandLineParser& parser) {
@@ -101,9 +77,8 @@ int AmplifierListCommands::run(const QStringList& arguments, const QString& data
     parser.addOption(port);
     if (!parser.parse(arguments))
         return invalid(parser.errorText());
-    if (!parser.positionalArguments().isEmpty())
-        return invalid(QStringLiteral("unexpected argument \"%1\"")
-                           .arg(parser.positionalArguments().constFirst()));
+    if (const QString stray = command_line::strayArgument(parser); !stray.isEmpty())
+        return invalid(stray);
 
     PortNames::Overrides overrides;
     for (const QString& text : parser.values(port)) {
@@ -223,12 +198,17 @@ int AmplifierListCommands::remove(const QString& text) {
 
 int AmplifierListCommands::mapPort(const QString& text) {
     QString error;
-    const auto option = PortNames::parseOption(text, &error, QStringLiteral("--map-port"));
+    const auto option = PortNames::parseOption(text, &error, QStringLiteral("--map-port"),
+                                               PortNames::EmptyDevice::Allowed);
     if (!option)
         return fail(error, kInvalid);
     if (!PortNames::storeSetting(option->port, option->device, &error))
         return fail(QStringLiteral("port %1 was not mapped: %2").arg(option->port).arg(error));
-    mOut << "port " << option->port << " is " << option->device << Qt::endl;
+    if (option->device.isEmpty())
+        mOut << "port " << option->port << " is no longer mapped; it is "
+             << mNames.deviceFor(option->port).value_or(QString()) << Qt::endl;
+    else
+        mOut << "port " << option->port << " is " << option->device << Qt::endl;
     return kOk;
 }
 

@@ -22,7 +22,6 @@ public:
     // Whether the command line names one of these commands (help and version requests excepted),
     // decided before any application object exists so that the caller can choose which to make.
     static bool requested(const QStringList& arguments);
-    static bool requested(int argc, char* argv[]);
     // Adds the options to the program's own parser, so that --help lists them.
     static void addOptions(QCommandLineParser& parser);
 

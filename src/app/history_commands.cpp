@@ -1,5 +1,7 @@
 #include "history_commands.h"
 
+#include "command_line.h"
+
 #include "history/csv_writer.h"
 #include "history/history_reader.h"
 #include "history/history_recorder.h"
@@ -37,24 +39,7 @@ QList<QCommandLineOption> historyOptions() {
 } // namespace
 
 bool HistoryCommands::requested(const QStringList& arguments) {
-    bool command = false;
-    for (const QString& arg : arguments.mid(1)) {
-        if (arg == u"--")
-            break;
-        if (arg == u"-h" || arg == u"-?" || arg == u"-v" || arg == u"--help" ||
-            arg == u"--help-all" || arg == u"--version")
-            return false;
-        const QString option = QStringLiteral("--") + kExport;
-        command = command || arg == option || arg.startsWith(option + u'=');
-    }
-    return command;
-}
-
-bool HistoryCommands::requested(int argc, char* argv[]) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    return requested(arguments);
+    return command_line::requests(arguments, {kExport});
 }
 
 void HistoryCommands::addOptions(QCommandLineParser& parser) {
@@ -76,6 +61,12 @@ std::optional<int> HistoryCommands::readingDays(const QCommandLineParser& parser
     return std::nullopt;
 }
 
+QString HistoryCommands::exportOnlyOption(const QCommandLineParser& parser) {
+    if (!parser.isSet(kSince))
+        return {};
+    return QStringLiteral("--%1 is only used with --%2").arg(kSince, kExport);
+}
+
 int HistoryCommands::run(const QStringList& arguments, const QString& historyPath) {
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -92,10 +83,8 @@ int HistoryCommands::run(const QStringList& arguments, const QString& historyPat
     addOptions(parser);
     if (!parser.parse(arguments))
         return say(parser.errorText(), kInvalid);
-    if (!parser.positionalArguments().isEmpty())
-        return say(QStringLiteral("unexpected argument \"%1\"")
-                       .arg(parser.positionalArguments().constFirst()),
-                   kInvalid);
+    if (const QString stray = command_line::strayArgument(parser); !stray.isEmpty())
+        return say(stray, kInvalid);
     const QString file = parser.value(kExport);
     if (file.isEmpty())
         return say(QStringLiteral("--%1 needs a file name").arg(kExport), kInvalid);

@@ -18,7 +18,6 @@ public:
 
     // Whether the command line asks for the export (help and version requests excepted).
     static bool requested(const QStringList& arguments);
-    static bool requested(int argc, char* argv[]);
     static void addOptions(QCommandLineParser& parser);
 
     // Runs the export that arguments (program name first) name, reading historyPath.
@@ -29,6 +28,9 @@ public:
     // The --history-days of a parsed command line: the default when absent, nothing (with the
     // reason) when it is not a number of days.
     static std::optional<int> readingDays(const QCommandLineParser& parser, QString* error);
+    // Why a parsed command line that starts the window holds an option only the export reads,
+    // or "" when it holds none: given alone, such an option would do nothing at all.
+    static QString exportOnlyOption(const QCommandLineParser& parser);
 };
 
 } // namespace tarvex

@@ -1,11 +1,13 @@
 // The executable: command line, wiring, QApplication. Everything else lives in the libraries.
 #include "amplifier_list_commands.h"
+#include "command_line.h"
 #include "demo_amplifiers.h"
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
 #include "driver/resolving_serial_link.h"
 #include "history_commands.h"
 #include "history_wiring.h"
+#include "screenshot.h"
 #include "signal_close.h"
 #include "station_wiring.h"
 #include "ui/display_setup.h"
@@ -24,7 +26,7 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -49,13 +51,23 @@ struct Options {
 };
 
 constexpr int kDemoAmplifiers = 2;
+// The exit status of an invalid command line, as the set-up commands use it.
+constexpr int kInvalidUse = 2;
 
-Options parseCommandLine(const QCoreApplication& app) {
+// Says on standard error why a command line is invalid; the caller exits with kInvalidUse.
+std::nullopt_t refuse(const QString& message) {
+    std::fprintf(stderr, "tarvex: %s\n", qPrintable(message));
+    return std::nullopt;
+}
+
+// Nothing (after saying why) for an invalid command line. --help and --version print and end
+// the program here with 0.
+std::optional<Options> parseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Shows and operates Ferro linear amplifiers over serial ports."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption port(
         QStringLiteral("port"),
         QStringLiteral("Use DEVICE for port number N (may be repeated), e.g. 1=/dev/ttyUSB0."),
@@ -81,39 +93,43 @@ Options parseCommandLine(const QCoreApplication& app) {
     tarvex::AmplifierListCommands::addOptions(parser);
     tarvex::HistoryCommands::addOptions(parser);
     tarvex::StationWiring::addOptions(parser);
-    parser.process(app); // --help and --version print and exit here
+    // parse(), not process(): process() ends an invalid command line with 1 and Qt's own
+    // wording, where every command of ours uses 2 and "tarvex:".
+    if (!parser.parse(arguments))
+        return refuse(parser.errorText());
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")) || parser.isSet(version))
+        parser.process(arguments); // prints and exits with 0
+    if (const QString stray = tarvex::command_line::strayArgument(parser); !stray.isEmpty())
+        return refuse(stray);
+    if (const QString misplaced = tarvex::HistoryCommands::exportOnlyOption(parser);
+        !misplaced.isEmpty())
+        return refuse(misplaced);
+    if (parser.isSet(settle) && !parser.isSet(screenshot))
+        return refuse(QStringLiteral("--settle is only used with --screenshot"));
 
     Options options;
     options.demo = parser.isSet(demo);
     options.screenshot = parser.value(screenshot);
     bool settleOk = false;
     options.settleMs = parser.value(settle).toInt(&settleOk);
-    if (!settleOk || options.settleMs < 0) {
-        std::fprintf(stderr, "tarvex: --settle expects a number of milliseconds, got \"%s\"\n",
-                     qPrintable(parser.value(settle)));
-        std::exit(2);
-    }
+    if (!settleOk || options.settleMs < 0)
+        return refuse(QStringLiteral("--settle expects a number of milliseconds, got \"%1\"")
+                          .arg(parser.value(settle)));
     QString historyError;
     const auto historyDays = tarvex::HistoryCommands::readingDays(parser, &historyError);
-    if (!historyDays) {
-        std::fprintf(stderr, "tarvex: %s\n", qPrintable(historyError));
-        std::exit(2);
-    }
+    if (!historyDays)
+        return refuse(historyError);
     options.historyDays = *historyDays;
     for (const QString& text : parser.values(port)) {
         QString error;
         const auto parsed = tarvex::PortNames::parseOption(text, &error);
-        if (!parsed) {
-            std::fprintf(stderr, "tarvex: %s\n", qPrintable(error));
-            std::exit(2);
-        }
+        if (!parsed)
+            return refuse(error);
         options.ports.insert(parsed->port, parsed->device);
     }
     QString stationError;
-    if (!tarvex::StationWiring::readOptions(parser, options.station, &stationError)) {
-        std::fprintf(stderr, "tarvex: %s\n", qPrintable(stationError));
-        std::exit(2);
-    }
+    if (!tarvex::StationWiring::readOptions(parser, options.station, &stationError))
+        return refuse(stationError);
     return options;
 }
 
@@ -128,7 +144,8 @@ void setApplicationNames() {
 int refuseWithoutDisplay(int argc, char* argv[], const char* reason) {
     QCoreApplication app(argc, argv);
     setApplicationNames();
-    parseCommandLine(app);
+    if (!parseCommandLine(QCoreApplication::arguments()))
+        return kInvalidUse;
     std::fprintf(stderr, "tarvex: %s; run it under Xvfb, for example: xvfb-run -a make run\n",
                  reason);
     return 1;
@@ -138,12 +155,13 @@ int refuseWithoutDisplay(int argc, char* argv[], const char* reason) {
 
 int main(int argc, char* argv[]) {
     // The list commands work over a remote shell: no display, no GUI application object.
-    if (tarvex::AmplifierListCommands::requested(argc, argv)) {
+    const QStringList arguments = tarvex::command_line::arguments(argc, argv);
+    if (tarvex::AmplifierListCommands::requested(arguments)) {
         QCoreApplication app(argc, argv);
         setApplicationNames();
         return tarvex::AmplifierListCommands::run(app.arguments(), QStringLiteral("server.dat"));
     }
-    if (tarvex::HistoryCommands::requested(argc, argv)) {
+    if (tarvex::HistoryCommands::requested(arguments)) {
         QCoreApplication app(argc, argv);
         setApplicationNames();
         return tarvex::HistoryCommands::run(app.arguments(), QStringLiteral("history.db"));
@@ -159,7 +177,10 @@ int main(int argc, char* argv[]) {
     tarvex::prepareDisplayForSmallRepaints();
     QApplication app(argc, argv);
     setApplicationNames();
-    const Options options = parseCommandLine(app);
+    const std::optional<Options> parsed = parseCommandLine(QCoreApplication::arguments());
+    if (!parsed)
+        return kInvalidUse;
+    const Options& options = *parsed;
     tarvex::SignalClose signalClose; // before the window, so that no signal is lost
     const QString dataFile = QStringLiteral("server.dat");
 
@@ -178,7 +199,8 @@ int main(int argc, char* argv[]) {
     tarvex::frmOptions optionsDialog(
         {[&portNames](const QString& text) { return portNames.resolvePortText(text); },
          [] { return tarvex::PortNames::availableDevices(); }, &tarvex::PortNames::checkDeviceName,
-         &tarvex::PortNames::accessProblem, &tarvex::PortNames::storeSetting});
+         &tarvex::PortNames::accessProblem, &tarvex::PortNames::storeSetting,
+         [&portNames](int port) { return portNames.overrideFor(port); }});
     tarvex::DriverEnvironment environment;
     // A serial device or a network serial server, as the port number resolves.
     environment.makeLink = [&portNames] {
@@ -216,10 +238,10 @@ int main(int argc, char* argv[]) {
     window.show();
     if (!options.screenshot.isEmpty()) {
         QTimer::singleShot(options.settleMs, &window, [&window, &options] {
-            const bool saved = window.grab().save(options.screenshot, "PNG");
+            QString error;
+            const bool saved = tarvex::saveScreenshot(window, options.screenshot, &error);
             if (!saved)
-                std::fprintf(stderr, "tarvex: could not write %s\n",
-                             qPrintable(options.screenshot));
+                std::fprintf(stderr, "tarvex: %s\n", qPrintable(error));
             window.close();
             QCoreApplication::exit(saved ? 0 : 1);
         });

@@ -20,7 +20,6 @@ bool validPort(int port) {
     return port >= 1 && port <= PortNames::kMaxPort;
 }
 
-
 } // namespace
 
 PortNames::PortNames(Overrides overrides) : mOverrides(std::move(overrides)) {}
@@ -50,6 +49,11 @@ std::optional<std::pair<int, QString>> PortNames::resolvePortText(const QString&
     return std::pair<int, QString>(*port, *device);
 }
 
+std::optional<QString> PortNames::overrideFor(int port) const {
+    const QString device = mOverrides.value(port);
+    return device.isEmpty() ? std::nullopt : std::optional(device);
+}
+
 void PortNames::setOverride(int port, const QString& device) {
     mOverrides.insert(port, device);
 }
@@ -73,7 +77,12 @@ std::optional<int> PortNames::parsePort(QStringView text) {
 
 bool PortNames::storeSetting(int port, const QString& device, QString* error) {
     QSettings settings = userSettings();
-    settings.setValue(settingsKey(port), device);
+    // A blank entry would count as none anyway; leaving it would only puzzle whoever reads
+    // the file.
+    if (device.isEmpty())
+        settings.remove(settingsKey(port));
+    else
+        settings.setValue(settingsKey(port), device);
     settings.sync();
     if (settings.status() == QSettings::NoError) {
         return true;
@@ -86,7 +95,8 @@ bool PortNames::storeSetting(int port, const QString& device, QString* error) {
 }
 
 std::optional<PortNames::Option> PortNames::parseOption(const QString& text, QString* error,
-                                                        const QString& optionName) {
+                                                        const QString& optionName,
+                                                        EmptyDevice empty) {
     const auto fail = [&](const QString& message) -> std::optional<Option> {
         if (error) {
             *error = message;
@@ -107,7 +117,7 @@ std::optional<PortNames::Option> PortNames::parseOption(const QString& text, QSt
                         .arg(kMaxPort)
                         .arg(number));
     }
-    if (device.isEmpty()) {
+    if (device.isEmpty() && empty == EmptyDevice::Refused) {
         return fail(QStringLiteral("%1: no device named for port %2").arg(optionName).arg(*port));
     }
     if (device.trimmed() != device) {

@@ -38,20 +38,27 @@ public:
     std::optional<std::pair<int, QString>> resolvePortText(const QString& text) const;
 
     const Overrides& overrides() const { return mOverrides; }
+    // The device the command line puts in place of port N, which wins over the stored one;
+    // nullopt when N is not overridden.
+    std::optional<QString> overrideFor(int port) const;
     void setOverride(int port, const QString& device);
 
     static QString platformDefault(int port);
 
-    // Reads "N=DEVICE" strictly: N a decimal number from 1 to 32767, DEVICE non-empty with no
-    // surrounding spaces. On failure returns nullopt and, when given, fills *error with a
-    // message for the user that names the option the text came from.
+    // Whether "N=" (no device) is a valid option: it is for --map-port, where it forgets N.
+    enum class EmptyDevice { Refused, Allowed };
+    // Reads "N=DEVICE" strictly: N a decimal number from 1 to 32767, DEVICE non-empty (unless
+    // allowed) with no surrounding spaces. On failure returns nullopt and, when given, fills
+    // *error with a message for the user that names the option the text came from.
     static std::optional<Option> parseOption(const QString& text, QString* error = nullptr,
-                                             const QString& optionName = QStringLiteral("--port"));
+                                             const QString& optionName = QStringLiteral("--port"),
+                                             EmptyDevice empty = EmptyDevice::Refused);
     // A port number as decimal digits only, 1 to kMaxPort; nullopt for anything else.
     static std::optional<int> parsePort(QStringView text);
 
-    // Stores the per-user "Ports/N" entry that deviceFor falls back on. Returns false with
-    // *error when the settings could not be written.
+    // Stores the per-user "Ports/N" entry that deviceFor falls back on; an empty device removes
+    // it, so that N means the platform default again. Returns false with *error when the
+    // settings could not be written.
     static bool storeSetting(int port, const QString& device, QString* error = nullptr);
 
     // The per-user settings key of a port ("Ports/3").

@@ -69,6 +69,12 @@ frmOptions::frmOptions(Devices devices, QWidget* parent)
     lblSettingsNote->setForegroundRole(QPalette::PlaceholderText);
     lblSettingsNote->hide();
 
+    lblPortOverride = new QLabel(this);
+    lblPortOverride->setObjectName(QStringLiteral("lblPortOverride"));
+    lblPortOverride->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblPortOverride->setWordWrap(true);
+    lblPortOverride->hide();
+
     const QFontMetrics fm = fontMetrics();
     cboPort->setMinimumWidth(fm.horizontalAdvance(QStringLiteral("000000")) + 40);
     cboSettings->setMinimumWidth(fm.horizontalAdvance(QStringLiteral("38400,N,8,1.5")) + 40);
@@ -76,6 +82,8 @@ frmOptions::frmOptions(Devices devices, QWidget* parent)
         fm.horizontalAdvance(QStringLiteral("/dev/serial/by-id/usb-0000_000000-if00")) + 40);
     // Room for two lines of a problem, so the dialog does not jump as the text changes.
     lblDevice->setMinimumHeight(fm.lineSpacing() * 2);
+    // The same for the override note, whose second sentence comes and goes as the user types.
+    lblPortOverride->setMinimumHeight(fm.lineSpacing() * 3);
 
     auto* nameLabel = new QLabel(QStringLiteral("Name"), this);
     auto* portLabel = new QLabel(QStringLiteral("Port"), this);
@@ -98,8 +106,9 @@ frmOptions::frmOptions(Devices devices, QWidget* parent)
     fields->addWidget(portLabel, 1, 0);
     fields->addLayout(portRow, 1, 1);
     fields->addWidget(lblDevice, 2, 1, Qt::AlignTop);
-    fields->addWidget(settingsLabel, 3, 0);
-    fields->addLayout(settingsRow, 3, 1);
+    fields->addWidget(lblPortOverride, 3, 1, Qt::AlignTop);
+    fields->addWidget(settingsLabel, 4, 0);
+    fields->addLayout(settingsRow, 4, 1);
 
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
@@ -216,6 +225,7 @@ void frmOptions::cboDevice_EditTextChanged(const QString& text) {
     const bool network = device.startsWith(QLatin1String("tcp://"));
     cboSettings->setEnabled(!network);
     lblSettingsNote->setVisible(network);
+    showOverrideNote(device);
     if (!mResolved) {
         showDeviceNote(QStringLiteral("no device"), false);
         return;
@@ -234,6 +244,24 @@ void frmOptions::cboDevice_EditTextChanged(const QString& text) {
 void frmOptions::showDeviceNote(const QString& text, bool problem) {
     lblDevice->setText(text);
     lblDevice->setForegroundRole(problem ? QPalette::WindowText : QPalette::PlaceholderText);
+}
+
+// The port resolves to the override, so the box shows it; what the user picks instead is stored
+// on OK all the same, and they must know it changes nothing until the next start without it.
+void frmOptions::showOverrideNote(const QString& device) {
+    const auto overridden =
+        mResolved && mDevices.override ? mDevices.override(mResolved->first) : std::nullopt;
+    lblPortOverride->setVisible(overridden.has_value());
+    if (!overridden)
+        return;
+    const int port = mResolved->first;
+    QString note = QStringLiteral("Port %1 is overridden on the command line by --port %1=%2.")
+                       .arg(QString::number(port), *overridden);
+    if (!device.isEmpty() && device != mResolved->second)
+        note += QStringLiteral(" OK stores %1 for port %2, used only when Tarvex starts without "
+                               "that option.")
+                    .arg(device, QString::number(port));
+    lblPortOverride->setText(note);
 }
 
 } // namespace tarvex

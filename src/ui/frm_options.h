@@ -35,6 +35,9 @@ public:
         std::function<QString(const QString& device)> problem = {};
         // Makes the port stand for the device from now on; false with *error when it cannot.
         std::function<bool(int port, const QString& device, QString* error)> store = {};
+        // The device the command line puts in place of the port, whatever is stored; nullopt
+        // when it is not overridden.
+        std::function<std::optional<QString>(int port)> override = {};
     };
     explicit frmOptions(Devices devices, QWidget* parent = nullptr);
 
@@ -57,6 +60,9 @@ public:
     QLabel* lblDevice;
     // Shown for a network device, whose line speed is set at the server.
     QLabel* lblSettingsNote;
+    // Shown while the port is overridden on the command line: a device stored here waits for
+    // a start without that option.
+    QLabel* lblPortOverride;
 
 public slots:
     void reject() override;
@@ -67,6 +73,7 @@ private:
     void cboDevice_EditTextChanged(const QString& text);
     void reloadDevices();
     void showDeviceNote(const QString& text, bool problem);
+    void showOverrideNote(const QString& device);
     void placeOverActiveWindow();
 
     Devices mDevices;

@@ -1,11 +1,11 @@
 #include "../support/printers.h"
 #include "app/amplifier_list_commands.h"
+#include "core/user_settings.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QProcess>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -34,9 +34,7 @@ const QString kTower = "2: Tower, port 2 (/dev/ttyUSB7), 9600,n,8,1\n";
 // The test harness points the per-user settings at a temporary directory.
 class AmplifierListCommandsTest : public ::testing::TestWithParam<Case> {
 protected:
-    void TearDown() override {
-        QSettings(QSettings::UserScope, "Tarvex", "Tarvex").remove("Ports");
-    }
+    void TearDown() override { userSettings().remove("Ports"); }
 
     // Exit status, standard output and standard error.
     std::tuple<int, QString, QString> run(const QStringList& args, const QString& dataFile) {
@@ -73,6 +71,8 @@ TEST_P(AmplifierListCommandsTest, RunsOneCommand) {
     EXPECT_EQ(out, c.out);
     EXPECT_TRUE(*c.err ? err.contains(c.err) : err.isEmpty()) << err.toStdString();
     EXPECT_TRUE(c.changesFile || bytes() == before);
+    EXPECT_FALSE(userSettings().contains("Ports/1") &&
+                 userSettings().value("Ports/1").toString().isEmpty()); // no blank entry left
     EXPECT_EQ(std::get<1>(run({"--list-amplifiers", "--port", "2=/dev/ttyUSB7"}, path)),
               c.listAfter);
 }
@@ -97,6 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"remove_0", Two, {"--remove-amplifier", "0"}, 2, "", "no amplifier 0", false, kTwo},
         Case{"remove_past_end", Two, {"--remove-amplifier", "3"}, 2, "", "holds 2", false, kTwo},
         Case{"map_port", Two, {"--map-port", "1=/dev/ttyACM0"}, 0, "port 1 is /dev/ttyACM0\n", "", false, "1: Alpha, port 1 (/dev/ttyACM0), 4800,n,8,1\n" + kTower},
+        Case{"unmap_port", Two, {"--map-port", "1="}, 0, "port 1 is no longer mapped; it is /dev/ttyS0\n", "", false, kTwo},
         Case{"save_fails", Seed::NoDirectory, {"--add-amplifier", "X,1"}, 1, "", "could not be saved", false, ""},
         Case{"two_commands", Two, {"--list-amplifiers", "--remove-amplifier", "1"}, 2, "", "at a time", false, kTwo}),
     test::CaseName{});

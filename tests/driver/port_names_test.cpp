@@ -1,11 +1,11 @@
 #include "../support/printers.h"
+#include "core/user_settings.h"
 #include "driver/port_names.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <unistd.h>
@@ -15,7 +15,7 @@ namespace {
 
 // The test harness points the per-user settings at a temporary directory.
 TEST(PortNames, OverrideBeatsSettingBeatsPlatformDefault) {
-    QSettings settings(QSettings::UserScope, QStringLiteral("Tarvex"), QStringLiteral("Tarvex"));
+    QSettings settings = userSettings();
     settings.setValue("Ports/2", " /dev/ttyUSB0 "); // trimmed
     settings.setValue("Ports/3", "/dev/ttyACM1");
     settings.setValue("Ports/4", "   "); // blank entries do not count

@@ -2,6 +2,7 @@
 // hand back what the user left in the boxes.
 #include "ui/frm_options.h"
 
+#include "core/user_settings.h"
 #include "driver/port_names.h"
 
 #include "../support/printers.h"
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -71,8 +71,8 @@ TEST(FrmOptions, AChosenDeviceIsCheckedAndStoredForThePortOnlyOnOk) {
     PortNames names({{4, dir.filePath("ttyGone")}});
     frmOptions dlg({[&](const QString& text) { return names.resolvePortText(text); },
                     [&] { return devices; }, &PortNames::checkDeviceName, &PortNames::accessProblem,
-                    &PortNames::storeSetting});
-    QSettings settings(QSettings::UserScope, "Tarvex", "Tarvex");
+                    &PortNames::storeSetting, [&](int port) { return names.overrideFor(port); }});
+    QSettings settings = userSettings();
     QString name = "Amp", port = "4", text = "4800,n,8,1";
     const auto editWith = [&](std::function<void()> user) {
         QTimer::singleShot(0, &dlg, user);
@@ -81,8 +81,14 @@ TEST(FrmOptions, AChosenDeviceIsCheckedAndStoredForThePortOnlyOnOk) {
 
     EXPECT_FALSE(editWith([&] {
         EXPECT_TRUE(dlg.lblDevice->text().endsWith("ttyGone: not present; is it plugged in?"));
+        EXPECT_EQ(dlg.lblPortOverride->text(),
+                  "Port 4 is overridden on the command line by --port 4=" +
+                      dir.filePath("ttyGone") + ".");
         dlg.cboDevice->setCurrentIndex(0);
         EXPECT_EQ(dlg.lblDevice->text(), "Acme adapter");
+        EXPECT_TRUE(dlg.lblPortOverride->text().endsWith(
+            "ttyGone. OK stores " + dir.path() +
+            " for port 4, used only when Tarvex starts without that option."));
         dlg.btnCancel->click();
     }));
     EXPECT_TRUE(editWith([&] { dlg.btnOK->click(); })); // left as it resolves
@@ -95,6 +101,7 @@ TEST(FrmOptions, AChosenDeviceIsCheckedAndStoredForThePortOnlyOnOk) {
         EXPECT_TRUE(dlg.isVisible() && dlg.lblDevice->text().contains("tcp://HOST:PORT"));
         dlg.cboDevice->setEditText("tcp://ser.local:4001");
         EXPECT_TRUE(dlg.lblSettingsNote->isVisible() && !dlg.cboSettings->isEnabled());
+        EXPECT_FALSE(dlg.lblPortOverride->isVisible()); // port 2 is not overridden
         dlg.btnOK->click();
     }));
     EXPECT_EQ(settings.value("Ports/2"), "tcp://ser.local:4001");

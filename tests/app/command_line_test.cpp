@@ -1,0 +1,61 @@
+// The tarvex binary as a user runs it: every invalid command line ends with exit status 2 and one
+// "tarvex:" line, help and version print and end with 0, and nothing invalid starts the window.
+#include "../support/printers.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace tarvex {
+namespace {
+
+struct Invocation {
+    const char* name;
+    QStringList args;
+    bool display; // the offscreen platform; otherwise no display at all
+    int status;
+    // A part of standard output when it succeeds; otherwise its one "tarvex:" line, less that.
+    const char* says;
+};
+
+class CommandLine : public testing::TestWithParam<Invocation> {};
+
+TEST_P(CommandLine, EndsWithItsStatusAndSaysWhy) {
+    const Invocation& c = GetParam();
+    QTemporaryDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY"), env.remove("WAYLAND_DISPLAY");
+    env.insert("QT_QPA_PLATFORM", c.display ? "offscreen" : ""); // empty is none
+    QProcess tarvex; // killed, if still running, when it goes
+    tarvex.setProcessEnvironment(env);
+    tarvex.setWorkingDirectory(dir.path());
+    tarvex.start(TARVEX_BINARY, c.args);
+    ASSERT_TRUE(tarvex.waitForFinished(20000)) << "still running: the window started";
+    const QStringList said = QString::fromLocal8Bit(tarvex.readAllStandardError())
+                                 .split(u'\n')
+                                 .filter(QRegularExpression("^tarvex:"));
+    EXPECT_EQ(tarvex.exitCode(), c.status) << said.join('\n').toStdString();
+    EXPECT_EQ(said, c.status ? QStringList{"tarvex: " + QString::fromUtf8(c.says)} : QStringList{});
+    EXPECT_TRUE(c.status || tarvex.readAllStandardOutput().contains(c.says));
+    EXPECT_TRUE(c.status || c.args[0] != "--screenshot" || QFile::exists(dir.filePath(c.args[1])));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Binary, CommandLine, testing::Values(
+    Invocation{"unknown_option", {"--bogus"}, true, 2, "Unknown option 'bogus'."},
+    Invocation{"since_without_export", {"--since", "2024-05-01"}, true, 2, "--since is only used with --export-history"},
+    Invocation{"settle_without_screenshot", {"--settle", "5"}, true, 2, "--settle is only used with --screenshot"},
+    Invocation{"invalid_without_display", {"--demo", "extra"}, false, 2, "unexpected argument \"extra\""},
+    Invocation{"help_all", {"--help-all"}, true, 0, "--qmljsdebugger"},
+    Invocation{"help_over_command", {"--list-amplifiers", "-h"}, false, 0, "--map-port <N=DEVICE>"},
+    Invocation{"version_over_export", {"--export-history", "x.csv", "--version"}, false, 0, "Tarvex "},
+    Invocation{"screenshot_unwritable", {"--screenshot", "/nonexistent/x.png", "--settle", "0"}, true, 1, "cannot write /nonexistent/x.png: No such file or directory"},
+    Invocation{"screenshot", {"--screenshot", "shot.png", "--settle", "0"}, true, 0, ""}),
+    test::CaseName{});
+// clang-format on
+
+} // namespace
+} // namespace tarvex
