@@ -1,6 +1,7 @@
 // What the panels show at 96 DPI in the substitute faces and the default palette: scale numbers
 // under their values, texts that fit, captions that read, disabled controls that look it.
 #include "../support/printers.h"
+#include "binding/colors.h"
 #include "driver/fault_table.h"
 #include "driver/ferro_messages.h"
 #include "ui/bar_gauge.h"
@@ -87,6 +88,29 @@ TEST_F(PanelLook, DriverMessagesAndFiveDigitsFitAndWhatCannotIsElidedWithAWholeT
     const QImage drawn = message->grab().toImage();
     message->setText(message->shownText());
     EXPECT_EQ(message->grab().toImage(), drawn) << "drawn elided, not clipped";
+}
+
+// The power scale is designed to run past the panel's right edge; its box must not cover the
+// frame there, cached or not, at one or two device pixels per pixel. The left edge, where the
+// same etched lines end, is the reference.
+TEST_F(PanelLook, TheMeteringFrameRunsWholeDownTheRightEdgeAsDownTheLeft) {
+    for (const bool cached : {true, false}) {
+        meter->setPaintCacheEnabled(cached);
+        for (const int dpr : {1, 2}) {
+            QImage image(meter->size() * dpr, QImage::Format_RGB32);
+            image.setDevicePixelRatio(dpr);
+            meter->render(&image);
+            EXPECT_EQ(image.pixel(0, image.height() / 2),
+                      colorFromDesigned(0x80000010, meter->palette()).rgb()) // button shadow
+                << "the frame, " << dpr << "x";
+            int unlike = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < dpr; ++x)
+                    unlike += image.pixel(image.width() - 1 - x, y) != image.pixel(x, y);
+            }
+            EXPECT_EQ(unlike, 0) << dpr << "x, cached " << cached;
+        }
+    }
 }
 
 // One control of each designed text/background pair on system colours (the status lights keep
