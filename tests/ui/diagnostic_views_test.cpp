@@ -7,6 +7,7 @@
 #include "ui/views/frm_property_list.h"
 #include "ui/views/property_list_view.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QTest>
@@ -32,6 +33,8 @@ TEST(EventTrail, ListsEveryItemOrOnlyTheSelectedOnesValuesAndDropsTheOldestOnceF
     band->setValue(5);
     message->setValue("say \"hi\"");
     infoItem(hub, "0loose", 3)->setValue(Variant::null()); // stored unconverted
+    EXPECT_EQ(view.window()->font().family(), QApplication::font().family())
+        << "the face of every other window";
     EXPECT_EQ(view.trailText(), "<<Event Trail Started>>\n\nNew 0band\nNew 0message\n0band=5"
                                 "\n0message=\"say \"hi\"\"\nNew 0loose\n0loose=<Null>");
 

@@ -4,7 +4,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFont>
 #include <QPlainTextEdit>
 
 #include <algorithm>
@@ -27,10 +26,8 @@ frmEventTrail::frmEventTrail(QWidget* parent) : QWidget(parent) {
     setWindowTitle(tr("Event Trail Viewer"));
     // A diagnostic window must never keep the program running after the main window closed.
     setAttribute(Qt::WA_QuitOnClose, false);
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setPointSize(9);
-    font.setStyleHint(QFont::Serif);
-    setFont(font);
+    // The application's face, as every other window: the designed serif face has no stand-in
+    // here and made this one window look foreign.
 
     mCbo = new QComboBox(this);
     mCbo->setObjectName(QStringLiteral("cboEventTrail"));
