@@ -10,6 +10,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStyle>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -59,6 +62,40 @@ TEST(EventTrail, ListsEveryItemOrOnlyTheSelectedOnesValuesAndDropsTheOldestOnceF
     EXPECT_EQ(view.trailText(), full.mid(EventTrailView::kTrimChars) + "\n0message=\"y\"");
 }
 
+TEST(InspectorWindow, TheValueBoxIsLabelledAndNoTitleIsCutInTheFontInUse) {
+    frmInspectorWindow w;
+    w.show(); // a hidden window hears of no resize
+    QTreeWidget* list = w.lvwInspector();
+    const auto check = [&](const char* font) {
+        const QLabel* label = w.lblValue();
+        EXPECT_EQ(label->buddy(), w.cboValue()) << font;
+        EXPECT_TRUE(
+            label->geometry().contains(QRect(QPoint(label->x(), label->y()), label->sizeHint())))
+            << font << ": the whole label";
+        EXPECT_TRUE(label->x() >= 0 && label->geometry().right() < w.cboValue()->x()) << font;
+        const QHeaderView* header = list->header();
+        const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin);
+        for (int c = 0; c < frmInspectorWindow::kColumnCount; ++c) {
+            const QString title = list->headerItem()->text(c);
+            EXPECT_GE(header->sectionSize(c),
+                      header->fontMetrics().horizontalAdvance(title) + margins)
+                << font << ": " << qPrintable(title);
+        }
+        // The box and the list still reach the window's right edge, and the list its bottom.
+        for (const QSize size : {QSize(700, 500), QSize(250, 120)}) {
+            w.resize(size);
+            EXPECT_GE(w.cboValue()->geometry().right(), size.width() - 1) << font;
+            EXPECT_GE(list->geometry().right(), size.width() - 1) << font;
+            EXPECT_GE(list->geometry().bottom(), size.height() - 1) << font;
+        }
+    };
+    check("designed");
+    QFont large = w.font();
+    large.setPointSizeF(large.pointSizeF() * 2);
+    w.setFont(large);
+    check("twice as large");
+}
+
 class Inspector : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -93,8 +130,8 @@ protected:
 };
 
 TEST_F(Inspector, RowsFollowTheItemsAndTypedValuesAreStoredByTheirRules) {
-    EXPECT_EQ(row("0band"), (QStringList{"0band", "Long", "3", "<Empty>", "-5", "10", "21",
-                                         "FFFFFFFF"}));
+    EXPECT_EQ(row("0band"),
+              (QStringList{"0band", "Long", "3", "<Empty>", "-5", "10", "21", "FFFFFFFF"}));
     EXPECT_EQ(row("0oper"), (QStringList{"0oper", "Unknown", "<Empty>", "<Null>", "", "", "", ""}));
     band->setValue(7);
     EXPECT_EQ(row("0band").mid(2, 2), (QStringList{"7", "3"}));
