@@ -1,6 +1,7 @@
 #include "frm_event_trail.h"
 
 #include "ui/twips.h"
+#include "ui/window_placement.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -51,6 +52,7 @@ frmEventTrail::frmEventTrail(QWidget* parent) : QWidget(parent) {
     mTxt->setPlainText(QStringLiteral("<<Event Trail Started>>\n"));
 
     resize(Twips::toPixels(kInnerArea, this));
+    WindowPlacement::keep(this, QStringLiteral("EventTrail"));
 }
 
 void frmEventTrail::resizeEvent(QResizeEvent* event) {

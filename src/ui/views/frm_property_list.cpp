@@ -1,6 +1,7 @@
 #include "frm_property_list.h"
 
 #include "ui/twips.h"
+#include "ui/window_placement.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -82,6 +83,7 @@ frmInspectorWindow::frmInspectorWindow(QWidget* parent) : QWidget(parent) {
     fitToFont();
 
     resize(Twips::toPixels(kInnerArea, this));
+    WindowPlacement::keep(this, QStringLiteral("Inspector"));
 }
 
 void frmInspectorWindow::fitToFont() {
