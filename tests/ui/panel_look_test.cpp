@@ -1,10 +1,13 @@
 // What the panels show at 96 DPI in the substitute faces and the default palette: scale numbers
 // under their values, texts that fit, captions that read, disabled controls that look it.
 #include "../support/printers.h"
+#include "binding/bindings.h"
 #include "binding/colors.h"
+#include "binding/control_name.h"
 #include "driver/fault_table.h"
 #include "driver/ferro_messages.h"
 #include "ui/bar_gauge.h"
+#include "ui/panels/banner_control.h"
 #include "ui/panels/fit_label.h"
 #include "ui/panels/main_control.h"
 #include "ui/panels/meter_control.h"
@@ -88,6 +91,24 @@ TEST_F(PanelLook, DriverMessagesAndFiveDigitsFitAndWhatCannotIsElidedWithAWholeT
     const QImage drawn = message->grab().toImage();
     message->setText(message->shownText());
     EXPECT_EQ(message->grab().toImage(), drawn) << "drawn elided, not clipped";
+}
+
+// Every control a user reads or works says what it is; the meters in their scales' units.
+TEST_F(PanelLook, EveryBoundControlHasAToolTipAndEachMeterNamesItsUnit) {
+    auto* banner = new BannerControl(&host);
+    int bound = 0;
+    for (QWidget* panel : std::initializer_list<QWidget*>{main, meter, tune, banner}) {
+        for (QWidget* w : Bindings::controlsOf(panel)) {
+            if (!isBindingName(w->objectName()) || w->isHidden())
+                continue;
+            ++bound;
+            EXPECT_FALSE(w->toolTip().trimmed().isEmpty()) << qPrintable(w->objectName());
+        }
+    }
+    EXPECT_GE(bound, 23);
+    for (const auto& [gauge, unit] :
+         {std::pair{"U_pfwd", "(kW)"}, {"U_prfl", "(W)"}, {"U_ig", "(mA)"}, {"U_ip", "(A)"}})
+        EXPECT_TRUE(meter->findChild<QWidget*>(gauge)->toolTip().contains(unit)) << gauge;
 }
 
 // The power scale is designed to run past the panel's right edge; its box must not cover the

@@ -1,6 +1,7 @@
 #include "main_control.h"
 
 #include "binding/bind_label.h"
+#include "push_toggle.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -11,11 +12,14 @@ MainControl::MainControl(QWidget* parent) : PanelControl(2400, 1200, parent) {
     setObjectName(QStringLiteral("MainControl"));
 
     addSwitchPair(QStringLiteral("Picture10"), QRect(45, 180, 465, 675), QStringLiteral("ac"),
-                  QStringLiteral("ON"), QStringLiteral("OFF"));
+                  QStringLiteral("ON"), tr("Mains power on"), QStringLiteral("OFF"),
+                  tr("Mains power off"));
     addSwitchPair(QStringLiteral("Picture2"), QRect(1350, 180, 465, 675), QStringLiteral("oper"),
-                  QStringLiteral("OPR"), QStringLiteral("SBY"));
+                  QStringLiteral("OPR"), tr("Operate: the amplifier amplifies"),
+                  QStringLiteral("SBY"), tr("Standby: the amplifier does not amplify"));
     addSwitchPair(QStringLiteral("Picture1"), QRect(1905, 180, 465, 675), QStringLiteral("hv"),
-                  QStringLiteral("HI"), QStringLiteral("LO"));
+                  QStringLiteral("HI"), tr("High voltage mode: full power"), QStringLiteral("LO"),
+                  tr("Low voltage mode: reduced power"));
 
     addLight(QStringLiteral("U_oper"), 195, QStringLiteral("STBY"),
              QStringLiteral("OFF,B STBY,Y OPER,G "), 0x000000FF,
@@ -30,6 +34,7 @@ MainControl::MainControl(QWidget* parent) : PanelControl(2400, 1200, parent) {
     QLabel* message = addLabel(this, QStringLiteral("U_message"), QRect(45, 885, 2325, 285),
                                QStringLiteral("No Amplifier Detected"));
     message->setFont(sansFont(8.25));
+    message->setToolTip(tr("Messages from the amplifier and about its link"));
     setColors(message, 0x8000000C, 0x8000000E);
     setBorder(message);
 
@@ -44,10 +49,13 @@ MainControl::MainControl(QWidget* parent) : PanelControl(2400, 1200, parent) {
 }
 
 void MainControl::addSwitchPair(const QString& box, const QRect& boxTwips, const QString& item,
-                                const QString& on, const QString& off) {
+                                const QString& on, const QString& onTip, const QString& off,
+                                const QString& offTip) {
     QFrame* picture = addPictureBox(box, boxTwips);
-    addOptionButton(picture, QStringLiteral("U_%1_1").arg(item), QRect(-15, -15, 420, 315), on);
-    addOptionButton(picture, QStringLiteral("U_%1_0").arg(item), QRect(-15, 285, 420, 330), off);
+    addOptionButton(picture, QStringLiteral("U_%1_1").arg(item), QRect(-15, -15, 420, 315), on)
+        ->setToolTip(onTip);
+    addOptionButton(picture, QStringLiteral("U_%1_0").arg(item), QRect(-15, 285, 420, 330), off)
+        ->setToolTip(offTip);
 }
 
 void MainControl::addLight(const QString& name, int top, const QString& caption, const QString& tag,

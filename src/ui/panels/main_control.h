@@ -15,8 +15,10 @@ public:
     QString Description() const override { return QStringLiteral("Ferro Main Control"); }
 
 private:
+    // The two buttons of a switch, each with its caption and the tool tip naming its action.
     void addSwitchPair(const QString& box, const QRect& boxTwips, const QString& item,
-                       const QString& on, const QString& off);
+                       const QString& on, const QString& onTip, const QString& off,
+                       const QString& offTip);
     void addLight(const QString& name, int top, const QString& caption, const QString& tag,
                   std::uint32_t fore, const QString& toolTip);
 };
