@@ -4,6 +4,7 @@
 #include "binding/bindings.h"
 #include "binding/colors.h"
 #include "binding/control_name.h"
+#include "core/hub.h"
 #include "driver/fault_table.h"
 #include "driver/ferro_messages.h"
 #include "ui/bar_gauge.h"
@@ -109,6 +110,39 @@ TEST_F(PanelLook, EveryBoundControlHasAToolTipAndEachMeterNamesItsUnit) {
     for (const auto& [gauge, unit] :
          {std::pair{"U_pfwd", "(kW)"}, {"U_prfl", "(W)"}, {"U_ig", "(mA)"}, {"U_ip", "(A)"}})
         EXPECT_TRUE(meter->findChild<QWidget*>(gauge)->toolTip().contains(unit)) << gauge;
+}
+
+// The driver's link item, not the message's wording, marks the line; up, it looks as designed.
+TEST_F(PanelLook, TheMessageLineShowsALinkProblemWhileTheLinkIsNotUp) {
+    HubPtr hub = Hub::create();
+    const auto item = [&](const char* name, int type) {
+        ItemPtr it = hub->AttachItem(QLatin1String(name));
+        it->setInfo(std::make_shared<ItemInfo>(ItemInfo{0, 2, type, 0, {}}));
+        return it;
+    };
+    ItemPtr link = item("1link", ItemInfo::kInt);
+    item("0link", ItemInfo::kInt)->setValue(0); // another amplifier's
+    item("1message", ItemInfo::kStr)->setValue("Amp on and operating");
+    MainControl unbound;
+    auto* designed = unbound.findChild<QLabel*>("U_message");
+    designed->setText(QStringLiteral("Amp on and operating"));
+    auto* line = main->findChild<QLabel*>("U_message");
+    main->Initialize(hub, 1);
+    const auto expectMarked = [&](bool marked, const char* link) {
+        const QImage shown = line->grab().toImage();
+        if (!marked) {
+            EXPECT_EQ(shown, designed->grab().toImage()) << "link " << link;
+            return;
+        }
+        EXPECT_EQ(shown.pixel(3, shown.height() / 2), colorFromDesigned(0x000000FF).rgb())
+            << "link " << link;
+        EXPECT_GE(inkContrast(line, line->rect().adjusted(3, 3, -3, -3)), 3.0) << "link " << link;
+    };
+    expectMarked(true, "not said yet");
+    for (const auto& [value, marked] : {std::pair{1, false}, {0, true}, {1, false}, {2, true}}) {
+        link->setValue(value);
+        expectMarked(marked, std::to_string(value).c_str());
+    }
 }
 
 // The power scale is designed to run past the panel's right edge; its box must not cover the

@@ -1,12 +1,24 @@
 #include "main_control.h"
 
 #include "binding/bind_label.h"
+#include "core/amplifier_vocabulary.h"
+#include "core/guard.h"
+#include "core/hub.h"
 #include "push_toggle.h"
 
 #include <QFrame>
 #include <QLabel>
 
 namespace tarvex {
+
+namespace {
+// The message line as designed, and while the link is down or silent: white on the fault red,
+// which reads at 4:1 where red text on the designed grey would not read at all.
+constexpr std::uint32_t kMessageBack = 0x8000000C;
+constexpr std::uint32_t kMessageFore = 0x8000000E;
+constexpr std::uint32_t kLinkProblemBack = 0x000000FF;
+constexpr std::uint32_t kLinkProblemFore = 0x00FFFFFF;
+} // namespace
 
 MainControl::MainControl(QWidget* parent) : PanelControl(2400, 1200, parent) {
     setObjectName(QStringLiteral("MainControl"));
@@ -35,7 +47,8 @@ MainControl::MainControl(QWidget* parent) : PanelControl(2400, 1200, parent) {
                                QStringLiteral("No Amplifier Detected"));
     message->setFont(sansFont(8.25));
     message->setToolTip(tr("Messages from the amplifier and about its link"));
-    setColors(message, 0x8000000C, 0x8000000E);
+    setColors(message, kMessageBack, kMessageFore);
+    mMessage = message;
     setBorder(message);
 
     addLabel(this, QStringLiteral("PWR"), QRect(90, 15, 345, 165), QStringLiteral("PWR"));
@@ -46,6 +59,43 @@ MainControl::MainControl(QWidget* parent) : PanelControl(2400, 1200, parent) {
     addFrame();
     for (int x : {540, 1275, 1845})
         addEtchedVertical(x, 45, 855);
+}
+
+MainControl::~MainControl() {
+    // Before the panel is half gone: the link item must not reach it any more.
+    MainControl::Terminate();
+}
+
+void MainControl::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
+    PanelControl::Initialize(theHub, theIndex);
+    if (mLink)
+        mLink->disconnect(this);
+    mLink = theHub ? theHub->AttachItem(QString::number(theIndex) + QLatin1String(amp::kLink))
+                   : nullptr;
+    if (mLink)
+        connect(mLink.get(), &Item::ValueChange, this, &MainControl::mLink_ValueChange);
+    mLink_ValueChange();
+}
+
+void MainControl::Terminate() {
+    if (mLink)
+        mLink->disconnect(this);
+    mLink.reset();
+    PanelControl::Terminate();
+}
+
+void MainControl::mLink_ValueChange() {
+    if (!mMessage || !mLink)
+        return;
+    // The driver's item, never the message's wording. Anything but "up" is a problem, a value
+    // that is no number included.
+    bool up = false;
+    guarded(lcUi(), "link state",
+            [&] { up = mLink->Value().toLong() == static_cast<std::int32_t>(amp::Link::Up); });
+    if (up)
+        setColors(mMessage, kMessageBack, kMessageFore);
+    else
+        setColors(mMessage, kLinkProblemBack, kLinkProblemFore);
 }
 
 void MainControl::addSwitchPair(const QString& box, const QRect& boxTwips, const QString& item,

@@ -2,9 +2,17 @@
 
 #include "panel_control.h"
 
+#include "core/item.h"
+
+#include <QPointer>
+
+class QLabel;
+
 namespace tarvex {
 
 // Power, operate/standby and high/low switches, the three status lights and the message line.
+// While the driver says its link is not up, the message line is drawn in the fault colours, so
+// the text it shows reads as a link problem.
 class MainControl : public PanelControl {
     Q_OBJECT
 
@@ -14,6 +22,11 @@ public:
     explicit MainControl(QWidget* parent = nullptr);
     QString Description() const override { return QStringLiteral("Ferro Main Control"); }
 
+    ~MainControl() override;
+
+    void Initialize(const HubPtr& theHub, std::int16_t theIndex) override;
+    void Terminate() override;
+
 private:
     // The two buttons of a switch, each with its caption and the tool tip naming its action.
     void addSwitchPair(const QString& box, const QRect& boxTwips, const QString& item,
@@ -21,6 +34,10 @@ private:
                        const QString& offTip);
     void addLight(const QString& name, int top, const QString& caption, const QString& tag,
                   std::uint32_t fore, const QString& toolTip);
+    void mLink_ValueChange();
+
+    QPointer<QLabel> mMessage;
+    ItemPtr mLink;
 };
 
 } // namespace tarvex
