@@ -2,6 +2,7 @@
 // and value box, and the life of both as modules.
 #include "test_support.h"
 
+#include "ui/history/frm_history.h"
 #include "ui/views/event_trail_view.h"
 #include "ui/views/frm_event_trail.h"
 #include "ui/views/frm_property_list.h"
@@ -15,6 +16,8 @@
 #include <QStyle>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <functional>
 
 namespace tarvex::test {
 namespace {
@@ -36,8 +39,7 @@ TEST(EventTrail, ListsEveryItemOrOnlyTheSelectedOnesValuesAndDropsTheOldestOnceF
     band->setValue(5);
     message->setValue("say \"hi\"");
     infoItem(hub, "0loose", 3)->setValue(Variant::null()); // stored unconverted
-    EXPECT_EQ(view.window()->font().family(), QApplication::font().family())
-        << "the face of every other window";
+    EXPECT_EQ(view.window()->font().family(), QApplication::font().family()) << "as elsewhere";
     EXPECT_EQ(view.trailText(), "<<Event Trail Started>>\n\nNew 0band\nNew 0message\n0band=5"
                                 "\n0message=\"say \"hi\"\"\nNew 0loose\n0loose=<Null>");
 
@@ -65,35 +67,40 @@ TEST(EventTrail, ListsEveryItemOrOnlyTheSelectedOnesValuesAndDropsTheOldestOnceF
 TEST(InspectorWindow, TheValueBoxIsLabelledAndNoTitleIsCutInTheFontInUse) {
     frmInspectorWindow w;
     w.show(); // a hidden window hears of no resize
+    QFont font = w.font();
+    font.setPointSizeF(font.pointSizeF() * 2);
+    w.setFont(font);
+    const QLabel* label = w.lblValue(); // whole, left of the box
+    EXPECT_EQ(label->buddy(), w.cboValue());
+    EXPECT_TRUE(label->x() >= 0 && label->x() + label->sizeHint().width() <= w.cboValue()->x());
     QTreeWidget* list = w.lvwInspector();
-    const auto check = [&](const char* font) {
-        const QLabel* label = w.lblValue();
-        EXPECT_EQ(label->buddy(), w.cboValue()) << font;
-        EXPECT_TRUE(
-            label->geometry().contains(QRect(QPoint(label->x(), label->y()), label->sizeHint())))
-            << font << ": the whole label";
-        EXPECT_TRUE(label->x() >= 0 && label->geometry().right() < w.cboValue()->x()) << font;
-        const QHeaderView* header = list->header();
-        const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin);
-        for (int c = 0; c < frmInspectorWindow::kColumnCount; ++c) {
-            const QString title = list->headerItem()->text(c);
-            EXPECT_GE(header->sectionSize(c),
-                      header->fontMetrics().horizontalAdvance(title) + margins)
-                << font << ": " << qPrintable(title);
-        }
-        // The box and the list still reach the window's right edge, and the list its bottom.
-        for (const QSize size : {QSize(700, 500), QSize(250, 120)}) {
-            w.resize(size);
-            EXPECT_GE(w.cboValue()->geometry().right(), size.width() - 1) << font;
-            EXPECT_GE(list->geometry().right(), size.width() - 1) << font;
-            EXPECT_GE(list->geometry().bottom(), size.height() - 1) << font;
-        }
-    };
-    check("designed");
-    QFont large = w.font();
-    large.setPointSizeF(large.pointSizeF() * 2);
-    w.setFont(large);
-    check("twice as large");
+    const int margins = 2 * list->header()->style()->pixelMetric(QStyle::PM_HeaderMargin);
+    for (int c = 0; c < frmInspectorWindow::kColumnCount; ++c) {
+        const QString title = list->headerItem()->text(c);
+        EXPECT_GE(list->header()->sectionSize(c),
+                  list->header()->fontMetrics().horizontalAdvance(title) + margins)
+            << qPrintable(title);
+    }
+    w.resize(700, 500); // the box and the list still follow the window
+    EXPECT_GE(w.cboValue()->geometry().right(), 699);
+    EXPECT_TRUE(list->geometry().right() >= 699 && list->geometry().bottom() >= 499);
+}
+
+// The windows a user may move come back where they were closed or taken away (both hide them).
+TEST(WindowPlacement, EachWindowOpensAgainWhereItWasHidden) {
+    const std::function<QWidget*()> windows[] = {
+        [] { return new frmEventTrail; }, [] { return new frmInspectorWindow; },
+        [] { return new frmHistory(QStringLiteral("history.db"), systemHistoryClock()); }};
+    for (const auto& make : windows) {
+        std::unique_ptr<QWidget> w(make());
+        w->show();
+        w->setGeometry(120, 90, 470, 330);
+        const QRect left = w->geometry(); // no smaller than its contents allow
+        w->hide();
+        w.reset(make());
+        w->show();
+        EXPECT_EQ(w->geometry(), left) << w->objectName().toStdString();
+    }
 }
 
 class Inspector : public ::testing::Test {
@@ -130,8 +137,8 @@ protected:
 };
 
 TEST_F(Inspector, RowsFollowTheItemsAndTypedValuesAreStoredByTheirRules) {
-    EXPECT_EQ(row("0band"),
-              (QStringList{"0band", "Long", "3", "<Empty>", "-5", "10", "21", "FFFFFFFF"}));
+    EXPECT_EQ(row("0band"), (QStringList{"0band", "Long", "3", "<Empty>", "-5", "10", "21",
+                                         "FFFFFFFF"}));
     EXPECT_EQ(row("0oper"), (QStringList{"0oper", "Unknown", "<Empty>", "<Null>", "", "", "", ""}));
     band->setValue(7);
     EXPECT_EQ(row("0band").mid(2, 2), (QStringList{"7", "3"}));
