@@ -1,42 +1,21 @@
 #include "frm_main.h"
 
-#include "core/user_settings.h"
-
 #include "frame_pacer.h"
-#include "placement.h"
-#include "twips.h"
+#include "window_placement.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QScreen>
-#include <QSettings>
 
 namespace tarvex {
 
 namespace {
 
-struct PlacementKey {
-    const char* name;
-    int defaultTwips;
-};
-
-constexpr PlacementKey kLeft{"MainLeft", 1000};
-constexpr PlacementKey kTop{"MainTop", 1000};
-constexpr PlacementKey kWidth{"MainWidth", 6500};
-constexpr PlacementKey kHeight{"MainHeight", 6500};
-
-const QString kGroup = QStringLiteral("Settings");
-
-// Values are decimal text; anything unreadable counts as absent.
-int readTwips(const QSettings& settings, const PlacementKey& key) {
-    bool ok = false;
-    const int value = settings.value(QLatin1String(key.name)).toString().trimmed().toInt(&ok);
-    return ok ? value : key.defaultTwips;
-}
+// Where the window opens before it was ever closed, in twips.
+const QString kPlacementName = QStringLiteral("Main");
+constexpr Placement kDefaultPlacement{1000, 1000, 6500, 6500};
 
 } // namespace
 
@@ -111,37 +90,12 @@ void frmMain::createMenus() {
 }
 
 void frmMain::loadPlacement() {
-    QSettings settings = userSettings();
-    settings.beginGroup(kGroup);
-    const Placement saved{readTwips(settings, kLeft), readTwips(settings, kTop),
-                          readTwips(settings, kWidth), readTwips(settings, kHeight)};
-    // A placement from an unplugged monitor, or edited by hand, must not hide the window.
-    QList<QRect> screens;
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    if (primary)
-        screens << primary->availableGeometry();
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen != primary)
-            screens << screen->availableGeometry();
-    }
-    if (!screens.isEmpty())
-        setGeometry(saved.onScreen(Twips::dpiX(this), Twips::dpiY(this), screens));
+    if (const auto placement = WindowPlacement::saved(kPlacementName, kDefaultPlacement))
+        WindowPlacement::restore(this, *placement);
 }
 
 void frmMain::savePlacement() const {
-    // Minimised or maximised, the placement worth keeping is the one the window returns to.
-    QRect placed = geometry();
-    if (isMinimized() || isMaximized() || isFullScreen()) {
-        if (const QRect normal = normalGeometry(); normal.isValid())
-            placed = normal;
-    }
-    const QRect twips = Twips::fromPixels(placed, this);
-    QSettings settings = userSettings();
-    settings.beginGroup(kGroup);
-    settings.setValue(QLatin1String(kLeft.name), QString::number(twips.x()));
-    settings.setValue(QLatin1String(kTop.name), QString::number(twips.y()));
-    settings.setValue(QLatin1String(kWidth.name), QString::number(twips.width()));
-    settings.setValue(QLatin1String(kHeight.name), QString::number(twips.height()));
+    WindowPlacement::save(this, kPlacementName);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

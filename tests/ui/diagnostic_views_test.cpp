@@ -2,15 +2,22 @@
 // and value box, and the life of both as modules.
 #include "test_support.h"
 
+#include "ui/history/frm_history.h"
 #include "ui/views/event_trail_view.h"
 #include "ui/views/frm_event_trail.h"
 #include "ui/views/frm_property_list.h"
 #include "ui/views/property_list_view.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStyle>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <functional>
 
 namespace tarvex::test {
 namespace {
@@ -32,6 +39,7 @@ TEST(EventTrail, ListsEveryItemOrOnlyTheSelectedOnesValuesAndDropsTheOldestOnceF
     band->setValue(5);
     message->setValue("say \"hi\"");
     infoItem(hub, "0loose", 3)->setValue(Variant::null()); // stored unconverted
+    EXPECT_EQ(view.window()->font().family(), QApplication::font().family()) << "as elsewhere";
     EXPECT_EQ(view.trailText(), "<<Event Trail Started>>\n\nNew 0band\nNew 0message\n0band=5"
                                 "\n0message=\"say \"hi\"\"\nNew 0loose\n0loose=<Null>");
 
@@ -54,6 +62,45 @@ TEST(EventTrail, ListsEveryItemOrOnlyTheSelectedOnesValuesAndDropsTheOldestOnceF
     ASSERT_EQ(full.size(), EventTrailView::kTrimAt);
     message->setValue("y");
     EXPECT_EQ(view.trailText(), full.mid(EventTrailView::kTrimChars) + "\n0message=\"y\"");
+}
+
+TEST(InspectorWindow, TheValueBoxIsLabelledAndNoTitleIsCutInTheFontInUse) {
+    frmInspectorWindow w;
+    w.show(); // a hidden window hears of no resize
+    QFont font = w.font();
+    font.setPointSizeF(font.pointSizeF() * 2);
+    w.setFont(font);
+    const QLabel* label = w.lblValue(); // whole, left of the box
+    EXPECT_EQ(label->buddy(), w.cboValue());
+    EXPECT_TRUE(label->x() >= 0 && label->x() + label->sizeHint().width() <= w.cboValue()->x());
+    QTreeWidget* list = w.lvwInspector();
+    const int margins = 2 * list->header()->style()->pixelMetric(QStyle::PM_HeaderMargin);
+    for (int c = 0; c < frmInspectorWindow::kColumnCount; ++c) {
+        const QString title = list->headerItem()->text(c);
+        EXPECT_GE(list->header()->sectionSize(c),
+                  list->header()->fontMetrics().horizontalAdvance(title) + margins)
+            << qPrintable(title);
+    }
+    w.resize(700, 500); // the box and the list still follow the window
+    EXPECT_GE(w.cboValue()->geometry().right(), 699);
+    EXPECT_TRUE(list->geometry().right() >= 699 && list->geometry().bottom() >= 499);
+}
+
+// The windows a user may move come back where they were closed or taken away (both hide them).
+TEST(WindowPlacement, EachWindowOpensAgainWhereItWasHidden) {
+    const std::function<QWidget*()> windows[] = {
+        [] { return new frmEventTrail; }, [] { return new frmInspectorWindow; },
+        [] { return new frmHistory(QStringLiteral("history.db"), systemHistoryClock()); }};
+    for (const auto& make : windows) {
+        std::unique_ptr<QWidget> w(make());
+        w->show();
+        w->setGeometry(120, 90, 470, 330);
+        const QRect left = w->geometry(); // no smaller than its contents allow
+        w->hide();
+        w.reset(make());
+        w->show();
+        EXPECT_EQ(w->geometry(), left) << w->objectName().toStdString();
+    }
 }
 
 class Inspector : public ::testing::Test {

@@ -1,9 +1,14 @@
 // What the panels show at 96 DPI in the substitute faces and the default palette: scale numbers
 // under their values, texts that fit, captions that read, disabled controls that look it.
 #include "../support/printers.h"
+#include "binding/bindings.h"
+#include "binding/colors.h"
+#include "binding/control_name.h"
+#include "core/hub.h"
 #include "driver/fault_table.h"
 #include "driver/ferro_messages.h"
 #include "ui/bar_gauge.h"
+#include "ui/panels/banner_control.h"
 #include "ui/panels/fit_label.h"
 #include "ui/panels/main_control.h"
 #include "ui/panels/meter_control.h"
@@ -45,6 +50,7 @@ struct PanelLook : ::testing::Test {
     MainControl* main = new MainControl(&host);
     MeterControl* meter = new MeterControl(&host);
     TuneControl* tune = new TuneControl(&host);
+    BannerControl* banner = new BannerControl(&host);
 };
 
 TEST_F(PanelLook, EveryScaleNumberStandsCentredUnderTheBarEndOfItsValue) {
@@ -87,6 +93,55 @@ TEST_F(PanelLook, DriverMessagesAndFiveDigitsFitAndWhatCannotIsElidedWithAWholeT
     const QImage drawn = message->grab().toImage();
     message->setText(message->shownText());
     EXPECT_EQ(message->grab().toImage(), drawn) << "drawn elided, not clipped";
+}
+
+// Every control a user reads or works says what it is; the meters in their scales' units.
+TEST_F(PanelLook, EveryBoundControlHasAToolTipAndEachMeterNamesItsUnit) {
+    for (QWidget* w : Bindings::controlsOf(&host)) {
+        if (isBindingName(w->objectName())) {
+            EXPECT_FALSE(w->toolTip().trimmed().isEmpty()) << qPrintable(w->objectName());
+        }
+    }
+    for (const auto& [gauge, unit] :
+         {std::pair{"U_pfwd", "(kW)"}, {"U_prfl", "(W)"}, {"U_ig", "(mA)"}, {"U_ip", "(A)"}})
+        EXPECT_TRUE(meter->findChild<QWidget*>(gauge)->toolTip().contains(unit)) << gauge;
+}
+
+// The driver's link item, not the message's wording, marks the line; up, it looks as designed.
+TEST_F(PanelLook, TheMessageLineShowsALinkProblemWhileTheLinkIsNotUp) {
+    HubPtr hub = Hub::create();
+    for (const auto& [name, type] : {std::pair{"1link", 0}, {"1message", 6}})
+        hub->AttachItem(name)->setInfo(std::make_shared<ItemInfo>(ItemInfo{0, 2, type, 0, {}}));
+    hub->GetItem("1message")->setValue("Amp on");
+    auto* line = main->findChild<QLabel*>("U_message");
+    line->setText("Amp on");
+    const QImage designed = line->grab().toImage();
+    main->Initialize(hub, 1);
+    for (const auto& [link, marked] : {std::pair{1, false}, {0, true}, {1, false}, {2, true}}) {
+        hub->GetItem("1link")->setValue(link);
+        const QImage shown = line->grab().toImage(); // marked: white on the fault red
+        EXPECT_TRUE(marked ? shown.pixel(3, 9) == colorFromDesigned(0x000000FF).rgb()
+                           : shown == designed)
+            << link;
+        EXPECT_TRUE(!marked || inkContrast(line, line->rect().adjusted(3, 3, -3, -3)) >= 3) << link;
+    }
+}
+
+// The power scale runs past the panel's right edge by design; the frame there stays whole, as
+// on the left where the same etched lines end, cached or not, at one and two device pixels.
+TEST_F(PanelLook, TheMeteringFrameRunsWholeDownTheRightEdgeAsDownTheLeft) {
+    for (const int dpr : {1, 2, -1, -2}) { // negative: drawn afresh, without the picture
+        meter->setPaintCacheEnabled(dpr > 0);
+        QImage image(meter->size() * std::abs(dpr), QImage::Format_RGB32);
+        image.setDevicePixelRatio(std::abs(dpr));
+        meter->render(&image);
+        int unlike = image.pixel(0, 40) != colorFromDesigned(0x80000010, meter->palette()).rgb();
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < std::abs(dpr); ++x)
+                unlike += image.pixel(x, y) != image.pixel(image.width() - 1 - x, y);
+        }
+        EXPECT_EQ(unlike, 0) << dpr;
+    }
 }
 
 // One control of each designed text/background pair on system colours (the status lights keep

@@ -3,6 +3,7 @@
 #include "history_chart.h"
 
 #include "history/csv_writer.h"
+#include "ui/window_placement.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -107,6 +108,7 @@ frmHistory::frmHistory(QString path, HistoryClock clock, QWidget* parent)
     connect(mdtpTo, &QDateTimeEdit::editingFinished, this, changed);
     connect(mbtnRefresh, &QPushButton::clicked, this, changed);
     connect(mbtnExport, &QPushButton::clicked, this, &frmHistory::btnExport_Click);
+    WindowPlacement::keep(this, QStringLiteral("History"));
 }
 
 frmHistory::~frmHistory() = default;

@@ -10,6 +10,7 @@ BannerControl::BannerControl(QWidget* parent) : PanelControl(2400, 360, parent) 
                             QStringLiteral("Label1"));
     name->setAlignment(Qt::AlignCenter);
     name->setFont(sansFont(12));
+    name->setToolTip(tr("Amplifier name"));
 }
 
 } // namespace tarvex

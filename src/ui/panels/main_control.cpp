@@ -1,21 +1,37 @@
 #include "main_control.h"
 
 #include "binding/bind_label.h"
+#include "core/amplifier_vocabulary.h"
+#include "core/guard.h"
+#include "core/hub.h"
+#include "push_toggle.h"
 
 #include <QFrame>
 #include <QLabel>
 
 namespace tarvex {
 
+namespace {
+// The message line as designed, and while the link is down or silent: white on the fault red,
+// which reads at 4:1 where red text on the designed grey would not read at all.
+constexpr std::uint32_t kMessageBack = 0x8000000C;
+constexpr std::uint32_t kMessageFore = 0x8000000E;
+constexpr std::uint32_t kLinkProblemBack = 0x000000FF;
+constexpr std::uint32_t kLinkProblemFore = 0x00FFFFFF;
+} // namespace
+
 MainControl::MainControl(QWidget* parent) : PanelControl(2400, 1200, parent) {
     setObjectName(QStringLiteral("MainControl"));
 
     addSwitchPair(QStringLiteral("Picture10"), QRect(45, 180, 465, 675), QStringLiteral("ac"),
-                  QStringLiteral("ON"), QStringLiteral("OFF"));
+                  QStringLiteral("ON"), tr("Mains power on"), QStringLiteral("OFF"),
+                  tr("Mains power off"));
     addSwitchPair(QStringLiteral("Picture2"), QRect(1350, 180, 465, 675), QStringLiteral("oper"),
-                  QStringLiteral("OPR"), QStringLiteral("SBY"));
+                  QStringLiteral("OPR"), tr("Operate: the amplifier amplifies"),
+                  QStringLiteral("SBY"), tr("Standby: the amplifier does not amplify"));
     addSwitchPair(QStringLiteral("Picture1"), QRect(1905, 180, 465, 675), QStringLiteral("hv"),
-                  QStringLiteral("HI"), QStringLiteral("LO"));
+                  QStringLiteral("HI"), tr("High voltage mode: full power"), QStringLiteral("LO"),
+                  tr("Low voltage mode: reduced power"));
 
     addLight(QStringLiteral("U_oper"), 195, QStringLiteral("STBY"),
              QStringLiteral("OFF,B STBY,Y OPER,G "), 0x000000FF,
@@ -30,7 +46,9 @@ MainControl::MainControl(QWidget* parent) : PanelControl(2400, 1200, parent) {
     QLabel* message = addLabel(this, QStringLiteral("U_message"), QRect(45, 885, 2325, 285),
                                QStringLiteral("No Amplifier Detected"));
     message->setFont(sansFont(8.25));
-    setColors(message, 0x8000000C, 0x8000000E);
+    message->setToolTip(tr("Messages from the amplifier and about its link"));
+    setColors(message, kMessageBack, kMessageFore);
+    mMessage = message;
     setBorder(message);
 
     addLabel(this, QStringLiteral("PWR"), QRect(90, 15, 345, 165), QStringLiteral("PWR"));
@@ -43,11 +61,51 @@ MainControl::MainControl(QWidget* parent) : PanelControl(2400, 1200, parent) {
         addEtchedVertical(x, 45, 855);
 }
 
+MainControl::~MainControl() {
+    // Before the panel is half gone: the link item must not reach it any more.
+    MainControl::Terminate();
+}
+
+void MainControl::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
+    PanelControl::Initialize(theHub, theIndex);
+    if (mLink)
+        mLink->disconnect(this);
+    mLink = theHub ? theHub->AttachItem(QString::number(theIndex) + QLatin1String(amp::kLink))
+                   : nullptr;
+    if (mLink)
+        connect(mLink.get(), &Item::ValueChange, this, &MainControl::mLink_ValueChange);
+    mLink_ValueChange();
+}
+
+void MainControl::Terminate() {
+    if (mLink)
+        mLink->disconnect(this);
+    mLink.reset();
+    PanelControl::Terminate();
+}
+
+void MainControl::mLink_ValueChange() {
+    if (!mMessage || !mLink)
+        return;
+    // The driver's item, never the message's wording. Anything but "up" is a problem, a value
+    // that is no number included.
+    bool up = false;
+    guarded(lcUi(), "link state",
+            [&] { up = mLink->Value().toLong() == static_cast<std::int32_t>(amp::Link::Up); });
+    if (up)
+        setColors(mMessage, kMessageBack, kMessageFore);
+    else
+        setColors(mMessage, kLinkProblemBack, kLinkProblemFore);
+}
+
 void MainControl::addSwitchPair(const QString& box, const QRect& boxTwips, const QString& item,
-                                const QString& on, const QString& off) {
+                                const QString& on, const QString& onTip, const QString& off,
+                                const QString& offTip) {
     QFrame* picture = addPictureBox(box, boxTwips);
-    addOptionButton(picture, QStringLiteral("U_%1_1").arg(item), QRect(-15, -15, 420, 315), on);
-    addOptionButton(picture, QStringLiteral("U_%1_0").arg(item), QRect(-15, 285, 420, 330), off);
+    addOptionButton(picture, QStringLiteral("U_%1_1").arg(item), QRect(-15, -15, 420, 315), on)
+        ->setToolTip(onTip);
+    addOptionButton(picture, QStringLiteral("U_%1_0").arg(item), QRect(-15, 285, 420, 330), off)
+        ->setToolTip(offTip);
 }
 
 void MainControl::addLight(const QString& name, int top, const QString& caption, const QString& tag,

@@ -2,9 +2,17 @@
 
 #include "panel_control.h"
 
+#include "core/item.h"
+
+#include <QPointer>
+
+class QLabel;
+
 namespace tarvex {
 
 // Power, operate/standby and high/low switches, the three status lights and the message line.
+// While the driver says its link is not up, the message line is drawn in the fault colours, so
+// the text it shows reads as a link problem.
 class MainControl : public PanelControl {
     Q_OBJECT
 
@@ -14,11 +22,22 @@ public:
     explicit MainControl(QWidget* parent = nullptr);
     QString Description() const override { return QStringLiteral("Ferro Main Control"); }
 
+    ~MainControl() override;
+
+    void Initialize(const HubPtr& theHub, std::int16_t theIndex) override;
+    void Terminate() override;
+
 private:
+    // The two buttons of a switch, each with its caption and the tool tip naming its action.
     void addSwitchPair(const QString& box, const QRect& boxTwips, const QString& item,
-                       const QString& on, const QString& off);
+                       const QString& on, const QString& onTip, const QString& off,
+                       const QString& offTip);
     void addLight(const QString& name, int top, const QString& caption, const QString& tag,
                   std::uint32_t fore, const QString& toolTip);
+    void mLink_ValueChange();
+
+    QPointer<QLabel> mMessage;
+    ItemPtr mLink;
 };
 
 } // namespace tarvex

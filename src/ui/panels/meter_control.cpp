@@ -10,10 +10,15 @@ namespace tarvex {
 MeterControl::MeterControl(QWidget* parent) : PanelControl(2400, 1200, parent) {
     setObjectName(QStringLiteral("MeterControl"));
 
-    BarGauge* pfwd = addGauge(QStringLiteral("U_pfwd"), 45, 90, 2500, QStringLiteral("1500"), 1500);
-    BarGauge* prfl = addGauge(QStringLiteral("U_prfl"), 375, 75, 270, QStringLiteral("50"), 115);
-    BarGauge* ig = addGauge(QStringLiteral("U_ig"), 645, 75, 150, QStringLiteral("105"), 122);
-    BarGauge* ip = addGauge(QStringLiteral("U_ip"), 960, 60, 3100, QStringLiteral("1000"), 1500);
+    // Each tool tip in the unit its scale reads in.
+    BarGauge* pfwd = addGauge(QStringLiteral("U_pfwd"), 45, 90, 2500, QStringLiteral("1500"), 1500,
+                              tr("Forward power (kW)"));
+    BarGauge* prfl = addGauge(QStringLiteral("U_prfl"), 375, 75, 270, QStringLiteral("50"), 115,
+                              tr("Reflected power (W)"));
+    BarGauge* ig = addGauge(QStringLiteral("U_ig"), 645, 75, 150, QStringLiteral("105"), 122,
+                            tr("Grid current (mA)"));
+    BarGauge* ip = addGauge(QStringLiteral("U_ip"), 960, 60, 3100, QStringLiteral("1000"), 1500,
+                            tr("Plate current (A)"));
     // The plate-current bar is designed full; binding replaces it with the item's value.
     ip->setValue(3100);
 
@@ -39,9 +44,10 @@ MeterControl::MeterControl(QWidget* parent) : PanelControl(2400, 1200, parent) {
 }
 
 BarGauge* MeterControl::addGauge(const QString& name, int top, int height, std::int16_t max,
-                                 const QString& yellow, std::int16_t red) {
+                                 const QString& yellow, std::int16_t red, const QString& toolTip) {
     auto* g = new BarGauge(this);
     g->setObjectName(name);
+    g->setToolTip(toolTip);
     g->setMax(max);
     g->setYellowThreshold(yellow); // designed as text
     g->setRedThreshold(red);

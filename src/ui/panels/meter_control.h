@@ -20,7 +20,7 @@ public:
 
 private:
     BarGauge* addGauge(const QString& name, int top, int height, std::int16_t max,
-                       const QString& yellow, std::int16_t red);
+                       const QString& yellow, std::int16_t red, const QString& toolTip);
     QLabel* addHeading(const QString& name, int index, const QRect& twips, const QString& caption);
     QLabel* addScale(int index, const QRect& twips, const QString& caption, const BarGauge* gauge,
                      double unit);

@@ -184,9 +184,14 @@ void PanelControl::paintEvent(QPaintEvent*) {
 }
 
 void PanelControl::paintLines(QPainter& p) const {
+    // Each line fills whole pixels, ends included. A pen would centre it on the pixel's edge,
+    // which at a device pixel ratio of 2 puts half of it into the next pixel: half the frame
+    // then falls off the panel's top and left, and a caption beside the right edge covers half.
     for (const Line& l : mLines) {
-        p.setPen(colorFromDesigned(l.color, palette()));
-        p.drawLine(Twips::toPixels(l.twips.p1(), this), Twips::toPixels(l.twips.p2(), this));
+        const QRect pixels =
+            QRect(Twips::toPixels(l.twips.p1(), this), Twips::toPixels(l.twips.p2(), this))
+                .normalized();
+        p.fillRect(pixels, colorFromDesigned(l.color, palette()));
     }
 }
 

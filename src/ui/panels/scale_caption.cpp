@@ -2,6 +2,7 @@
 
 #include "ui/bar_gauge.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
@@ -15,14 +16,42 @@ ScaleCaption::ScaleCaption(const QString& caption, const BarGauge* gauge, double
                            QWidget* parent)
     : QLabel(caption, parent), mGauge(gauge), mUnit(unit) {}
 
+QRect ScaleCaption::room() const {
+    QRect room = rect();
+    if (const QWidget* parent = parentWidget())
+        room &= parent->rect().adjusted(1, 1, -1, -1).translated(-pos());
+    return room;
+}
+
+void ScaleCaption::fitMask() {
+    // A mask clips the background the toolkit fills as well as what paintEvent draws, on screen
+    // and when the caption is rendered into the panel's picture.
+    if (const QRect r = room(); r == rect())
+        clearMask();
+    else
+        setMask(QRegion(r));
+}
+
+bool ScaleCaption::event(QEvent* e) {
+    switch (e->type()) {
+    // Polished before it is first shown or rendered: a caption the panel's picture adopts is
+    // never shown, so its move and resize may never be delivered.
+    case QEvent::Polish:
+    case QEvent::Move:
+    case QEvent::Resize:
+        fitMask();
+        break;
+    default:
+        break;
+    }
+    return QLabel::event(e);
+}
+
 QList<ScaleCaption::Mark> ScaleCaption::marks() const {
     QList<Mark> out;
     if (!mGauge)
         return out;
-    // Room: the caption, less what lies on or past the parent's one-pixel frame.
-    QRect room = rect();
-    if (const QWidget* parent = parentWidget())
-        room &= parent->rect().adjusted(1, 1, -1, -1).translated(-pos());
+    const QRect room = this->room();
     const QFontMetrics fm = fontMetrics();
     for (const QString& number : text().split(u' ', Qt::SkipEmptyParts)) {
         bool ok = false;

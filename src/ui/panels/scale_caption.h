@@ -31,11 +31,18 @@ public:
     // The numbers laid out for the current size and font. None is clipped: a number that would
     // run past the caption or out of the parent is moved back just enough to fit.
     QList<Mark> marks() const;
+    // The caption less what lies on or past its parent's one-pixel frame: the numbers stay in
+    // it, and so does the caption's filled box, which would otherwise cover the frame where the
+    // designed caption runs past the panel's edge.
+    QRect room() const;
 
 protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
 
 private:
+    void fitMask();
+
     QPointer<const BarGauge> mGauge;
     double mUnit;
 };

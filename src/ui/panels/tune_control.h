@@ -19,10 +19,10 @@ public:
     QString Description() const override { return QStringLiteral("Ferro Tuning Control"); }
 
 private:
-    QLabel* addReadout(const QString& name, int left);
-    UpDown* addUpDown(const QString& name, int left, QLabel* buddy);
+    QLabel* addReadout(const QString& name, int left, const QString& toolTip);
+    UpDown* addUpDown(const QString& name, int left, QLabel* buddy, const QString& toolTip);
     void addSwitch(const QString& box, const QRect& boxTwips, const QString& name,
-                   const QRect& twips, const QString& caption);
+                   const QString& toolTip, const QRect& twips, const QString& caption);
 };
 
 } // namespace tarvex

@@ -1,10 +1,10 @@
 #include "frm_event_trail.h"
 
 #include "ui/twips.h"
+#include "ui/window_placement.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFont>
 #include <QPlainTextEdit>
 
 #include <algorithm>
@@ -27,10 +27,8 @@ frmEventTrail::frmEventTrail(QWidget* parent) : QWidget(parent) {
     setWindowTitle(tr("Event Trail Viewer"));
     // A diagnostic window must never keep the program running after the main window closed.
     setAttribute(Qt::WA_QuitOnClose, false);
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setPointSize(9);
-    font.setStyleHint(QFont::Serif);
-    setFont(font);
+    // The application's face, as every other window: the designed serif face has no stand-in
+    // here and made this one window look foreign.
 
     mCbo = new QComboBox(this);
     mCbo->setObjectName(QStringLiteral("cboEventTrail"));
@@ -54,6 +52,7 @@ frmEventTrail::frmEventTrail(QWidget* parent) : QWidget(parent) {
     mTxt->setPlainText(QStringLiteral("<<Event Trail Started>>\n"));
 
     resize(Twips::toPixels(kInnerArea, this));
+    WindowPlacement::keep(this, QStringLiteral("EventTrail"));
 }
 
 void frmEventTrail::resizeEvent(QResizeEvent* event) {
