@@ -72,8 +72,9 @@ public:
 
 // A driver on an in-memory link at hub index `index`; the test plays the amplifier.
 struct MemoryAmp {
-    MemoryAmp(const HubPtr& hub, std::int16_t index) {
+    MemoryAmp(const HubPtr& hub, std::int16_t index, DriverTimings timings = {}) {
         DriverEnvironment env;
+        env.timings = timings;
         env.makeLink = [this] {
             auto l = std::make_unique<MemorySerialLink>();
             link = l.get();
