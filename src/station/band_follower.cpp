@@ -39,7 +39,16 @@ void BandFollower::evaluate() {
     const auto band = BandTable::bandOf(hz);
     if (!band)
         return;
-    mBands.request(*band);
+    const int reported = mBands.reportedBand();
+    // It was on the radio's band and reports another one now: someone moved it.
+    const bool movedAway = mOnRadioBand == *band && reported != 0 && reported != *band;
+    if (reported == *band)
+        mOnRadioBand = *band;
+    if (mBands.request(*band) == BandSwitch::Result::Sent && movedAway)
+        mBands.amplifier().write(QStringLiteral("message"),
+                                 QStringLiteral("follows the radio: %1; switch following off in "
+                                                "Station Links to choose by hand")
+                                     .arg(BandTable::name(*band)));
 }
 
 } // namespace tarvex

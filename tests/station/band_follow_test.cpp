@@ -60,6 +60,18 @@ TEST_F(BandFollowTest, ASilentOrRefusingAmplifierIsToldOnceAndNotAskedAgain) {
     EXPECT_EQ(amp.sent(), "");
 }
 
+TEST_F(BandFollowTest, AnAmplifierMovedOffTheRadiosBandIsPutBackAndToldWhy) {
+    amp.line("BAND 5 SEGMENT 2 FREQUENCY 14175");
+    read(14'200'000, false);
+    amp.line("BAND 7 SEGMENT 1 FREQUENCY 21200"); // moved on its panel or its own front panel
+    ASSERT_TRUE(test::waitUntil([&] { return amp.link->written() == "BAND 5\r"; }));
+    amp.line("BAND 5 SEGMENT 2 FREQUENCY 14175");
+    amp.line("BAND 7 SEGMENT 1 FREQUENCY 21200"); // and again
+    ASSERT_TRUE(test::waitUntil([&] { return amp.link->written() == "BAND 5\rBAND 5\r"; }));
+    EXPECT_EQ(message(), "follows the radio: 20 m; switch following off in Station Links to "
+                         "choose by hand");
+}
+
 TEST_F(BandFollowTest, NeverAsksUnderForwardPowerNorASilentAmplifier) {
     amp.line("FWD = 400");
     EXPECT_EQ(bands.request(5), BandSwitch::Result::UnderPower);
