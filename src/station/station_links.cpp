@@ -51,6 +51,8 @@ void StationLinks::attach() {
     const ModuleList* modules = mServer->modules();
     if (mRig)
         mRigItems = std::make_unique<RigItems>(mHub, *mRig);
+    else
+        RigItems::clear(mHub); // nothing may go on reading a removed link's last PTT
     const QHostAddress bind(mOptions.bind);
     int served = 0;
     for (std::size_t i = 0; i < modules->size(); ++i) {

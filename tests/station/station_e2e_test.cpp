@@ -83,6 +83,14 @@ TEST(StationScenario, TheAmplifierFollowsTheRadioAndALoggerOperatesIt) {
     ASSERT_TRUE(
         test::waitUntil([&] { return amps[0].model().state() == sim::PowerState::Standby; }));
 
+    // Cleared in Station Links while the radio transmits: nothing goes on reading its PTT.
+    tell(rigctld.port, "T 1");
+    ASSERT_TRUE(
+        test::waitUntil([&] { return tell(options.ampctldPort, "F 14200000") == "RPRT -9\n"; }));
+    options.rigPort = 0;
+    station.apply(options);
+    EXPECT_EQ(tell(options.ampctldPort, "F 14200000"), "RPRT 0\n");
+
     // After a restart (as Configure does) the same port reaches the new driver.
     server.StopServer();
     server.StartServer();
