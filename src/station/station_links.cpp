@@ -4,6 +4,7 @@
 #include "band_follower.h"
 #include "band_switch.h"
 #include "rig_items.h"
+#include "rig_notice.h"
 #include "station_log.h"
 
 namespace tarvex {
@@ -32,15 +33,25 @@ void StationLinks::apply(const StationOptions& options) {
         options.rigAddress() != mOptions.rigAddress() || options.pollMs != mOptions.pollMs;
     mOptions = options;
     if (rigChanged || !mRig) {
+        const bool hadNotice = mNotice && !mNotice->text().isEmpty();
+        mNotice.reset();
         mRig.reset();
         if (mOptions.rigPort != 0 && mRigFactory) {
             mRig = mRigFactory(mOptions.rigHost, mOptions.rigPort,
                                std::chrono::milliseconds(mOptions.pollMs));
             connect(mRig.get(), &RigClient::stateChanged, this, &StationLinks::statusChanged);
+            mNotice = std::make_unique<RigNotice>(*mRig);
+            connect(mNotice.get(), &RigNotice::changed, this, &StationLinks::noticeChanged);
             mRig->start();
         }
+        if (hadNotice)
+            emit noticeChanged(); // about a link that is gone
     }
     attach();
+}
+
+QString StationLinks::notice() const {
+    return mNotice ? mNotice->text() : QString();
 }
 
 void StationLinks::attach() {
