@@ -32,6 +32,7 @@ void StationLinks::apply(const StationOptions& options) {
     const bool rigChanged =
         options.rigAddress() != mOptions.rigAddress() || options.pollMs != mOptions.pollMs;
     mOptions = options;
+    bool startRig = false;
     if (rigChanged || !mRig) {
         const bool hadNotice = mNotice && !mNotice->text().isEmpty();
         mNotice.reset();
@@ -42,12 +43,16 @@ void StationLinks::apply(const StationOptions& options) {
             connect(mRig.get(), &RigClient::stateChanged, this, &StationLinks::statusChanged);
             mNotice = std::make_unique<RigNotice>(*mRig);
             connect(mNotice.get(), &RigNotice::changed, this, &StationLinks::noticeChanged);
-            mRig->start();
+            startRig = true;
         }
         if (hadNotice)
             emit noticeChanged(); // about a link that is gone
     }
     attach();
+    // Once the servers have their ports: the rig link's connection takes a local port of the
+    // system's choosing, which must not be one of theirs.
+    if (startRig)
+        mRig->start();
 }
 
 QString StationLinks::notice() const {
