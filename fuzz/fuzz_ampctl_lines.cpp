@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static int argc = 1;
     static char name[] = "fuzz_ampctl_lines";
     static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv); // the band switch's timer needs one
+    static QCoreApplication app(argc, argv); // the driver's timers need one
     Amp amp;
     AmpctlInterpreter client(amp.items, amp.peak, *amp.bands);
     const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

@@ -109,6 +109,9 @@ bool StationWiring::readOptions(const QCommandLineParser& parser, StationOptions
 StationWiring::StationWiring(frmMain& window, const StationOptions& options) : mWindow(window) {
     if (window.server()) {
         mLinks = std::make_unique<StationLinks>(*window.server(), RigctldClient::factory());
+        // A lost radio shows in the window, not only in the Station Links dialog.
+        QObject::connect(mLinks.get(), &StationLinks::noticeChanged, &window,
+                         [this] { mWindow.showStatus(mLinks->notice()); });
         mLinks->apply(options);
         // The station log has them on the terminal already; the window tells the user.
         for (const QString& problem : mLinks->problems())

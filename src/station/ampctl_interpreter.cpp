@@ -7,8 +7,6 @@
 
 #include <tarvex/version.h>
 
-#include <QRegularExpression>
-
 #include <cmath>
 
 namespace tarvex {
@@ -21,17 +19,30 @@ QByteArray number(qint64 n) {
     return QByteArray::number(n);
 }
 
+AmpctlInterpreter::Answer failed(AmpctlInterpreter::Answer a, int error) {
+    a.error = error;
+    return a;
+}
+
 } // namespace
 
 AmpctlInterpreter::AmpctlInterpreter(AmplifierItems amp, const PeakHold& peak, BandSwitch& bands)
     : mAmp(std::move(amp)), mPeak(peak), mBands(bands) {}
 
-int AmpctlInterpreter::powerStat(const AmplifierItems& amp) {
-    if (!amp.flag(QStringLiteral("ac")))
+std::optional<int> AmpctlInterpreter::powerStat(amp::State state) {
+    switch (state) {
+    case amp::State::Off:
         return 0;
-    if (amp.flag(QStringLiteral("warmup")))
+    case amp::State::WarmUp:
         return 1;
-    return amp.flag(QStringLiteral("oper")) ? 4 : 2;
+    case amp::State::Standby:
+        return 2;
+    case amp::State::Operate:
+        return 4;
+    case amp::State::Unknown:
+        break;
+    }
+    return std::nullopt;
 }
 
 AmpctlInterpreter::Reply AmpctlInterpreter::handle(QByteArray line) {
@@ -80,22 +91,34 @@ AmpctlInterpreter::Reply AmpctlInterpreter::handle(QByteArray line) {
 
 AmpctlInterpreter::Answer AmpctlInterpreter::run(const QByteArray& name, const QByteArray& arg,
                                                  bool* known) {
+    // Asked is not done: a set goes only to an amplifier that answers, and a get while the port
+    // is down has nothing true to give. Both fail as the daemon's own backends fail then.
+    const amp::Link link = mAmp.link();
     if (name == "\\get_powerstat") {
-        const QByteArray stat = number(powerStat(mAmp));
-        return {"get_powerstat:", {stat}, {"Power Status: " + stat}};
+        const auto stat = link == amp::Link::Up ? powerStat(mAmp.state()) : std::nullopt;
+        if (!stat)
+            return {"get_powerstat:", {}, {}, kIo};
+        return {"get_powerstat:", {number(*stat)}, {"Power Status: " + number(*stat)}};
     }
     if (name == "\\set_powerstat")
-        return setPowerStat(arg);
-    if (name == "l" || name == "\\get_level")
-        return getLevel(arg);
+        return link == amp::Link::Up ? setPowerStat(arg)
+                                     : failed({"set_powerstat: " + arg, {}, {}, kOk, true}, kIo);
+    if (name == "l" || name == "\\get_level") {
+        const Answer a = getLevel(arg);
+        return link == amp::Link::Down && arg != "?" ? failed(a, kIo) : a;
+    }
     if (name == "L" || name == "\\set_level")
-        return {"set_level: " + arg, {}, {}, kNotAvailable, true};
+        return {"set_level: " + arg, {}, {}, link == amp::Link::Up ? kNotAvailable : kIo, true};
     if (name == "f" || name == "\\get_freq") {
-        const QByteArray hz = number(qint64{mAmp.integer(QStringLiteral("freq"))} * 1000);
-        return {"get_freq:", {hz}, {"Frequency(Hz): " + hz}};
+        const QByteArray hz =
+            number(qint64{mAmp.integer(QString::fromLatin1(amp::kReportedFreq))} * 1000);
+        const Answer a{"get_freq:", {hz}, {"Frequency(Hz): " + hz}};
+        return link == amp::Link::Down ? failed(a, kIo) : a;
     }
     if (name == "F" || name == "\\set_freq")
-        return setFrequency(arg);
+        return link == amp::Link::Up ? setFrequency(arg)
+                                     : failed({"set_freq: " + arg, {}, {}, kOk, true}, kIo);
+    // What the server itself is; true whatever the amplifier does.
     if (name == "_" || name == "\\get_info") {
         const QByteArray info = QStringLiteral("Tarvex %1, %2")
                                     .arg(QString::fromLatin1(version::kFull), mAmp.title())
@@ -133,18 +156,9 @@ AmpctlInterpreter::Answer AmpctlInterpreter::getLevel(const QByteArray& level) c
 }
 
 QByteArray AmpctlInterpreter::faultText() const {
-    const int code = mAmp.integer(QStringLiteral("fault"));
-    if (code == 0)
-        return "No Fault";
-    // The driver shows a fault as "12: text" on the message line; that text is the one to
-    // give, unless something has been written over it since.
-    QString message;
-    mAmp.value(QStringLiteral("message")).tryToString(message);
-    static const QRegularExpression kFault(QStringLiteral("^\\s*(-?\\d+): (.+)$"));
-    const auto m = kFault.match(message);
-    if (m.hasMatch() && m.captured(1).toInt() == code)
-        return m.captured(2).toUtf8();
-    return "Fault " + number(code);
+    QString text;
+    mAmp.value(QString::fromLatin1(amp::kFaultText)).tryToString(text);
+    return text.isEmpty() ? QByteArray("No Fault") : text.toUtf8();
 }
 
 bool AmpctlInterpreter::transmitting() const {
@@ -170,18 +184,27 @@ AmpctlInterpreter::Answer AmpctlInterpreter::setFrequency(const QByteArray& arg)
     bool ok = false;
     const double hz = arg.toDouble(&ok);
     const auto band = ok && std::isfinite(hz) ? BandTable::bandOf(std::llround(hz)) : std::nullopt;
-    if (!band) {
-        a.error = kInvalid;
-    } else if (transmitting() || !mAmp.flag(QStringLiteral("ac"))) {
-        // Not while the radio transmits, as band following; and an amplifier with its mains
-        // off cannot move.
-        a.error = kRejected;
-    } else {
-        mBands.request(*band, true);
-        const auto khz = static_cast<std::int16_t>(std::lround(hz / 1000.0));
-        if (!mAmp.write(QStringLiteral("freq"), khz))
-            a.error = kIo;
+    if (!band)
+        return failed(a, kInvalid);
+    // Not while the radio transmits, as band following.
+    if (transmitting())
+        return failed(a, kRejected);
+    switch (mBands.request(*band, true)) {
+    case BandSwitch::Result::Sent:
+    case BandSwitch::Result::AlreadyThere:
+    case BandSwitch::Result::AlreadyTried:
+        break;
+    case BandSwitch::Result::MainsOff:
+    case BandSwitch::Result::UnderPower:
+        return failed(a, kRejected);
+    case BandSwitch::Result::Unreachable:
+    case BandSwitch::Result::NoAmplifier:
+        return failed(a, kIo);
     }
+    // The frequency picks the segment inside the band; only the band report confirms either.
+    const auto khz = static_cast<std::int16_t>(std::lround(hz / 1000.0));
+    if (!mAmp.write(QStringLiteral("freq"), khz))
+        a.error = kIo;
     return a;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 
+#include <optional>
+
 namespace tarvex {
 
 class BandSwitch;
@@ -13,6 +15,9 @@ class PeakHold;
 // forms. A get answers its value line(s), a set "RPRT n" with the usual error numbers, "+"
 // in front gives the extended form, an unknown command gets no reply. A command whose
 // argument is missing takes the next line as its argument, as the daemon does.
+// Values come from what the amplifier reported, never from what a panel or client wrote: a set
+// while the amplifier does not answer, and a get while its port is down, fail with kIo (and
+// the power state too while it is silent).
 class AmpctlInterpreter {
 public:
     // The protocol's error numbers (answered negated).
@@ -27,10 +32,10 @@ public:
 
     Reply handle(QByteArray line);
 
-    // 0 mains off, 1 warming up, 2 standby, 4 operating.
-    static int powerStat(const AmplifierItems& amp);
+    // The protocol's power status of a reported state: 0 mains off, 1 warming up, 2 standby,
+    // 4 operating; nullopt while unknown.
+    static std::optional<int> powerStat(amp::State state);
 
-private:
     // Lines without their newlines. The plain form of a set, or of a get that failed, is
     // "RPRT n" alone.
     struct Answer {
@@ -41,6 +46,7 @@ private:
         bool isSet = false;
     };
 
+private:
     Answer run(const QByteArray& command, const QByteArray& arg, bool* known);
     Answer getLevel(const QByteArray& level) const;
     Answer setPowerStat(const QByteArray& arg);

@@ -19,9 +19,23 @@ int AmplifierItems::integer(const QString& base) const {
     return value(base).tryToLong(out) == 0 ? out : 0;
 }
 
-bool AmplifierItems::flag(const QString& base) const {
-    bool out = false;
-    return value(base).tryToBoolean(out) == 0 && out;
+amp::Link AmplifierItems::link() const {
+    const int v = integer(QString::fromLatin1(amp::kLink));
+    return v == static_cast<int>(amp::Link::Up) || v == static_cast<int>(amp::Link::Silent)
+               ? static_cast<amp::Link>(v)
+               : amp::Link::Down;
+}
+
+amp::State AmplifierItems::state() const {
+    const int v = integer(QString::fromLatin1(amp::kState));
+    return v >= static_cast<int>(amp::State::Off) && v <= static_cast<int>(amp::State::Operate)
+               ? static_cast<amp::State>(v)
+               : amp::State::Unknown;
+}
+
+bool AmplifierItems::reportsMainsOn() const {
+    const amp::State s = state();
+    return s == amp::State::WarmUp || s == amp::State::Standby || s == amp::State::Operate;
 }
 
 bool AmplifierItems::write(const QString& base, const Variant& v) const {

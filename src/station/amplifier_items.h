@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/amplifier_vocabulary.h"
 #include "core/hub.h"
 
 #include <QString>
@@ -15,7 +16,12 @@ public:
     ItemPtr item(const QString& base) const;
     Variant value(const QString& base) const;
     int integer(const QString& base) const;
-    bool flag(const QString& base) const;
+    // What the driver alone publishes: whether the amplifier can be reached (Down when there is
+    // no driver behind the index), and the power state it last reported.
+    amp::Link link() const;
+    amp::State state() const;
+    // Mains on by its own report: warming up, standing by or operating.
+    bool reportsMainsOn() const;
     // Assigns through the item, so the driver's command path acts on it. False when the item
     // is missing or refused the value; nothing is thrown.
     bool write(const QString& base, const Variant& v) const;

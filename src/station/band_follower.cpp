@@ -10,16 +10,22 @@ BandFollower::BandFollower(const HubPtr& hub, BandSwitch& bands, QObject* parent
       mRigPtt(hub->AttachItem(QStringLiteral("rig.ptt"))) {
     for (const ItemPtr& it : {mRigFreq, mRigPtt})
         connect(it.get(), &Item::ValueChange, this, &BandFollower::evaluate);
-    // The amplifier's own band and mains count too: switched on, or moved by hand on its
-    // panel, it is brought back to the radio's band. Such a change usually comes from one of
-    // its reports, while which the driver sends nothing: answer once the report is done.
+    // What the amplifier reports counts too: its band, its mains, its link, the end of its
+    // forward power. Such a change usually comes from one of its reports, while which the
+    // driver sends nothing: answer once the report is done.
     mAfterReport.setSingleShot(true);
     mAfterReport.setInterval(0);
     connect(&mAfterReport, &QTimer::timeout, this, &BandFollower::evaluate);
     const AmplifierItems& amp = bands.amplifier();
-    for (const ItemPtr& it : {amp.item(QStringLiteral("band")), amp.item(QStringLiteral("ac"))}) {
-        if (it)
+    for (const char* base : {amp::kReportedBand, amp::kState, amp::kLink}) {
+        if (const ItemPtr it = amp.item(QString::fromLatin1(base)))
             connect(it.get(), &Item::ValueChange, &mAfterReport, qOverload<>(&QTimer::start));
+    }
+    if (const ItemPtr forward = amp.item(QStringLiteral("pfwd"))) {
+        connect(forward.get(), &Item::ValueChange, this, [this] {
+            if (mBands.amplifier().integer(QStringLiteral("pfwd")) == 0)
+                mAfterReport.start();
+        });
     }
 }
 
@@ -30,8 +36,19 @@ void BandFollower::evaluate() {
         return;
     if (mRigFreq->Value().tryToLong(hz) != 0)
         return;
-    if (const auto band = BandTable::bandOf(hz))
-        mBands.request(*band);
+    const auto band = BandTable::bandOf(hz);
+    if (!band)
+        return;
+    const int reported = mBands.reportedBand();
+    // It was on the radio's band and reports another one now: someone moved it.
+    const bool movedAway = mOnRadioBand == *band && reported != 0 && reported != *band;
+    if (reported == *band)
+        mOnRadioBand = *band;
+    if (mBands.request(*band) == BandSwitch::Result::Sent && movedAway)
+        mBands.amplifier().write(QStringLiteral("message"),
+                                 QStringLiteral("follows the radio: %1; switch following off in "
+                                                "Station Links to choose by hand")
+                                     .arg(BandTable::name(*band)));
 }
 
 } // namespace tarvex

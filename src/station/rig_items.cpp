@@ -57,6 +57,17 @@ QString RigItems::linkText(const RigClient& client) {
     return QStringLiteral("off");
 }
 
+void RigItems::clear(const HubPtr& hub) {
+    if (!hub)
+        return;
+    const std::pair<const char*, Variant> values[] = {
+        {"rig.ptt", false}, {"rig.freq", std::int32_t{0}}, {"rig.link", QStringLiteral("off")}};
+    for (const auto& [name, value] : values) {
+        if (const ItemPtr it = hub->GetItem(QLatin1String(name)))
+            assign(it, value);
+    }
+}
+
 void RigItems::client_stateChanged() {
     // While the link is down nobody knows where the radio is, and nothing may follow a
     // frequency it has left since.

@@ -18,6 +18,9 @@ public:
 
     // "up", "connecting to HOST:PORT", "lost (reason); retrying", "off".
     static QString linkText(const RigClient& client);
+    // A rig link that is gone leaves its items as no link at all: "off", 0 Hz, not
+    // transmitting. Items the hub does not have are not made.
+    static void clear(const HubPtr& hub);
 
 private:
     void client_stateChanged();

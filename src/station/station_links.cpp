@@ -4,6 +4,7 @@
 #include "band_follower.h"
 #include "band_switch.h"
 #include "rig_items.h"
+#include "rig_notice.h"
 #include "station_log.h"
 
 namespace tarvex {
@@ -31,16 +32,31 @@ void StationLinks::apply(const StationOptions& options) {
     const bool rigChanged =
         options.rigAddress() != mOptions.rigAddress() || options.pollMs != mOptions.pollMs;
     mOptions = options;
+    bool startRig = false;
     if (rigChanged || !mRig) {
+        const bool hadNotice = mNotice && !mNotice->text().isEmpty();
+        mNotice.reset();
         mRig.reset();
         if (mOptions.rigPort != 0 && mRigFactory) {
             mRig = mRigFactory(mOptions.rigHost, mOptions.rigPort,
                                std::chrono::milliseconds(mOptions.pollMs));
             connect(mRig.get(), &RigClient::stateChanged, this, &StationLinks::statusChanged);
-            mRig->start();
+            mNotice = std::make_unique<RigNotice>(*mRig);
+            connect(mNotice.get(), &RigNotice::changed, this, &StationLinks::noticeChanged);
+            startRig = true;
         }
+        if (hadNotice)
+            emit noticeChanged(); // about a link that is gone
     }
     attach();
+    // Once the servers have their ports: the rig link's connection takes a local port of the
+    // system's choosing, which must not be one of theirs.
+    if (startRig)
+        mRig->start();
+}
+
+QString StationLinks::notice() const {
+    return mNotice ? mNotice->text() : QString();
 }
 
 void StationLinks::attach() {
@@ -51,6 +67,8 @@ void StationLinks::attach() {
     const ModuleList* modules = mServer->modules();
     if (mRig)
         mRigItems = std::make_unique<RigItems>(mHub, *mRig);
+    else
+        RigItems::clear(mHub); // nothing may go on reading a removed link's last PTT
     const QHostAddress bind(mOptions.bind);
     int served = 0;
     for (std::size_t i = 0; i < modules->size(); ++i) {

@@ -19,6 +19,7 @@ class AmpctlServer;
 class BandFollower;
 class BandSwitch;
 class RigItems;
+class RigNotice;
 
 // The links to the rest of the station: a rig link whose frequency the amplifiers follow, and
 // one amplifier server per amplifier. Follows the server object through its restarts (a new
@@ -39,9 +40,12 @@ public:
     // Ports that could not be listened on at the last start.
     const QStringList& problems() const { return mProblems; }
     const RigClient* rig() const { return mRig.get(); }
+    // One line for the main window on the rig link's loss and return; empty when all is well.
+    QString notice() const;
 
 signals:
     void statusChanged();
+    void noticeChanged();
 
 private:
     struct Amplifier;
@@ -53,6 +57,7 @@ private:
     RigClientFactory mRigFactory;
     StationOptions mOptions;
     std::unique_ptr<RigClient> mRig;
+    std::unique_ptr<RigNotice> mNotice; // before mRig goes
     HubPtr mHub;
     std::unique_ptr<RigItems> mRigItems;
     std::vector<std::unique_ptr<Amplifier>> mAmplifiers;

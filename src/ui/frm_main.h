@@ -18,6 +18,7 @@
 #include <vector>
 
 class QAction;
+class QLabel;
 class QMenu;
 
 namespace tarvex {
@@ -59,6 +60,9 @@ public:
 
     // Shows a problem of a part that runs beside the server (the history), as its own errors.
     void reportProblem(const QString& message) { mServer_errorOccurred(message); }
+    // A line under the panels for a condition that lasts (a lost radio link); empty text takes
+    // it away. The window grows by its height, so no panel is covered.
+    void showStatus(const QString& text);
 
 signals:
     // "&History" was chosen; whoever keeps the history opens its window.
@@ -105,6 +109,7 @@ private:
     QAction* mnuViewHistory = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuHelpAbout = nullptr;
+    QLabel* lblStatus = nullptr; // made when first needed
 };
 
 } // namespace tarvex

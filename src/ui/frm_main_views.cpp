@@ -6,7 +6,9 @@
 #include "twips.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QResizeEvent>
+#include <QStatusBar>
 #include <QWindow>
 
 #include <algorithm>
@@ -117,14 +119,44 @@ QList<QWidget*> frmMain::views() const {
     return result;
 }
 
+namespace {
+
+// The height a bar takes at the window's width; 0 while hidden.
+int barHeight(const QWidget* bar, int width) {
+    if (!bar || bar->isHidden())
+        return 0;
+    const int h = bar->hasHeightForWidth() ? bar->heightForWidth(width) : -1;
+    return h < 0 ? bar->sizeHint().height() : h;
+}
+
+} // namespace
+
 int frmMain::clientHeight() const {
-    int barHeight = 0;
-    if (const QWidget* bar = menuWidget(); bar && !bar->isHidden()) {
-        barHeight = bar->hasHeightForWidth() ? bar->heightForWidth(width()) : -1;
-        if (barHeight < 0)
-            barHeight = bar->sizeHint().height();
+    // The menu bar above, and the status line below while it shows.
+    const int bars =
+        barHeight(menuWidget(), width()) + (lblStatus ? barHeight(statusBar(), width()) : 0);
+    return std::max(0, height() - bars);
+}
+
+void frmMain::showStatus(const QString& text) {
+    if (!lblStatus) {
+        if (text.isEmpty())
+            return;
+        lblStatus = new QLabel(this);
+        lblStatus->setObjectName(QStringLiteral("lblStatus"));
+        // The window is as narrow as its panels: a sentence takes as many lines as it needs.
+        lblStatus->setWordWrap(true);
+        statusBar()->setSizeGripEnabled(false);
+        statusBar()->addWidget(lblStatus, 1);
+        statusBar()->hide();
     }
-    return std::max(0, height() - barHeight);
+    const int before = barHeight(statusBar(), width());
+    lblStatus->setText(text);
+    statusBar()->setVisible(!text.isEmpty());
+    // The window grows or shrinks by the line, so the panels keep their room and their columns.
+    if (const int after = barHeight(statusBar(), width()); after != before)
+        resize(width(), height() + after - before);
+    ViewLayout();
 }
 
 void frmMain::ViewLayout() {

@@ -48,20 +48,32 @@ struct CommandCase {
     const char* reply;
     const char* sent; // commands the amplifier received
     bool transmitting = false;
+    int link = 1; // 0: its device is removed after the reports; 2: it falls silent
 };
+
+using namespace std::chrono_literals;
+
+const char* const kEveryKind =
+    "\\set_powerstat 1|F 14200000|L SWR 1|\\get_powerstat|l PWRFORWARD|f";
 
 class AmpctlCommandTest : public ::testing::TestWithParam<CommandCase> {};
 
 TEST_P(AmpctlCommandTest, RepliesAndReachesTheAmplifierThroughItsItems) {
     const CommandCase& c = GetParam();
     const HubPtr hub = Hub::create();
-    test::MemoryAmp amp(hub, 0);
+    test::MemoryAmp amp(hub, 0, {.pollAfter = 20ms, .giveUpAfter = 20ms});
     auto ptt = hub->AttachItem("rig.ptt");
     ptt->setInfo(std::make_shared<ItemInfo>(ItemInfo{0, 1, ItemInfo::kBool, 0, {}}));
     ptt->setValue(c.transmitting);
     for (const QString& l : QString(c.reports).split('|', Qt::SkipEmptyParts))
         amp.line(l);
+    if (c.link == 0)
+        amp.link->vanish("gone");
+    ASSERT_TRUE(test::waitUntil([&] { return hub->GetItem("0link")->Value().toLong() == c.link; }));
     amp.sent();
+    int writes = 0;
+    QObject context;
+    QObject::connect(hub.get(), &Hub::ItemChangedValue, &context, [&] { ++writes; });
     BandSwitch bands(AmplifierItems(hub, 0));
     PeakHold peak;
     AmpctlInterpreter interpreter(AmplifierItems(hub, 0), peak, bands);
@@ -70,6 +82,7 @@ TEST_P(AmpctlCommandTest, RepliesAndReachesTheAmplifierThroughItsItems) {
         reply += interpreter.handle(l + '\n').text;
     EXPECT_EQ(reply, QByteArray(c.reply));
     EXPECT_EQ(amp.sent(), c.sent);
+    EXPECT_EQ(writes > 0, *c.sent != 0) << "an item written, or none";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -81,21 +94,25 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"set_unknown_state", "STATE = STANDBY", "\\set_powerstat 8", "RPRT -1\n", ""},
         CommandCase{"argument_on_next_line", "STATE = STANDBY", "\\set_powerstat|4", "RPRT 0\n",
                     "OPER ON,"},
-        CommandCase{"swr_without_power", "", "l SWR", "1.000000\n", ""},
+        CommandCase{"swr_without_power", "STATE = STANDBY", "l SWR", "1.000000\n", ""},
         CommandCase{"swr", "FWD = 400|RFL = 16", "l SWR", "1.500000\n", ""},
         CommandCase{"powers", "FWD = 400|RFL = 16|INP = 25",
                     "l PWRFORWARD|l PWRREFLECTED|l PWRINPUT", "400\n16\n25\n", ""},
+        CommandCase{"powerstat_not_yet_said", "FWD = 0", "\\get_powerstat", "RPRT -6\n", ""},
         CommandCase{"fault", "FAULT = 12", "l FAULT", "High input refl power\n", ""},
         CommandCase{"no_fault", "STATE = STANDBY", "+l FAULT",
                     "get_level: FAULT\nNo Fault\nRPRT 0\n", ""},
-        CommandCase{"frequency", "FREQUENCY 14200", "f", "14200000\n", ""},
-        CommandCase{"set_frequency_other_band", "STATE = STANDBY|BAND 3 SEGMENT 1 FREQUENCY 7050",
-                    "F 14200000", "RPRT 0\n", "BAND 5,FREQ 14200,"},
+        CommandCase{"frequency_as_reported", "STATE = STANDBY|BAND 3 SEGMENT 1 FREQUENCY 7050",
+                    "F 14200000|f", "RPRT 0\n7050000\n", "BAND 5,FREQ 14200,"},
         CommandCase{"set_frequency_outside_bands", "STATE = STANDBY", "F 145000000", "RPRT -1\n",
                     ""},
         CommandCase{"set_frequency_mains_off", "AMPLIFIER IS OFF", "F 14200000", "RPRT -9\n", ""},
         CommandCase{"set_frequency_transmitting", "STATE = STANDBY", "F 14200000", "RPRT -9\n", "",
-                    true}),
+                    true},
+        CommandCase{"device_removed", "STATE = OPERATE", kEveryKind,
+                    "RPRT -6\nRPRT -6\nRPRT -6\nRPRT -6\nRPRT -6\nRPRT -6\n", "", false, 0},
+        CommandCase{"silent", "STATE = OPERATE|BAND 5 SEGMENT 2 FREQUENCY 14175|FWD = 400",
+                    kEveryKind, "RPRT -6\nRPRT -6\nRPRT -6\nRPRT -6\n0\n14175000\n", "", false, 2}),
     test::CaseName{});
 
 // What two servers must agree on when their values differ: line count, RPRT lines, keys, and
@@ -175,7 +192,7 @@ TEST(AmpctlServerTest, EightClientsAreServedAndAJunkClientLosesOnlyItself) {
     EXPECT_EQ(amp.sent(), "OPER OFF,");
     clients[2]->write("\\get_powerstat\nq\n"); // what was asked before "q" is answered
     EXPECT_TRUE(closed(*clients[2]));
-    EXPECT_EQ(clients[2]->readAll(), "2\n");
+    EXPECT_EQ(clients[2]->readAll(), "4\n") << "asked for standby, not yet reported";
     EXPECT_EQ(server.clientCount(), 6);
 }
 

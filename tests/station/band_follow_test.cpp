@@ -2,8 +2,10 @@
 // reaches the amplifier is read off its in-memory serial line.
 #include "station_fixture.h"
 
+#include "station/ampctl_interpreter.h"
 #include "station/band_follower.h"
 #include "station/band_switch.h"
+#include "station/peak_hold.h"
 
 namespace tarvex {
 namespace {
@@ -27,8 +29,8 @@ protected:
     QString message() const { return hub->GetItem("0message")->Value().toString(); }
 
     HubPtr hub = Hub::create();
-    test::MemoryAmp amp{hub, 0};
-    BandSwitch bands{AmplifierItems(hub, 0), 100ms};
+    test::MemoryAmp amp{hub, 0, {.pollAfter = 300ms, .giveUpAfter = 300ms, .confirmWithin = 100ms}};
+    BandSwitch bands{AmplifierItems(hub, 0)};
     BandFollower follower{hub, bands};
 };
 
@@ -41,7 +43,6 @@ TEST_F(BandFollowTest, FollowsOnlyBetweenTransmissionsAndInsideTheBands) {
     read(14'300'000, false);
     read(145'000'000, false);
     EXPECT_EQ(amp.sent(), "");
-    test::waitUntil([] { return false; }, 400); // past the confirmation deadline
     EXPECT_EQ(message(), "Amp on and standing by");
 }
 
@@ -54,9 +55,37 @@ TEST_F(BandFollowTest, ASilentOrRefusingAmplifierIsToldOnceAndNotAskedAgain) {
 
     read(21'200'000, false);
     EXPECT_EQ(amp.sent(), "BAND 7,");
-    amp.line("BAND 5 SEGMENT 2 FREQUENCY 14175"); // stays where it was
+    amp.line("BAND 3 SEGMENT 1 FREQUENCY 7050"); // stays where it was
     read(21'300'000, false);
     EXPECT_EQ(amp.sent(), "");
+}
+
+TEST_F(BandFollowTest, AnAmplifierMovedOffTheRadiosBandIsPutBackAndToldWhy) {
+    amp.line("BAND 5 SEGMENT 2 FREQUENCY 14175");
+    read(14'200'000, false);
+    amp.line("BAND 7 SEGMENT 1 FREQUENCY 21200"); // moved on its panel or its own front panel
+    ASSERT_TRUE(test::waitUntil([&] { return amp.link->written() == "BAND 5\r"; }));
+    amp.line("BAND 5 SEGMENT 2 FREQUENCY 14175");
+    amp.line("BAND 7 SEGMENT 1 FREQUENCY 21200"); // and again
+    ASSERT_TRUE(test::waitUntil([&] { return amp.link->written() == "BAND 5\rBAND 5\r"; }));
+    EXPECT_EQ(message(), "follows the radio: 20 m; switch following off in Station Links to "
+                         "choose by hand");
+}
+
+TEST_F(BandFollowTest, NeverAsksUnderForwardPowerNorASilentAmplifier) {
+    amp.line("FWD = 400");
+    EXPECT_EQ(bands.request(5), BandSwitch::Result::UnderPower);
+    ASSERT_TRUE(test::waitUntil([&] { return hub->GetItem("0link")->Value().toLong() == 2; }));
+    EXPECT_EQ(bands.request(5), BandSwitch::Result::Unreachable);
+}
+
+TEST_F(BandFollowTest, ALoggersFrequencyIsNoConfirmationEither) {
+    PeakHold peak;
+    AmpctlInterpreter logger(AmplifierItems(hub, 0), peak, bands);
+    EXPECT_EQ(logger.handle("F 14200000\n").text, "RPRT 0\n");
+    EXPECT_EQ(bands.request(5), BandSwitch::Result::AlreadyTried) << "asked, not yet there";
+    EXPECT_TRUE(test::waitUntil(
+        [&] { return message() == "The amplifier did not confirm the change to 20 m"; }));
 }
 
 TEST_F(BandFollowTest, WaitsForTheMainsToComeOn) {

@@ -3,6 +3,7 @@
 #include "station_fixture.h"
 
 #include "station/rig_items.h"
+#include "station/rig_notice.h"
 #include "station/rigctld_client.h"
 
 namespace tarvex {
@@ -27,6 +28,7 @@ protected:
 TEST_F(RigLinkTest, ALostRigctldIsRetriedUntilItIsBack) {
     RigctldClient rig("127.0.0.1", rigctld.port, 50ms);
     RigItems items(hub, rig);
+    RigNotice notice(rig);
     rig.start();
     tune("7100000");
     ASSERT_TRUE(test::waitUntil([&] { return item("rig.freq").toLong() == 7'100'000; }));
@@ -34,9 +36,12 @@ TEST_F(RigLinkTest, ALostRigctldIsRetriedUntilItIsBack) {
     rigctld.stop();
     ASSERT_TRUE(test::waitUntil([&] { return item("rig.link").toString().startsWith("lost"); }));
     EXPECT_EQ(item("rig.freq").toLong(), 0);
+    EXPECT_TRUE(test::waitUntil(
+        [&] { return notice.text() == "Radio link lost (connection refused); retrying"; }));
     rigctld.start("rigctld", {"-m", "1", "-P", "RIG"}); // same port, fresh dummy at 145 MHz
     ASSERT_TRUE(test::waitUntil([&] { return item("rig.freq").toLong() == 145'000'000; }, 8000));
     EXPECT_EQ(item("rig.link").toString(), "up");
+    EXPECT_EQ(notice.text(), "Radio link restored");
 }
 
 TEST_F(RigLinkTest, RepliesThatAreNotNumbersAreCountedAndIgnored) {

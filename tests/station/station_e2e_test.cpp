@@ -1,11 +1,11 @@
 // One evening in the shack: Hamlib's dummy rig, two simulated amplifiers on pseudo-terminals
-// (the second kept out of band following), the program's server and station links, and a
-// logger talking to the first amplifier over TCP.
+// (the second kept out of band following) and a third that cannot be reached, the program's
+// server and station links, and a logger talking to the first amplifier over TCP.
 #include "station_fixture.h"
 
 #include "core/server_object.h"
 #include "driver/port_names.h"
-#include "driver/qt_serial_link.h"
+#include "driver/resolving_serial_link.h"
 #include "sim/amp_simulator.h"
 #include "station/rigctld_client.h"
 #include "station/station_links.h"
@@ -22,11 +22,15 @@ TEST(StationScenario, TheAmplifierFollowsTheRadioAndALoggerOperatesIt) {
     sim::AmpSimulator::Options simOptions;
     simOptions.warmupMs = 100;
     ASSERT_TRUE(amps[0].start(simOptions) && amps[1].start(simOptions));
-    PortNames names({{1, amps[0].devicePath()}, {2, amps[1].devicePath()}});
+    // The third is behind a network serial server that refuses connections.
+    const QString refused = QString("tcp://127.0.0.1:%1").arg(test::Daemon::freePort());
+    PortNames names({{1, amps[0].devicePath()}, {2, amps[1].devicePath()}, {3, refused}});
     DriverEnvironment env;
-    env.makeLink = [&] { return std::make_unique<QtSerialLink>(names); };
+    env.makeLink = [&] { return std::make_unique<ResolvingSerialLink>(names); };
     ModuleList list{std::make_shared<FerroDriver>(env), std::make_shared<FerroDriver>(env)};
     std::static_pointer_cast<FerroDriver>(list[1])->setAmpPort(2);
+    list.push_back(std::make_shared<FerroDriver>(env));
+    std::static_pointer_cast<FerroDriver>(list[2])->setAmpPort(3);
     QTemporaryDir dir;
     ASSERT_TRUE(ServerObject::writeModuleList(dir.filePath("server.dat"), list, nullptr));
     ServerObject server({[env] { return std::make_shared<FerroDriver>(env); }, {}, {}},
@@ -53,10 +57,15 @@ TEST(StationScenario, TheAmplifierFollowsTheRadioAndALoggerOperatesIt) {
         test::Daemon::askAt(rigctld.port, "F " + hz + "\n",
                             [](auto& r) { return r.endsWith('\n'); });
     };
+    const auto tell = [](quint16 port, const QByteArray& line) {
+        return test::Daemon::askAt(port, line + '\n', [](auto& r) { return r.endsWith('\n'); });
+    };
+    // Only an amplifier that has answered is switched on: until then the server says it cannot.
     for (const auto port : {options.ampctldPort, quint16(options.ampctldPort + 1)})
-        test::Daemon::askAt(port, "\\set_powerstat 1\n", [](auto& r) { return r.endsWith('\n'); });
+        ASSERT_TRUE(test::waitUntil([&] { return tell(port, "\\set_powerstat 1") == "RPRT 0\n"; }));
     ASSERT_TRUE(
         test::waitUntil([&] { return amps[1].model().state() == sim::PowerState::Standby; }));
+    EXPECT_EQ(tell(options.ampctldPort + 2, "\\set_powerstat 1"), "RPRT -6\n") << "unreachable";
     tune("7100000");
     ASSERT_TRUE(test::waitUntil([&] { return amps[0].model().band() == 3; }));
     amps[0].model().clearLog();
@@ -73,6 +82,14 @@ TEST(StationScenario, TheAmplifierFollowsTheRadioAndALoggerOperatesIt) {
     EXPECT_EQ(ask("\\set_powerstat 2"), "RPRT 0\n");
     ASSERT_TRUE(
         test::waitUntil([&] { return amps[0].model().state() == sim::PowerState::Standby; }));
+
+    // Cleared in Station Links while the radio transmits: nothing goes on reading its PTT.
+    tell(rigctld.port, "T 1");
+    ASSERT_TRUE(
+        test::waitUntil([&] { return tell(options.ampctldPort, "F 14200000") == "RPRT -9\n"; }));
+    options.rigPort = 0;
+    station.apply(options);
+    EXPECT_EQ(tell(options.ampctldPort, "F 14200000"), "RPRT 0\n");
 
     // After a restart (as Configure does) the same port reaches the new driver.
     server.StopServer();

@@ -6,6 +6,7 @@
 #include "driver/memory_serial_link.h"
 
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -18,10 +19,14 @@ namespace tarvex::test {
 // are tested against the real thing or not at all.
 class Daemon {
 public:
-    // The kernel's choice of a free loopback port, free again for whoever takes it next.
+    // A free loopback port, free again for whoever takes it next. Below the ports the system
+    // hands out to outgoing connections: the next ports (a server per amplifier) are not held
+    // by connections lingering after their close, as they often are there.
     static quint16 freePort() {
         QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
+        while (!probe.listen(QHostAddress::LocalHost,
+                             20000 + QRandomGenerator::global()->bounded(12000)))
+            ;
         return probe.serverPort();
     }
     ~Daemon() { stop(); }
@@ -72,8 +77,9 @@ public:
 
 // A driver on an in-memory link at hub index `index`; the test plays the amplifier.
 struct MemoryAmp {
-    MemoryAmp(const HubPtr& hub, std::int16_t index) {
+    MemoryAmp(const HubPtr& hub, std::int16_t index, DriverTimings timings = {}) {
         DriverEnvironment env;
+        env.timings = timings;
         env.makeLink = [this] {
             auto l = std::make_unique<MemorySerialLink>();
             link = l.get();

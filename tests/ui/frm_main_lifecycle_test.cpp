@@ -1,6 +1,7 @@
 // The main window's start and end: placement, the server it owns, its About box and messages.
 #include "test_support.h"
 
+#include "../support/wait_until.h"
 #include "ui/frm_about.h"
 
 #include <QAction>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTest>
 
 #include <stdexcept>
@@ -67,6 +69,17 @@ TEST_F(LifecycleTest, ServerErrorsAreShownWithoutBlocking) {
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(!box->isModal() && box->text().contains("port COM9 is busy"));
     EXPECT_EQ(w.views().size(), 3) << "the panels are still hosted";
+}
+
+TEST_F(LifecycleTest, AStatusLineGoesUnderThePanelsWholeAndLeavesTheirRoom) {
+    auto w = makeWindow(1);
+    w->show();
+    const int plainHeight = w->height();
+    w->showStatus("Radio link lost (connection refused); retrying");
+    // The client area keeps its height, so every panel keeps its place above the line.
+    EXPECT_TRUE(waitUntil([&] { return w->height() == plainHeight + w->statusBar()->height(); }));
+    w->showStatus({});
+    EXPECT_TRUE(waitUntil([&] { return w->height() == plainHeight; }));
 }
 
 TEST_F(LifecycleTest, HelpAboutShowsOneReusedNonModalBoxWithTheBuildVersion) {
