@@ -3,6 +3,7 @@
 #include "command_line.h"
 
 #include "core/data_file.h"
+#include "core/printable.h"
 #include "core/property_bag.h"
 #include "core/server_object.h"
 #include "driver/ferro_driver.h"
@@ -68,7 +69,7 @@ int AmplifierListCommands::run(const QStringList& arguments, const QString& data
 int AmplifierListCommands::run(const QStringList& arguments, const QString& dataFilePath,
                                QTextStream& out, QTextStream& err) {
     const auto invalid = [&err](const QString& message) {
-        err << "tarvex: " << message << Qt::endl;
+        err << "tarvex: " << printable(message) << Qt::endl;
         return kInvalid;
     };
     QCommandLineParser parser;
@@ -134,6 +135,12 @@ int AmplifierListCommands::add(const QString& text) {
                     kInvalid);
     if (name.isEmpty())
         return fail(QStringLiteral("--add-amplifier: the amplifier needs a name"), kInvalid);
+    // A name is shown on one line everywhere: a line break or an escape sequence would break
+    // the list and reach the terminal.
+    if (hasControlCharacters(name))
+        return fail(
+            QStringLiteral("--add-amplifier: the name \"%1\" holds a control character").arg(name),
+            kInvalid);
     const auto port = PortNames::parsePort(portText);
     if (!port)
         return fail(QStringLiteral("--add-amplifier: the port number must be 1 to %1; got \"%2\"")
@@ -268,14 +275,17 @@ QString AmplifierListCommands::line(int position, const Module& module) const {
     // Every entry is made by makeDriver.
     const auto& driver = static_cast<const FerroDriver&>(module);
     const auto device = mNames.deviceFor(driver.ampPort());
-    // One multi-argument arg(): a "%1" inside a name must stay as typed.
-    return QStringLiteral("%1: %2, port %3 (%4), %5")
-        .arg(QString::number(position), driver.GetName(), QString::number(driver.ampPort()),
-             device.value_or(QStringLiteral("no device")), driver.ampSettings());
+    // One multi-argument arg(): a "%1" inside a name must stay as typed. A name stored before
+    // names were checked may hold a line break or an escape: one line per amplifier still.
+    return printable(QStringLiteral("%1: %2, port %3 (%4), %5")
+                         .arg(QString::number(position), driver.GetName(),
+                              QString::number(driver.ampPort()),
+                              device.value_or(QStringLiteral("no device")), driver.ampSettings()));
 }
 
 int AmplifierListCommands::fail(const QString& message, int status) {
-    mErr << "tarvex: " << message << Qt::endl;
+    // Messages quote what the user typed or the file held: one line, no escapes, whatever it was.
+    mErr << "tarvex: " << printable(message) << Qt::endl;
     return status;
 }
 
