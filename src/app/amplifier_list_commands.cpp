@@ -11,7 +11,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
-#include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <cstdio>
@@ -222,19 +222,19 @@ int AmplifierListCommands::mapPort(const QString& text) {
 bool AmplifierListCommands::load(ModuleList& modules, bool& damaged) {
     modules.clear();
     damaged = false;
-    // Read directly rather than through the start-up path, which creates a missing file:
-    // looking at the list should leave no trace.
-    QFile file(mPath);
-    if (!file.exists())
+    // Checked as at start-up (a FIFO, a device or a huge file is refused unread), but a missing
+    // file is not created: looking at the list should leave no trace.
+    if (!QFileInfo::exists(mPath))
         return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        fail(QStringLiteral("%1 could not be read: %2").arg(mPath, file.errorString()));
+    QString problem;
+    const auto image = data_file::readImage(mPath, &problem);
+    if (!image) {
+        fail(QStringLiteral("%1 could not be read: %2").arg(mPath, problem));
         return false;
     }
-    const QByteArray image = file.readAll();
-    if (image.isEmpty())
+    if (image->isEmpty())
         return true;
-    const auto record = data_file::decodeRecord(image);
+    const auto record = data_file::decodeRecord(*image);
     if (!record) {
         damaged = true;
         return true;
