@@ -71,7 +71,9 @@ INSTANTIATE_TEST_SUITE_P(Binary, CommandLine, testing::Values(
     Invocation{"version_over_export", {"--export-history", "x.csv", "--version"}, false, 0, "Tarvex "},
     Invocation{"screenshot_unwritable", {"--screenshot", "/nonexistent/x.png", "--settle", "0"}, true, 1, "cannot write /nonexistent/x.png: No such file or directory"},
     Invocation{"screenshot", {"--screenshot", "shot.png", "--settle", "0"}, true, 0, ""},
-    Invocation{"list_from_fifo", {"--list-amplifiers"}, false, 1, "server.dat could not be read: not a regular file", Files::FifoList}),
+    Invocation{"list_from_fifo", {"--list-amplifiers"}, false, 1, "server.dat could not be read: not a regular file", Files::FifoList},
+    Invocation{"export_from_fifo", {"--export-history", "x.csv"}, false, 1, "history.db is not a regular file; it is left as it is", Files::FifoHistory},
+    Invocation{"export_to_full_output", {"--export-history", "-"}, false, 1, "the events could not be written to standard output: No space left on device", Files::HistoryToFullOutput}),
     test::CaseName{});
 // clang-format on
 
