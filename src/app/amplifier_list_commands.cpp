@@ -60,6 +60,13 @@ void AmplifierListCommands::addOptions(QCommandLineParser& parser) {
     parser.addOptions(commandOptions());
 }
 
+void AmplifierListCommands::addCommands(command_line::CommandTable& table) {
+    for (const QString& command : {kList, kAdd, kRemove, kMapPort})
+        table.insert(command, {command});
+    // The window reads --port too; --map-port says what an unmapped port then means.
+    table.insert(QStringLiteral("port"), {kList, kAdd, kRemove, kMapPort, command_line::kWindow});
+}
+
 int AmplifierListCommands::run(const QStringList& arguments, const QString& dataFilePath) {
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -90,11 +97,17 @@ int AmplifierListCommands::run(const QStringList& arguments, const QString& data
         overrides.insert(option->port, option->device);
     }
 
-    qsizetype given = parser.isSet(kList) ? 1 : 0;
+    command_line::CommandTable table;
+    addCommands(table);
+    if (const QString combined = command_line::combinedCommands(parser.optionNames(), table);
+        !combined.isEmpty())
+        return invalid(combined);
     for (const QString& name : {kAdd, kRemove, kMapPort})
-        given += parser.values(name).size();
-    if (given != 1)
-        return invalid(QStringLiteral("give one of --%1, --%2, --%3 or --%4 at a time")
+        if (parser.values(name).size() > 1)
+            return invalid(QStringLiteral("give one --%1 at a time").arg(name));
+    if (!parser.isSet(kList) && !parser.isSet(kAdd) && !parser.isSet(kRemove) &&
+        !parser.isSet(kMapPort))
+        return invalid(QStringLiteral("give one of --%1, --%2, --%3 or --%4")
                            .arg(kList, kAdd, kRemove, kMapPort));
 
     AmplifierListCommands commands(dataFilePath, PortNames(overrides), out, err);

@@ -66,6 +66,11 @@ void HistoryCommands::addOptions(QCommandLineParser& parser) {
     parser.addOptions(historyOptions());
 }
 
+void HistoryCommands::addCommands(command_line::CommandTable& table) {
+    table.insert(kExport, {kExport});
+    table.insert(kSince, {kExport});
+}
+
 std::optional<qint64> HistoryCommands::sinceTime(const QString& text, const QTimeZone& localZone) {
     // [0-9], not \d, which takes any script's digits; anchored, as $ would let a newline by.
     static const QRegularExpression kForm(QRegularExpression::anchoredPattern(

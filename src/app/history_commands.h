@@ -1,5 +1,7 @@
 #pragma once
 
+#include "command_line.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTimeZone>
@@ -21,6 +23,8 @@ public:
     // Whether the command line asks for the export (help and version requests excepted).
     static bool requested(const QStringList& arguments);
     static void addOptions(QCommandLineParser& parser);
+    // Says which options go with the export.
+    static void addCommands(command_line::CommandTable& table);
 
     // Runs the export that arguments (program name first) name, reading historyPath: the CSV
     // (for the file name "-") and what was done on out, reasons on err.

@@ -110,7 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"unmap_port", Two, {"--map-port", "1="}, 0, "port 1 is no longer mapped; it is /dev/ttyS0\n", "", false, kTwo},
         Case{"map_port_line_break", Two, {"--map-port", "1=/dev/tty\nUSB0"}, 2, "", "\"/dev/tty\\x0AUSB0\" holds a control", false, kTwo},
         Case{"save_fails", Seed::NoDirectory, {"--add-amplifier", "X,1"}, 1, "", "could not be saved", false, ""},
-        Case{"two_commands", Two, {"--list-amplifiers", "--remove-amplifier", "1"}, 2, "", "at a time", false, kTwo}),
+        Case{"two_commands", Two, {"--list-amplifiers", "--remove-amplifier", "1"}, 2, "", "--list-amplifiers and --remove-amplifier cannot be combined", false, kTwo},
+        Case{"one_command_twice", Two, {"--remove-amplifier", "1", "--remove-amplifier", "2"}, 2, "", "give one --remove-amplifier at a time", false, kTwo}),
     test::CaseName{});
 // clang-format on
 
