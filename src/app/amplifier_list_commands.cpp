@@ -3,6 +3,7 @@
 #include "command_line.h"
 
 #include "core/data_file.h"
+#include "core/printable.h"
 #include "core/property_bag.h"
 #include "core/server_object.h"
 #include "driver/ferro_driver.h"
@@ -10,7 +11,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
-#include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <cstdio>
@@ -59,6 +60,13 @@ void AmplifierListCommands::addOptions(QCommandLineParser& parser) {
     parser.addOptions(commandOptions());
 }
 
+void AmplifierListCommands::addCommands(command_line::CommandTable& table) {
+    for (const QString& command : {kList, kAdd, kRemove, kMapPort})
+        table.insert(command, {command});
+    // The window reads --port too; --map-port says what an unmapped port then means.
+    table.insert(QStringLiteral("port"), {kList, kAdd, kRemove, kMapPort, command_line::kWindow});
+}
+
 int AmplifierListCommands::run(const QStringList& arguments, const QString& dataFilePath) {
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -68,7 +76,7 @@ int AmplifierListCommands::run(const QStringList& arguments, const QString& data
 int AmplifierListCommands::run(const QStringList& arguments, const QString& dataFilePath,
                                QTextStream& out, QTextStream& err) {
     const auto invalid = [&err](const QString& message) {
-        err << "tarvex: " << message << Qt::endl;
+        err << "tarvex: " << printable(message) << Qt::endl;
         return kInvalid;
     };
     QCommandLineParser parser;
@@ -89,11 +97,17 @@ int AmplifierListCommands::run(const QStringList& arguments, const QString& data
         overrides.insert(option->port, option->device);
     }
 
-    qsizetype given = parser.isSet(kList) ? 1 : 0;
+    command_line::CommandTable table;
+    addCommands(table);
+    if (const QString combined = command_line::combinedCommands(parser.optionNames(), table);
+        !combined.isEmpty())
+        return invalid(combined);
     for (const QString& name : {kAdd, kRemove, kMapPort})
-        given += parser.values(name).size();
-    if (given != 1)
-        return invalid(QStringLiteral("give one of --%1, --%2, --%3 or --%4 at a time")
+        if (parser.values(name).size() > 1)
+            return invalid(QStringLiteral("give one --%1 at a time").arg(name));
+    if (!parser.isSet(kList) && !parser.isSet(kAdd) && !parser.isSet(kRemove) &&
+        !parser.isSet(kMapPort))
+        return invalid(QStringLiteral("give one of --%1, --%2, --%3 or --%4")
                            .arg(kList, kAdd, kRemove, kMapPort));
 
     AmplifierListCommands commands(dataFilePath, PortNames(overrides), out, err);
@@ -134,6 +148,12 @@ int AmplifierListCommands::add(const QString& text) {
                     kInvalid);
     if (name.isEmpty())
         return fail(QStringLiteral("--add-amplifier: the amplifier needs a name"), kInvalid);
+    // A name is shown on one line everywhere: a line break or an escape sequence would break
+    // the list and reach the terminal.
+    if (hasControlCharacters(name))
+        return fail(
+            QStringLiteral("--add-amplifier: the name \"%1\" holds a control character").arg(name),
+            kInvalid);
     const auto port = PortNames::parsePort(portText);
     if (!port)
         return fail(QStringLiteral("--add-amplifier: the port number must be 1 to %1; got \"%2\"")
@@ -215,19 +235,19 @@ int AmplifierListCommands::mapPort(const QString& text) {
 bool AmplifierListCommands::load(ModuleList& modules, bool& damaged) {
     modules.clear();
     damaged = false;
-    // Read directly rather than through the start-up path, which creates a missing file:
-    // looking at the list should leave no trace.
-    QFile file(mPath);
-    if (!file.exists())
+    // Checked as at start-up (a FIFO, a device or a huge file is refused unread), but a missing
+    // file is not created: looking at the list should leave no trace.
+    if (!QFileInfo::exists(mPath))
         return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        fail(QStringLiteral("%1 could not be read: %2").arg(mPath, file.errorString()));
+    QString problem;
+    const auto image = data_file::readImage(mPath, &problem);
+    if (!image) {
+        fail(QStringLiteral("%1 could not be read: %2").arg(mPath, problem));
         return false;
     }
-    const QByteArray image = file.readAll();
-    if (image.isEmpty())
+    if (image->isEmpty())
         return true;
-    const auto record = data_file::decodeRecord(image);
+    const auto record = data_file::decodeRecord(*image);
     if (!record) {
         damaged = true;
         return true;
@@ -268,14 +288,17 @@ QString AmplifierListCommands::line(int position, const Module& module) const {
     // Every entry is made by makeDriver.
     const auto& driver = static_cast<const FerroDriver&>(module);
     const auto device = mNames.deviceFor(driver.ampPort());
-    // One multi-argument arg(): a "%1" inside a name must stay as typed.
-    return QStringLiteral("%1: %2, port %3 (%4), %5")
-        .arg(QString::number(position), driver.GetName(), QString::number(driver.ampPort()),
-             device.value_or(QStringLiteral("no device")), driver.ampSettings());
+    // One multi-argument arg(): a "%1" inside a name must stay as typed. A name stored before
+    // names were checked may hold a line break or an escape: one line per amplifier still.
+    return printable(QStringLiteral("%1: %2, port %3 (%4), %5")
+                         .arg(QString::number(position), driver.GetName(),
+                              QString::number(driver.ampPort()),
+                              device.value_or(QStringLiteral("no device")), driver.ampSettings()));
 }
 
 int AmplifierListCommands::fail(const QString& message, int status) {
-    mErr << "tarvex: " << message << Qt::endl;
+    // Messages quote what the user typed or the file held: one line, no escapes, whatever it was.
+    mErr << "tarvex: " << printable(message) << Qt::endl;
     return status;
 }
 

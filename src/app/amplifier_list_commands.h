@@ -1,5 +1,6 @@
 #pragma once
 
+#include "command_line.h"
 #include "core/module.h"
 #include "driver/port_names.h"
 
@@ -24,6 +25,8 @@ public:
     static bool requested(const QStringList& arguments);
     // Adds the options to the program's own parser, so that --help lists them.
     static void addOptions(QCommandLineParser& parser);
+    // Says which of these commands each of their options (and --port) goes with.
+    static void addCommands(command_line::CommandTable& table);
 
     // Runs the one command that arguments (program name first) name, on the data file at
     // dataFilePath: results on out, reasons on err.

@@ -1,6 +1,7 @@
 // The executable: command line, wiring, QApplication. Everything else lives in the libraries.
 #include "amplifier_list_commands.h"
 #include "command_line.h"
+#include "core/printable.h"
 #include "demo_amplifiers.h"
 #include "driver/ferro_driver.h"
 #include "driver/port_names.h"
@@ -56,36 +57,42 @@ constexpr int kInvalidUse = 2;
 
 // Says on standard error why a command line is invalid; the caller exits with kInvalidUse.
 std::nullopt_t refuse(const QString& message) {
-    std::fprintf(stderr, "tarvex: %s\n", qPrintable(message));
+    // It may quote what was typed: one line, and no escape sequence reaches the terminal.
+    std::fprintf(stderr, "tarvex: %s\n", qPrintable(tarvex::printable(message)));
     return std::nullopt;
 }
 
-// Nothing (after saying why) for an invalid command line. --help and --version print and end
-// the program here with 0.
-std::optional<Options> parseCommandLine(const QStringList& arguments) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Shows and operates Ferro linear amplifiers over serial ports."));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption port(
+// Every option of the program on one parser, so that --help lists them all and a command line
+// can be checked whole; the members are the ones the window reads.
+struct ProgramOptions {
+    explicit ProgramOptions(QCommandLineParser& parser);
+
+    QCommandLineOption help;
+    QCommandLineOption version;
+    QCommandLineOption port{
         QStringLiteral("port"),
         QStringLiteral("Use DEVICE for port number N (may be repeated), e.g. 1=/dev/ttyUSB0."),
-        QStringLiteral("N=DEVICE"));
-    const QCommandLineOption demo(
+        QStringLiteral("N=DEVICE")};
+    QCommandLineOption demo{
         QStringLiteral("demo"),
         QStringLiteral("Drive %1 simulated amplifiers on pseudo-terminals (ports 1 and 2); "
                        "writes a list using them when the working directory has none.")
-            .arg(kDemoAmplifiers));
-    const QCommandLineOption screenshot(
+            .arg(kDemoAmplifiers)};
+    QCommandLineOption screenshot{
         QStringLiteral("screenshot"),
         QStringLiteral("Start normally, wait the settle time, save the main window as a PNG "
                        "in FILE and exit."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption settle(
+        QStringLiteral("FILE")};
+    QCommandLineOption settle{
         QStringLiteral("settle"),
         QStringLiteral("Milliseconds to wait before --screenshot (default 1000)."),
-        QStringLiteral("MS"), QStringLiteral("1000"));
+        QStringLiteral("MS"), QStringLiteral("1000")};
+};
+
+ProgramOptions::ProgramOptions(QCommandLineParser& parser)
+    : help(parser.addHelpOption()), version(parser.addVersionOption()) {
+    parser.setApplicationDescription(
+        QStringLiteral("Shows and operates Ferro linear amplifiers over serial ports."));
     parser.addOption(port);
     parser.addOption(demo);
     parser.addOption(screenshot);
@@ -93,6 +100,31 @@ std::optional<Options> parseCommandLine(const QStringList& arguments) {
     tarvex::AmplifierListCommands::addOptions(parser);
     tarvex::HistoryCommands::addOptions(parser);
     tarvex::StationWiring::addOptions(parser);
+}
+
+// Before a command runs: nothing (after saying why) when the command line does not parse or
+// gives options of two commands, which the command's own parser would call unknown.
+bool acceptedForCommand(const QStringList& arguments) {
+    QCommandLineParser parser;
+    const ProgramOptions options(parser);
+    tarvex::command_line::CommandTable table;
+    tarvex::AmplifierListCommands::addCommands(table);
+    tarvex::HistoryCommands::addCommands(table);
+    const QString problem =
+        parser.parse(arguments)
+            ? tarvex::command_line::combinedCommands(parser.optionNames(), table)
+            : parser.errorText();
+    if (!problem.isEmpty())
+        refuse(problem);
+    return problem.isEmpty();
+}
+
+// Nothing (after saying why) for an invalid command line. --help and --version print and end
+// the program here with 0.
+std::optional<Options> parseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    const ProgramOptions programOptions(parser);
+    const auto& [help, version, port, demo, screenshot, settle] = programOptions;
     // parse(), not process(): process() ends an invalid command line with 1 and Qt's own
     // wording, where every command of ours uses 2 and "tarvex:".
     if (!parser.parse(arguments))
@@ -156,14 +188,15 @@ int refuseWithoutDisplay(int argc, char* argv[], const char* reason) {
 int main(int argc, char* argv[]) {
     // The list commands work over a remote shell: no display, no GUI application object.
     const QStringList arguments = tarvex::command_line::arguments(argc, argv);
-    if (tarvex::AmplifierListCommands::requested(arguments)) {
+    const bool listCommand = tarvex::AmplifierListCommands::requested(arguments);
+    if (listCommand || tarvex::HistoryCommands::requested(arguments)) {
         QCoreApplication app(argc, argv);
         setApplicationNames();
-        return tarvex::AmplifierListCommands::run(app.arguments(), QStringLiteral("server.dat"));
-    }
-    if (tarvex::HistoryCommands::requested(arguments)) {
-        QCoreApplication app(argc, argv);
-        setApplicationNames();
+        if (!acceptedForCommand(app.arguments()))
+            return kInvalidUse;
+        if (listCommand)
+            return tarvex::AmplifierListCommands::run(app.arguments(),
+                                                      QStringLiteral("server.dat"));
         return tarvex::HistoryCommands::run(app.arguments(), QStringLiteral("history.db"));
     }
     if (!displayAvailable())

@@ -23,11 +23,6 @@ QString notRegular() {
 } // namespace
 
 std::optional<QByteArray> readRecord(const QString& path, QString* problem) {
-    const auto refuse = [problem](const QString& why) -> std::optional<QByteArray> {
-        if (problem)
-            *problem = why;
-        return std::nullopt;
-    };
     QFile file(path);
     if (!file.exists()) {
         // Creating it tells the user where the list lives; failing to is not fatal.
@@ -35,6 +30,17 @@ std::optional<QByteArray> readRecord(const QString& path, QString* problem) {
             file.close();
         return std::nullopt;
     }
+    const auto image = readImage(path, problem);
+    return image ? decodeRecord(*image) : std::nullopt;
+}
+
+std::optional<QByteArray> readImage(const QString& path, QString* problem) {
+    const auto refuse = [problem](const QString& why) -> std::optional<QByteArray> {
+        if (problem)
+            *problem = why;
+        return std::nullopt;
+    };
+    QFile file;
     // Non-blocking, so that opening a FIFO returns at once; the type is checked on what was
     // opened, not on the name, which may have been replaced in between.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -59,7 +65,7 @@ std::optional<QByteArray> readRecord(const QString& path, QString* problem) {
     file.close();
     if (bytes.size() > kMaxFileSize)
         return refuse(tooLarge);
-    return decodeRecord(bytes);
+    return bytes;
 }
 
 std::optional<QByteArray> decodeRecord(const QByteArray& image) {

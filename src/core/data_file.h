@@ -21,6 +21,10 @@ constexpr qint64 kMaxFileSize = qint64{1} << 20;
 // device and without reading it.
 std::optional<QByteArray> readRecord(const QString& path, QString* problem = nullptr);
 
+// The whole file, checked as readRecord checks it, for readers that must leave no trace: a
+// missing file is not created. Nullopt, with the reason in problem, for a missing file too.
+std::optional<QByteArray> readImage(const QString& path, QString* problem = nullptr);
+
 // Replaces the file (or the file a link names) with one record, atomically: on any failure the
 // previous file stays whole. Anything but a regular file is refused. Returns false and sets
 // errorText on failure.

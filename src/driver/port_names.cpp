@@ -124,6 +124,11 @@ std::optional<PortNames::Option> PortNames::parseOption(const QString& text, QSt
         return fail(QStringLiteral("%1: the device name \"%2\" has surrounding spaces")
                         .arg(optionName, device));
     }
+    // Told now, not when a driver first tries the port.
+    if (const QString problem = device.isEmpty() ? QString() : checkDeviceName(device);
+        !problem.isEmpty()) {
+        return fail(QStringLiteral("%1: %2").arg(optionName, problem));
+    }
     return Option{*port, device};
 }
 

@@ -1,6 +1,8 @@
 // PortNames: what this computer offers as devices, and what stands in the way of opening one.
 #include "port_names.h"
 
+#include "core/printable.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -95,6 +97,10 @@ PortNames::DeviceList PortNames::listDevices(const QList<SystemPort>& system,
 QString PortNames::checkDeviceName(const QString& device) {
     if (device.trimmed().isEmpty()) {
         return QStringLiteral("Choose a device, or type its path or tcp://HOST:PORT.");
+    }
+    // No device is named so; stored, it would break the settings file's line and the log's.
+    if (hasControlCharacters(device)) {
+        return QStringLiteral("\"%1\" holds a control character.").arg(printable(device));
     }
     if (isNetworkName(device)) {
         if (!parseNetworkAddress(device)) {

@@ -2,6 +2,7 @@
 
 #include "history_time.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace tarvex {
@@ -56,6 +57,12 @@ QByteArray readingsCsv(int amplifier, const HistorySeries& series) {
 }
 
 bool saveCsv(const QString& path, const QByteArray& data, QString* error) {
+    // The save replaces what is there: never a device, a FIFO or a directory by a regular file.
+    if (const QFileInfo target(path); target.exists() && !target.isFile()) {
+        if (error)
+            *error = QStringLiteral("%1 is not a regular file; it is left as it is").arg(path);
+        return false;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
         if (error)

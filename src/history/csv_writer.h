@@ -16,7 +16,8 @@ QString csvField(const QString& text);
 QByteArray eventsCsv(const std::vector<HistoryEvent>& events);
 QByteArray readingsCsv(int amplifier, const HistorySeries& series);
 
-// Writes the file whole or not at all; false with the reason.
+// Writes the file whole or not at all; false with the reason. Anything but a regular file (a
+// device, a FIFO) is refused, as the save would replace it.
 bool saveCsv(const QString& path, const QByteArray& data, QString* error);
 
 } // namespace tarvex

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -37,6 +38,9 @@ frmOptions::frmOptions(Devices devices, QWidget* parent)
 
     txtName = new QLineEdit(QStringLiteral("No Name"), this);
     txtName->setObjectName(QStringLiteral("txtName"));
+    // A name is shown on one line everywhere: no control characters, typed or pasted.
+    txtName->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[^\\x00-\\x1f\\x7f-\\x9f]*")), txtName));
 
     QStringList ports;
     for (int i = 1; i <= 15; ++i) {

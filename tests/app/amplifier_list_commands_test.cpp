@@ -1,6 +1,8 @@
 #include "../support/printers.h"
 #include "app/amplifier_list_commands.h"
+#include "core/server_object.h"
 #include "core/user_settings.h"
+#include "driver/ferro_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +17,7 @@
 namespace tarvex {
 namespace {
 
-enum class Seed { None, Two, Damaged, NoDirectory };
+enum class Seed { None, Two, Damaged, NoDirectory, ControlName };
 
 struct Case {
     const char* name;
@@ -64,6 +66,11 @@ TEST_P(AmplifierListCommandsTest, RunsOneCommand) {
     }
     // Damage cuts into the second entry.
     ASSERT_TRUE(c.seed != Seed::Damaged || QFile::resize(path, QFile(path).size() - 10));
+    if (c.seed == Seed::ControlName) { // as a list from before names were checked holds it
+        auto driver = std::make_shared<FerroDriver>(DriverEnvironment{});
+        driver->setDeviceName("Line\nbreak\x1b[2J");
+        ASSERT_TRUE(ServerObject::writeModuleList(path, {driver}, nullptr));
+    }
     const auto before = bytes();
 
     const auto [status, out, err] = run(c.args, path);
@@ -79,6 +86,7 @@ TEST_P(AmplifierListCommandsTest, RunsOneCommand) {
 
 const QString kTwo = kAlpha + kTower;
 const QString kLinear = "3: Linear, port 3 (/dev/ttyS2), 4800,n,8,1\n";
+const QString kControlName = "1: Line\\x0Abreak\\x1B[2J, port 1 (/dev/ttyS0), 4800,n,8,1\n";
 constexpr Seed None = Seed::None, Two = Seed::Two, Damaged = Seed::Damaged;
 // One row per line, so that it reads as a table.
 // clang-format off
@@ -92,14 +100,18 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"add_no_name", Two, {"--add-amplifier", " ,3"}, 2, "", "needs a name", false, kTwo},
         Case{"add_port_0", Two, {"--add-amplifier", "X,0"}, 2, "", "1 to 32767", false, kTwo},
         Case{"add_bad_settings", Two, {"--add-amplifier", "X,3,9600"}, 2, "", "\"9600\"", false, kTwo},
+        Case{"add_name_with_escape", Two, {"--add-amplifier", "To\x1b[31mwer,3"}, 2, "", "\"To\\x1B[31mwer\" holds a control", false, kTwo},
+        Case{"list_control_name", Seed::ControlName, {"--list-amplifiers"}, 0, kControlName, "", false, kControlName},
         Case{"remove_first", Two, {"--remove-amplifier", "1"}, 0, "removed " + kAlpha, "", true, "1: Tower, port 2 (/dev/ttyUSB7), 9600,n,8,1\n"},
         Case{"remove_last", Two, {"--remove-amplifier", "2"}, 0, "removed 2: Tower, port 2 (/dev/ttyS1), 9600,n,8,1\n", "", true, kAlpha},
         Case{"remove_0", Two, {"--remove-amplifier", "0"}, 2, "", "no amplifier 0", false, kTwo},
         Case{"remove_past_end", Two, {"--remove-amplifier", "3"}, 2, "", "holds 2", false, kTwo},
         Case{"map_port", Two, {"--map-port", "1=/dev/ttyACM0"}, 0, "port 1 is /dev/ttyACM0\n", "", false, "1: Alpha, port 1 (/dev/ttyACM0), 4800,n,8,1\n" + kTower},
         Case{"unmap_port", Two, {"--map-port", "1="}, 0, "port 1 is no longer mapped; it is /dev/ttyS0\n", "", false, kTwo},
+        Case{"map_port_line_break", Two, {"--map-port", "1=/dev/tty\nUSB0"}, 2, "", "\"/dev/tty\\x0AUSB0\" holds a control", false, kTwo},
         Case{"save_fails", Seed::NoDirectory, {"--add-amplifier", "X,1"}, 1, "", "could not be saved", false, ""},
-        Case{"two_commands", Two, {"--list-amplifiers", "--remove-amplifier", "1"}, 2, "", "at a time", false, kTwo}),
+        Case{"two_commands", Two, {"--list-amplifiers", "--remove-amplifier", "1"}, 2, "", "--list-amplifiers and --remove-amplifier cannot be combined", false, kTwo},
+        Case{"one_command_twice", Two, {"--remove-amplifier", "1", "--remove-amplifier", "2"}, 2, "", "give one --remove-amplifier at a time", false, kTwo}),
     test::CaseName{});
 // clang-format on
 

@@ -1,6 +1,7 @@
 // The tarvex binary as a user runs it: every invalid command line ends with exit status 2 and one
 // "tarvex:" line, help and version print and end with 0, and nothing invalid starts the window.
 #include "../support/printers.h"
+#include "history/history_store.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +10,14 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace tarvex {
 namespace {
+
+// What the working directory holds: nothing, a FIFO that would hang a plain read, or a history
+// to send to a full standard output.
+enum class Files { None, FifoList, FifoHistory, HistoryToFullOutput };
 
 struct Invocation {
     const char* name;
@@ -19,6 +26,7 @@ struct Invocation {
     int status;
     // A part of standard output when it succeeds; otherwise its one "tarvex:" line, less that.
     const char* says;
+    Files files = Files::None;
 };
 
 class CommandLine : public testing::TestWithParam<Invocation> {};
@@ -30,10 +38,19 @@ TEST_P(CommandLine, EndsWithItsStatusAndSaysWhy) {
     env.remove("DISPLAY"), env.remove("WAYLAND_DISPLAY");
     env.insert("QT_QPA_PLATFORM", c.display ? "offscreen" : ""); // empty is none
     QProcess tarvex; // killed, if still running, when it goes
+    const QString list = dir.filePath("server.dat"), history = dir.filePath("history.db");
+    if (c.files == Files::FifoList || c.files == Files::FifoHistory) {
+        ASSERT_EQ(mkfifo(QFile::encodeName(c.files == Files::FifoList ? list : history), 0600), 0);
+    }
+    if (c.files == Files::HistoryToFullOutput) {
+        ASSERT_TRUE(HistoryStore(history).open(0));
+        tarvex.setStandardOutputFile("/dev/full"); // a redirection: nothing replaces the node
+    }
     tarvex.setProcessEnvironment(env);
     tarvex.setWorkingDirectory(dir.path());
     tarvex.start(TARVEX_BINARY, c.args);
-    ASSERT_TRUE(tarvex.waitForFinished(20000)) << "still running: the window started";
+    ASSERT_TRUE(tarvex.waitForFinished(20000))
+        << "still running: the window started or a read hangs";
     const QStringList said = QString::fromLocal8Bit(tarvex.readAllStandardError())
                                  .split(u'\n')
                                  .filter(QRegularExpression("^tarvex:"));
@@ -53,7 +70,13 @@ INSTANTIATE_TEST_SUITE_P(Binary, CommandLine, testing::Values(
     Invocation{"help_over_command", {"--list-amplifiers", "-h"}, false, 0, "--map-port <N=DEVICE>"},
     Invocation{"version_over_export", {"--export-history", "x.csv", "--version"}, false, 0, "Tarvex "},
     Invocation{"screenshot_unwritable", {"--screenshot", "/nonexistent/x.png", "--settle", "0"}, true, 1, "cannot write /nonexistent/x.png: No such file or directory"},
-    Invocation{"screenshot", {"--screenshot", "shot.png", "--settle", "0"}, true, 0, ""}),
+    Invocation{"screenshot", {"--screenshot", "shot.png", "--settle", "0"}, true, 0, ""},
+    Invocation{"export_and_list", {"--export-history", "x.csv", "--list-amplifiers"}, false, 2, "--export-history and --list-amplifiers cannot be combined"},
+    Invocation{"list_and_window", {"--list-amplifiers", "--demo"}, false, 2, "--list-amplifiers and --demo cannot be combined"},
+    Invocation{"port_out_of_range", {"--port", "1=tcp://host:99999"}, false, 2, "--port: \"tcp://host:99999\" is not a network address; write it as tcp://HOST:PORT with a port from 1 to 65535."},
+    Invocation{"list_from_fifo", {"--list-amplifiers"}, false, 1, "server.dat could not be read: not a regular file", Files::FifoList},
+    Invocation{"export_from_fifo", {"--export-history", "x.csv"}, false, 1, "history.db is not a regular file; it is left as it is", Files::FifoHistory},
+    Invocation{"export_to_full_output", {"--export-history", "-"}, false, 1, "the events could not be written to standard output: No space left on device", Files::HistoryToFullOutput}),
     test::CaseName{});
 // clang-format on
 

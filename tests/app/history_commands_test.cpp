@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
+
+#include <sys/stat.h>
 
 namespace tarvex {
 namespace {
@@ -17,7 +20,7 @@ constexpr qint64 kMay1 = 1'714'521'600'000; // 2024-05-01T00:00:00Z
 struct ExportCase {
     const char* name;
     bool seeded;
-    QStringList args; // OUT stands for the output file
+    QStringList args; // OUT stands for a new file, LINK for a link to history.db, FIFO for one
     int status;
     int lines; // in the written file, header included; -1 when none is written
 };
@@ -37,11 +40,15 @@ TEST_P(ExportHistory, WritesTheEventsOrSaysWhyNot) {
                     {kMay1 + 8'047'250, 0, "Tower, left", "fault", 14, "Excessive refl. power"}};
         ASSERT_TRUE(store.write(b));
     }
+    ASSERT_TRUE(QFile::link(db, dir.filePath("LINK")) &&
+                mkfifo(QFile::encodeName(dir.filePath("FIFO")), 0600) == 0);
     QStringList args{QStringLiteral("tarvex")};
     for (const QString& a : c.args)
-        args << (a == u"OUT" ? out : a);
+        args << (a == u"OUT" ? out : a == u"LINK" || a == u"FIFO" ? dir.filePath(a) : a);
+    QBuffer o;
+    o.open(QIODevice::WriteOnly);
     QString said;
-    QTextStream o(&said), e(&said);
+    QTextStream e(&said);
     EXPECT_EQ(HistoryCommands::run(args, db, o, e), c.status) << said.toStdString();
     QFile written(out);
     if (c.lines < 0) {
@@ -61,10 +68,39 @@ TEST_P(ExportHistory, WritesTheEventsOrSaysWhyNot) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Commands, ExportHistory, testing::Values(
     ExportCase{"every_event", true, {"--export-history", "OUT"}, 0, 3},
-    ExportCase{"since_a_date", true, {"--export-history", "OUT", "--since", "2024-05-01"}, 0, 2},
+    ExportCase{"since_a_time", true, {"--export-history", "OUT", "--since", "2024-05-01T00:00Z"}, 0, 2},
     ExportCase{"since_not_a_date", true, {"--export-history", "OUT", "--since", "yesterday"}, 2, -1},
+    ExportCase{"to_the_history_itself", true, {"--export-history", "LINK"}, 2, -1},
+    ExportCase{"to_a_fifo", true, {"--export-history", "FIFO"}, 1, -1},
     ExportCase{"no_history_yet", false, {"--export-history", "OUT"}, 1, -1},
     ExportCase{"unwritable_output", true, {"--export-history", "/nonexistent/dir/x.csv"}, 1, -1}),
+    test::CaseName{});
+// clang-format on
+
+struct SinceCase {
+    const char* name;
+    QString text;
+    std::optional<qint64> ms; // nothing: refused
+};
+
+class SinceTime : public testing::TestWithParam<SinceCase> {};
+
+// Local time five hours behind UTC, so that a zone taken from the wrong place shows.
+TEST_P(SinceTime, ReadsADateOrADateAndTimeExactly) {
+    EXPECT_EQ(HistoryCommands::sinceTime(GetParam().text, QTimeZone(-5 * 3600)), GetParam().ms);
+}
+
+constexpr qint64 kH = 3'600'000;
+constexpr qint64 kLocalMay1 = kMay1 + 5 * kH;
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Texts, SinceTime, testing::Values(
+    SinceCase{"date_is_local_midnight", "2024-05-01", kLocalMay1},
+    SinceCase{"minutes", "2024-05-01T02:14", kLocalMay1 + 2 * kH + 14 * 60'000},
+    SinceCase{"seconds", "2024-12-06T23:58:12", kLocalMay1 + 219 * 24 * kH + 86'292'000},
+    SinceCase{"utc", "2024-05-01T02:14:07Z", kMay1 + 2 * kH + 847'000},
+    SinceCase{"west", "2024-05-01T02:00-09:30", kMay1 + 11 * kH + 30 * 60'000},
+    SinceCase{"hour_25", "2024-05-01T25:00", {}},
+    SinceCase{"line_break_after", "2024-05-01\n", {}}),
     test::CaseName{});
 // clang-format on
 
