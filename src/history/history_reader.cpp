@@ -1,5 +1,6 @@
 #include "history_reader.h"
 
+#include "history_connection.h"
 #include "history_time.h"
 
 #include <QDateTime>
@@ -9,17 +10,11 @@
 #include <QSqlQuery>
 #include <QVariant>
 
-#include <atomic>
 #include <map>
 
 namespace tarvex {
 
 namespace {
-
-QString uniqueConnectionName() {
-    static std::atomic<int> next{0};
-    return QStringLiteral("tarvex-history-read-%1").arg(next++);
-}
 
 qint64 timeOf(const QVariant& text) {
     return QDateTime::fromString(text.toString(), Qt::ISODateWithMs).toMSecsSinceEpoch();
@@ -46,7 +41,7 @@ bool HistoryReader::open() {
         return mError.isEmpty();
     if (!QFileInfo::exists(mPath))
         return fail(QStringLiteral("there is no such file"));
-    mConnection = uniqueConnectionName();
+    mConnection = newHistoryConnectionName("read");
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), mConnection);
     db.setDatabaseName(mPath);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
