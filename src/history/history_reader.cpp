@@ -3,6 +3,8 @@
 #include "history_connection.h"
 #include "history_time.h"
 
+#include "core/band_table.h"
+
 #include <QDateTime>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -83,6 +85,9 @@ std::vector<HistoryEvent> HistoryReader::events(const EventQuery& query) {
                        q.value(3).toString(), std::nullopt,       q.value(5).toString()};
         if (!q.value(4).isNull())
             e.code = q.value(4).toInt();
+        // Band rows written before they carried the band's name.
+        if (e.kind == u"band" && e.text.isEmpty() && e.code)
+            e.text = BandTable::name(*e.code);
         out.push_back(std::move(e));
     }
     return out;
