@@ -3,6 +3,8 @@
 #include "core/amplifier_vocabulary.h"
 #include "core/band_table.h"
 
+#include <utility>
+
 namespace tarvex {
 
 namespace {

@@ -85,11 +85,11 @@ HistoryRecorder::~HistoryRecorder() {
         return;
     flush();
     QString notWritten;
-    if (!mWriter.finish(mShutdownWait, &notWritten))
+    if (!mWriter.finish(kShutdownWait, &notWritten))
         qCWarning(lcHistory).noquote()
             << QStringLiteral("%1 was not written to within %2 ms; left out: %3")
                    .arg(mPath)
-                   .arg(mShutdownWait.count())
+                   .arg(kShutdownWait.count())
                    .arg(notWritten);
 }
 

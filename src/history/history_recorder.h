@@ -60,8 +60,6 @@ public:
     // False once the file failed: from then on nothing is gathered.
     bool isRecording() const { return mRecording; }
     const QString& path() const { return mPath; }
-    // For tests that make the disk slow: the shutdown wait is shortened.
-    void setShutdownWait(std::chrono::milliseconds wait) { mShutdownWait = wait; }
 
 signals:
     // History stopped for this reason; said once.
@@ -90,7 +88,6 @@ private:
     QString mPath;
     HistoryClock mClock;
     int mReadingDays;
-    std::chrono::milliseconds mShutdownWait = kShutdownWait;
     bool mRecording = true;
     bool mSettleQueued = false;
     std::weak_ptr<Hub> mHub;

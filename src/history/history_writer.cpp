@@ -9,6 +9,7 @@
 #include <atomic>
 #include <limits>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace tarvex {

