@@ -130,8 +130,14 @@ void AmplifierTrack::sayLink(LinkSaid said, const QString& text, qint64 timeMs, 
 }
 
 void AmplifierTrack::settle(HistoryBatch& out) {
-    if (mMessageEvent && !mEventInPass)
-        out.events.push_back(std::move(*mMessageEvent));
+    if (mMessageEvent) {
+        // A text that once came with an event restates one when it comes back on its own
+        // (the operate text again after another message came and went).
+        if (mEventInPass && mRestating.size() < kMaxRestating)
+            mRestating.insert(mMessageEvent->text);
+        else if (!mEventInPass && !mRestating.contains(mMessageEvent->text))
+            out.events.push_back(std::move(*mMessageEvent));
+    }
     mMessageEvent.reset();
     mEventInPass = false;
 }

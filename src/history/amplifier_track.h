@@ -3,6 +3,7 @@
 #include "history_rows.h"
 #include "reading_accumulator.h"
 
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -34,8 +35,9 @@ public:
     void set(Field field, std::size_t meter, const Value& value, qint64 timeMs, bool asChange,
              HistoryBatch& out);
     // The end of one pass of the event loop: a message written in it is recorded unless another
-    // event of this amplifier came with it (the driver's texts restate its states, faults and
-    // link problems; the rest, such as a band change the amplifier did not confirm, is news).
+    // event of this amplifier came with it, now or when the same text came before (the driver's
+    // texts restate its states, faults and link problems; the rest, such as a band change the
+    // amplifier did not confirm, is news).
     void settle(HistoryBatch& out);
     // Finished seconds, and a link that has not been heard from for kNotHeardForMs.
     void close(qint64 timeMs, HistoryBatch& out);
@@ -67,9 +69,12 @@ private:
     int mSaidBand = 0;
     LinkSaid mLinkSaid = LinkSaid::Fine;
     QString mLinkSaidText;
-    // The message of the pass under way, and whether another event came in it.
+    // The message of the pass under way, whether another event came in it, and the texts
+    // that have come with events (the driver's own words for its states, faults and links).
+    static constexpr qsizetype kMaxRestating = 256;
     std::optional<HistoryEvent> mMessageEvent;
     bool mEventInPass = false;
+    QSet<QString> mRestating;
     ReadingAccumulator mReadings;
 };
 
