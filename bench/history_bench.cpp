@@ -36,11 +36,12 @@ double processCpuSeconds() {
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
-// The five meter items of amplifier 0 as the driver makes them, and an hour of metering lines
-// through them: every line sets all five, as the driver does for "RM" lines.
+// The five meter items of amplifier 0 as the driver makes them, with its link up, and an hour
+// of metering lines through them: every line sets all five, as the driver does for "RM" lines.
 struct MeteredHour {
     HubPtr hub = Hub::create();
     std::array<ItemPtr, 5> meters;
+    ItemPtr link;
     qint64 now = kStart;
 
     MeteredHour() {
@@ -50,6 +51,9 @@ struct MeteredHour {
             meters[i]->setInfo(std::make_shared<ItemInfo>());
             meters[i]->setValue(Variant());
         }
+        link = hub->AttachItem(QStringLiteral("0link"));
+        link->setInfo(std::make_shared<ItemInfo>());
+        link->setValue(std::int16_t{1}); // the driver's "up": only then is power read
     }
     // Returns the CPU seconds it took; flush is what the recorder's timer does twice a second.
     double feed(const std::function<void()>& flush) {

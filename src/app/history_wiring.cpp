@@ -10,16 +10,16 @@ HistoryWiring::HistoryWiring(frmMain& window, const QString& path, int readingDa
     : mWindow(window), mRecorder(path, systemHistoryClock(), readingDays) {
     connect(&mRecorder, &HistoryRecorder::problem, this, &HistoryWiring::recorder_problem);
     connect(&mRecorder, &HistoryRecorder::notice, &window, &frmMain::reportProblem);
-    // Each start of the server (the first, and after "&Configure...") brings a new hub.
-    if (ServerObject* server = window.server())
-        connect(server, &ServerObject::Started, &mRecorder,
-                [this, server] { mRecorder.setHub(server->hub()); });
     connect(&window, &frmMain::historyRequested, this, &HistoryWiring::window_historyRequested);
     mFollow.setInterval(std::chrono::seconds(5));
     connect(&mFollow, &QTimer::timeout, this, &HistoryWiring::mFollow_timeout);
     mRecorder.start();
-    // The window started its server before anyone could listen.
-    mRecorder.setHub(window.hub());
+    // Each start of the server (the first, and after "&Configure...") brings a new hub, and
+    // nothing is read while it is stopped. The window started it before anyone could listen.
+    if (ServerObject* server = window.server())
+        mRecorder.follow(*server);
+    else
+        mRecorder.setHub(window.hub());
 }
 
 HistoryWiring::~HistoryWiring() {

@@ -3,55 +3,78 @@
 #include "history_rows.h"
 #include "reading_accumulator.h"
 
+#include <QSet>
 #include <QString>
 
 #include <optional>
 
 namespace tarvex {
 
-// What the record knows of one amplifier, and the events its item changes make. The driver
-// speaks through items only: its state through ac, oper and warmup, a fault through fault
-// followed at once by the message that names it, and a lost or silent link through the message.
+// What the record knows of one amplifier, and the events its item changes make. Only what
+// the driver alone sets counts: the state, fault (with its text), band and link the amplifier
+// and its port reported. What a panel or a client wrote to ac, oper or band is a wish, not an
+// event. What the record last said of each is kept across restarts of the server, so a state or
+// fault that is merely reported again makes no new row.
 class AmplifierTrack {
 public:
-    enum class Field { Ac, Oper, Warmup, Fault, Band, Message, Name, Meter };
+    enum class Field { Name, Message, FaultText, State, Fault, ReportedBand, Link, Meter };
     // An item's value in the form its field needs.
     struct Value {
-        bool flag = false;
         int number = 0;
         QString text;
     };
 
+    // A link that is not up for this long without having been up is said: every start passes
+    // through "open but silent" for a moment.
+    static constexpr qint64 kNotHeardForMs = 5000;
+
     explicit AmplifierTrack(int amplifier);
 
-    // record false takes the value as the starting point: an item's first value is what the
-    // driver starts with, not something that happened.
-    void set(Field field, std::size_t meter, const Value& value, qint64 timeMs, bool record,
+    // asChange false: the value an item holds when the recorder meets it (on a new hub, or as
+    // the item's first value), which says where things stand but did not just happen.
+    void set(Field field, std::size_t meter, const Value& value, qint64 timeMs, bool asChange,
              HistoryBatch& out);
-    // Finished seconds, and a fault whose message never came.
+    // The end of one pass of the event loop: a message written in it is recorded unless another
+    // event of this amplifier came with it, now or when the same text came before (the driver's
+    // texts restate its states, faults and link problems; the rest, such as a band change the
+    // amplifier did not confirm, is news).
+    void settle(HistoryBatch& out);
+    // Finished seconds, and a link that has not been heard from for kNotHeardForMs.
     void close(qint64 timeMs, HistoryBatch& out);
-
-    // The state as the record names it.
-    QString state() const;
+    // The hub goes (the server stops): the seconds so far are kept, nothing more is read, and
+    // what its items held is forgotten. What the record said is not.
+    void leaveHub(qint64 timeMs, HistoryBatch& out);
 
 private:
-    void add(HistoryBatch& out, qint64 timeMs, const char* kind, std::optional<int> code,
-             const QString& text) const;
-    void message(const QString& text, qint64 timeMs, HistoryBatch& out);
+    enum class LinkSaid { Fine, Down, NoAnswer };
 
-    struct PendingFault {
-        qint64 timeMs = 0;
-        int code = 0;
-    };
+    void add(HistoryBatch& out, qint64 timeMs, const char* kind, std::optional<int> code,
+             const QString& text);
+    void link(int value, qint64 timeMs, HistoryBatch& out);
+    void sayLink(LinkSaid said, const QString& text, qint64 timeMs, HistoryBatch& out);
+    void forgetSaid();
 
     int mAmplifier;
     QString mName;
-    bool mAc = false;
-    bool mOper = false;
-    bool mWarmup = false;
-    QString mState;
-    std::optional<PendingFault> mFault;
-    QString mLinkProblem;
+    // What the items hold now.
+    QString mMessage;
+    QString mFaultText;
+    int mFault = 0;
+    std::optional<int> mLink;
+    // Since when the link has been down or silent without that being said.
+    std::optional<qint64> mNotHeardSince;
+    // What the record last said.
+    QString mSaidState;
+    int mSaidFault = 0;
+    int mSaidBand = 0;
+    LinkSaid mLinkSaid = LinkSaid::Fine;
+    QString mLinkSaidText;
+    // The message of the pass under way, whether another event came in it, and the texts
+    // that have come with events (the driver's own words for its states, faults and links).
+    static constexpr qsizetype kMaxRestating = 256;
+    std::optional<HistoryEvent> mMessageEvent;
+    bool mEventInPass = false;
+    QSet<QString> mRestating;
     ReadingAccumulator mReadings;
 };
 

@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <tuple>
+
 namespace tarvex {
 
 namespace {
@@ -36,22 +39,37 @@ QByteArray eventsCsv(const std::vector<HistoryEvent>& events) {
     QString out = line({QStringLiteral("time"), QStringLiteral("amplifier"), QStringLiteral("name"),
                         QStringLiteral("kind"), QStringLiteral("code"), QStringLiteral("text")});
     for (const HistoryEvent& e : events) {
-        out += line({historyTime(e.timeMs), QString::number(e.amplifier), e.name, e.kind,
+        out += line({historyTime(e.timeMs), QString::number(e.amplifier + 1), e.name, e.kind,
                      e.code ? QString::number(*e.code) : QString(), e.text});
     }
     return out.toUtf8();
 }
 
-QByteArray readingsCsv(int amplifier, const HistorySeries& series) {
+QByteArray readingsCsv(const std::vector<std::pair<int, HistorySeries>>& series) {
+    struct Row {
+        qint64 timeMs;
+        int amplifier;
+        qint64 bucketMs;
+        const HistoryPoint* point;
+    };
+    std::vector<Row> rows;
+    for (const auto& [amplifier, s] : series) {
+        for (const HistoryPoint& p : s.points)
+            rows.push_back({p.timeMs, amplifier, s.bucketMs, &p});
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+        return std::tie(a.timeMs, a.amplifier) < std::tie(b.timeMs, b.amplifier);
+    });
     QString out =
         line({QStringLiteral("time"), QStringLiteral("amplifier"), QStringLiteral("seconds"),
               QStringLiteral("pfwd_peak"), QStringLiteral("pfwd_mean"), QStringLiteral("prfl_peak"),
               QStringLiteral("prfl_mean")});
-    const QString seconds = QString::number(series.bucketMs / 1000);
-    for (const HistoryPoint& p : series.points) {
-        out += line({historyTime(p.timeMs), QString::number(amplifier), seconds,
-                     QString::number(p.fwdPeak), QString::number(p.fwdMean, 'f', 1),
-                     QString::number(p.rflPeak), QString::number(p.rflMean, 'f', 1)});
+    for (const Row& r : rows) {
+        const HistoryPoint& p = *r.point;
+        out += line({historyTime(p.timeMs), QString::number(r.amplifier + 1),
+                     QString::number(r.bucketMs / 1000), QString::number(p.fwdPeak),
+                     QString::number(p.fwdMean, 'f', 1), QString::number(p.rflPeak),
+                     QString::number(p.rflMean, 'f', 1)});
     }
     return out.toUtf8();
 }

@@ -6,15 +6,19 @@
 #include <QByteArray>
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 namespace tarvex {
 
 // CSV as RFC 4180 has it: a header line, CR LF line ends, and a field quoted (its quotes
-// doubled) when it holds a comma, a quote or a line break. Times are as in history.db.
+// doubled) when it holds a comma, a quote or a line break. Times are as in history.db;
+// amplifiers are numbered from 1, as everything a user reads numbers them.
 QString csvField(const QString& text);
+// The events in the order given (callers give them oldest first).
 QByteArray eventsCsv(const std::vector<HistoryEvent>& events);
-QByteArray readingsCsv(int amplifier, const HistorySeries& series);
+// The points of each amplifier's series (by module index), oldest first.
+QByteArray readingsCsv(const std::vector<std::pair<int, HistorySeries>>& series);
 
 // Writes the file whole or not at all; false with the reason. Anything but a regular file (a
 // device, a FIFO) is refused, as the save would replace it.

@@ -1,6 +1,9 @@
 #include "history_reader.h"
 
+#include "history_connection.h"
 #include "history_time.h"
+
+#include "core/band_table.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -9,17 +12,11 @@
 #include <QSqlQuery>
 #include <QVariant>
 
-#include <atomic>
 #include <map>
 
 namespace tarvex {
 
 namespace {
-
-QString uniqueConnectionName() {
-    static std::atomic<int> next{0};
-    return QStringLiteral("tarvex-history-read-%1").arg(next++);
-}
 
 qint64 timeOf(const QVariant& text) {
     return QDateTime::fromString(text.toString(), Qt::ISODateWithMs).toMSecsSinceEpoch();
@@ -46,7 +43,7 @@ bool HistoryReader::open() {
         return mError.isEmpty();
     if (!QFileInfo::exists(mPath))
         return fail(QStringLiteral("there is no such file"));
-    mConnection = uniqueConnectionName();
+    mConnection = newHistoryConnectionName("read");
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), mConnection);
     db.setDatabaseName(mPath);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
@@ -88,6 +85,9 @@ std::vector<HistoryEvent> HistoryReader::events(const EventQuery& query) {
                        q.value(3).toString(), std::nullopt,       q.value(5).toString()};
         if (!q.value(4).isNull())
             e.code = q.value(4).toInt();
+        // Band rows written before they carried the band's name.
+        if (e.kind == u"band" && e.text.isEmpty() && e.code)
+            e.text = BandTable::name(*e.code);
         out.push_back(std::move(e));
     }
     return out;

@@ -2,9 +2,14 @@
 
 #include "history_store.h"
 
+#include "core/amplifier_vocabulary.h"
 #include "core/guard.h"
+#include "core/server_object.h"
 
 #include <QLoggingCategory>
+#include <QPointer>
+
+#include <algorithm>
 
 namespace tarvex {
 
@@ -18,10 +23,13 @@ using Field = AmplifierTrack::Field;
 
 std::optional<std::pair<Field, std::size_t>> fieldOf(const QString& base) {
     static const QHash<QString, Field> kFields = {
-        {QStringLiteral("ac"), Field::Ac},         {QStringLiteral("oper"), Field::Oper},
-        {QStringLiteral("warmup"), Field::Warmup}, {QStringLiteral("fault"), Field::Fault},
-        {QStringLiteral("band"), Field::Band},     {QStringLiteral("message"), Field::Message},
         {QStringLiteral("name"), Field::Name},
+        {QStringLiteral("message"), Field::Message},
+        {QLatin1String(amp::kFaultText), Field::FaultText},
+        {QLatin1String(amp::kState), Field::State},
+        {QStringLiteral("fault"), Field::Fault},
+        {QLatin1String(amp::kReportedBand), Field::ReportedBand},
+        {QLatin1String(amp::kLink), Field::Link},
     };
     if (const auto f = kFields.find(base); f != kFields.end())
         return std::pair{*f, std::size_t{0}};
@@ -34,30 +42,35 @@ std::optional<std::pair<Field, std::size_t>> fieldOf(const QString& base) {
 
 AmplifierTrack::Value valueFor(Field field, const Variant& v) {
     AmplifierTrack::Value out;
-    switch (field) {
-    case Field::Ac:
-    case Field::Oper:
-    case Field::Warmup:
-        out.flag = v.toBoolean();
-        break;
-    case Field::Message:
-    case Field::Name:
+    if (field == Field::Name || field == Field::Message || field == Field::FaultText)
         out.text = v.toString();
-        break;
-    default:
+    else
         out.number = static_cast<int>(v.toLong());
-        break;
-    }
     return out;
+}
+
+// The order in which a new hub's standing values are taken: an amplifier's name first (a new
+// name starts its record afresh), the texts before the fault and the link they explain, the
+// link last.
+int takenAs(Field field) {
+    switch (field) {
+    case Field::Name:
+        return 0;
+    case Field::Message:
+    case Field::FaultText:
+        return 1;
+    case Field::Link:
+        return 3;
+    default:
+        return 2;
+    }
 }
 
 } // namespace
 
 HistoryRecorder::HistoryRecorder(QString path, HistoryClock clock, int readingDays, QObject* parent)
     : QObject(parent), mPath(std::move(path)), mClock(std::move(clock)), mReadingDays(readingDays),
-      mWorker(std::make_unique<QObject>()), mStore(std::make_unique<HistoryStore>(mPath)) {
-    mThread.setObjectName(QStringLiteral("history writer"));
-    mWorker->moveToThread(&mThread);
+      mWriter(mPath, this) {
     mFlushTimer.setInterval(kFlushInterval);
     connect(&mFlushTimer, &QTimer::timeout, this, &HistoryRecorder::flush);
     mPruneTimer.setInterval(kPruneInterval);
@@ -67,47 +80,48 @@ HistoryRecorder::HistoryRecorder(QString path, HistoryClock clock, int readingDa
 HistoryRecorder::~HistoryRecorder() {
     detach();
     mFlushTimer.stop();
-    if (mThread.isRunning()) {
-        flush();
-        onWriter([](HistoryStore& store) { store.close(); });
-        waitForWriter();
-        mThread.quit();
-        mThread.wait();
-    }
+    mPruneTimer.stop();
+    if (!mWriter.isRunning())
+        return;
+    flush();
+    QString notWritten;
+    if (!mWriter.finish(kShutdownWait, &notWritten))
+        qCWarning(lcHistory).noquote()
+            << QStringLiteral("%1 was not written to within %2 ms; left out: %3")
+                   .arg(mPath)
+                   .arg(kShutdownWait.count())
+                   .arg(notWritten);
 }
 
 void HistoryRecorder::start() {
-    if (mThread.isRunning())
+    if (mWriter.isRunning())
         return;
-    mThread.start();
+    mWriter.start();
     const qint64 now = mClock();
-    onWriter([this, now, days = mReadingDays](HistoryStore& store) {
-        if (!store.open(now)) {
-            writerFailed(store.error());
-            return;
-        }
-        if (const QString notice = store.setAsideNotice(); !notice.isEmpty())
-            QMetaObject::invokeMethod(
-                this, [this, notice] { emit this->notice(notice); }, Qt::QueuedConnection);
-        if (!store.prune(now, days))
-            writerFailed(store.error());
+    mWriter.post([this, now, days = mReadingDays](HistoryStore& store) -> HistoryWriter::Reply {
+        if (!store.open(now))
+            return failed(store.error());
+        const QString notice = store.setAsideNotice();
+        const QString error = store.prune(now, days) ? QString() : store.error();
+        return [this, notice, error] {
+            if (!notice.isEmpty())
+                emit this->notice(notice);
+            if (!error.isEmpty())
+                writerFailed(error);
+        };
     });
     mFlushTimer.start();
     mPruneTimer.start();
 }
 
-void HistoryRecorder::onWriter(std::function<void(HistoryStore&)> work) {
-    if (!mThread.isRunning())
-        return;
-    HistoryStore* store = mStore.get();
-    QMetaObject::invokeMethod(
-        mWorker.get(), [store, work = std::move(work)] { work(*store); }, Qt::QueuedConnection);
+void HistoryRecorder::follow(ServerObject& server) {
+    connect(&server, &ServerObject::Started, this, [this, s = &server] { setHub(s->hub()); });
+    connect(&server, &ServerObject::Stopping, this, [this] { setHub(nullptr); });
+    setHub(server.hub());
 }
 
 void HistoryRecorder::waitForWriter() {
-    if (mThread.isRunning())
-        QMetaObject::invokeMethod(
-            mWorker.get(), [] {}, Qt::BlockingQueuedConnection);
+    mWriter.waitIdle();
 }
 
 void HistoryRecorder::afterWriting(QObject* context, std::function<void()> then) {
@@ -116,51 +130,60 @@ void HistoryRecorder::afterWriting(QObject* context, std::function<void()> then)
         if (guard)
             then();
     };
-    if (!mThread.isRunning()) {
+    if (!mWriter.isRunning()) {
         run();
         return;
     }
-    onWriter(
-        [this, run](HistoryStore&) { QMetaObject::invokeMethod(this, run, Qt::QueuedConnection); });
+    mWriter.post([run](HistoryStore&) -> HistoryWriter::Reply { return run; });
+}
+
+HistoryWriter::Reply HistoryRecorder::failed(const QString& reason) {
+    // Made on the writer thread, run on the recorder's.
+    return [this, reason] { writerFailed(reason); };
 }
 
 void HistoryRecorder::writerFailed(const QString& reason) {
-    // Called on the writer thread: the answer is carried to the recorder's own.
-    QMetaObject::invokeMethod(
-        this,
-        [this, reason] {
-            if (!mRecording)
-                return;
-            mRecording = false;
-            detach();
-            mTracks.clear();
-            mBatch = {};
-            mFlushTimer.stop();
-            mPruneTimer.stop();
-            emit problem(
-                tr("History is not being kept: %1. Tarvex goes on without it.").arg(reason));
-        },
-        Qt::QueuedConnection);
+    if (!mRecording)
+        return;
+    mRecording = false;
+    detach();
+    mTracks.clear();
+    mBatch = {};
+    mFlushTimer.stop();
+    mPruneTimer.stop();
+    emit problem(tr("History is not being kept: %1. Tarvex goes on without it.").arg(reason));
+}
+
+void HistoryRecorder::settle() {
+    mSettleQueued = false;
+    for (auto& [amplifier, track] : mTracks)
+        track.settle(mBatch);
 }
 
 void HistoryRecorder::flush() {
     if (!mRecording)
         return;
+    settle();
     const qint64 now = mClock();
     for (auto& [amplifier, track] : mTracks)
         track.close(now, mBatch);
     if (mBatch.empty())
         return;
-    onWriter([this, batch = std::exchange(mBatch, {})](HistoryStore& store) {
-        if (store.isOpen() && !store.write(batch))
-            writerFailed(store.error());
-    });
+    const auto events = static_cast<qint64>(mBatch.events.size());
+    const auto seconds = static_cast<qint64>(mBatch.readings.size());
+    mWriter.post(
+        [this, batch = std::exchange(mBatch, {})](HistoryStore& store) -> HistoryWriter::Reply {
+            if (store.isOpen() && !store.write(batch))
+                return failed(store.error());
+            return {};
+        },
+        events, seconds);
 }
 
 void HistoryRecorder::prune() {
-    onWriter([this, now = mClock(), days = mReadingDays](HistoryStore& store) {
-        if (store.isOpen() && !store.prune(now, days))
-            writerFailed(store.error());
+    mWriter.post([this, now = mClock(), days = mReadingDays](HistoryStore& store) {
+        return store.isOpen() && !store.prune(now, days) ? failed(store.error())
+                                                         : HistoryWriter::Reply();
     });
 }
 
@@ -174,36 +197,41 @@ void HistoryRecorder::detach() {
 void HistoryRecorder::setHub(const HubPtr& hub) {
     if (!mRecording || mHub.lock() == hub)
         return;
-    detach();
-    // The seconds gathered under the old hub end here; the new one starts its amplifiers anew.
+    // The seconds gathered under the old hub end here, and nothing is read until the new one's
+    // links are up; what the record said of each amplifier stays.
+    settle();
     const qint64 now = mClock();
     for (auto& [amplifier, track] : mTracks)
-        track.close(now, mBatch);
-    mTracks.clear();
+        track.leaveHub(now, mBatch);
+    detach();
     if (!hub)
         return;
     mHub = hub;
     connect(hub.get(), &Hub::NewItem, this, &HistoryRecorder::mHub_NewItem);
     connect(hub.get(), &Hub::ItemChangedValue, this, &HistoryRecorder::mHub_ItemChangedValue);
+    std::vector<std::pair<int, ItemPtr>> standing;
     for (const ItemPtr& it : hub->GetItemCollection()) {
-        learn(it);
-        if (!it->Value().isEmpty())
-            record(it, false);
+        if (const Slot* slot = learn(it); slot && !it->Value().isEmpty())
+            standing.emplace_back(takenAs(slot->field), it);
     }
+    std::stable_sort(standing.begin(), standing.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [order, it] : standing)
+        record(it, false);
 }
 
-void HistoryRecorder::learn(const ItemPtr& it) {
+const HistoryRecorder::Slot* HistoryRecorder::learn(const ItemPtr& it) {
     // "<module index><base name>", as the driver names its items.
     const QString& name = it->Name();
     qsizetype digits = 0;
     while (digits < name.size() && name[digits].isDigit())
         ++digits;
     if (digits == 0 || digits > 5)
-        return;
+        return nullptr;
     const auto field = fieldOf(name.mid(digits).toLower());
     if (!field)
-        return;
-    mSlots.insert(it.get(), {name.left(digits).toInt(), field->first, field->second});
+        return nullptr;
+    return &*mSlots.insert(it.get(), {name.left(digits).toInt(), field->first, field->second});
 }
 
 void HistoryRecorder::mHub_NewItem(const ItemPtr& it) {
@@ -212,7 +240,7 @@ void HistoryRecorder::mHub_NewItem(const ItemPtr& it) {
 }
 
 void HistoryRecorder::mHub_ItemChangedValue(const ItemPtr& it) {
-    // An item's first value is the driver starting up, not an event.
+    // An item's first value is where the driver starts, not something that happened.
     if (it)
         record(it, !it->LastValue().isEmpty());
 }
@@ -226,6 +254,10 @@ void HistoryRecorder::record(const ItemPtr& it, bool asChange) {
         auto track = mTracks.try_emplace(slot->amplifier, slot->amplifier).first;
         track->second.set(slot->field, slot->meter, value, mClock(), asChange, mBatch);
     });
+    if (!mSettleQueued) {
+        mSettleQueued = true;
+        QMetaObject::invokeMethod(this, &HistoryRecorder::settle, Qt::QueuedConnection);
+    }
 }
 
 } // namespace tarvex

@@ -3,23 +3,21 @@
 #include "amplifier_track.h"
 #include "history_rows.h"
 #include "history_time.h"
+#include "history_writer.h"
 
 #include "core/hub.h"
 
 #include <QHash>
 #include <QObject>
-#include <QPointer>
 #include <QString>
-#include <QThread>
 #include <QTimer>
 
 #include <chrono>
 #include <map>
-#include <memory>
 
 namespace tarvex {
 
-class HistoryStore;
+class ServerObject;
 
 // Keeps the record in history.db: listens to the hub like any view, turns item changes into
 // events and per-second readings, and hands what it gathered to a writer thread every half
@@ -32,15 +30,23 @@ public:
     static constexpr int kDefaultReadingDays = 30;
     // Half a second, so that an event is on the disk within a second of happening.
     static constexpr std::chrono::milliseconds kFlushInterval{500};
+    // How long the end of the program waits for the last commit.
+    static constexpr std::chrono::milliseconds kShutdownWait{3000};
 
     HistoryRecorder(QString path, HistoryClock clock, int readingDays = kDefaultReadingDays,
                     QObject* parent = nullptr);
+    // Hands over what was gathered and waits at most the shutdown wait for it to be written;
+    // past that, says on tarvex.history what was not and returns.
     ~HistoryRecorder() override;
 
     // Opens the file on the writer thread, deletes what is past keeping, and goes on doing so
     // once a day.
     void start();
-    // Follows the server's hub; the items it already holds are taken as they stand.
+    // Follows a server's hub from now on: the one it runs, each new one it starts (after
+    // "&Configure..."), and none while it is stopped.
+    void follow(ServerObject& server);
+    // Follows this hub; the items it already holds are taken as they stand. Null: the hub is
+    // going, nothing more is read until the next.
     void setHub(const HubPtr& hub);
     // Hands the events and finished seconds gathered so far to the writer.
     void flush();
@@ -64,32 +70,33 @@ signals:
 private:
     struct Slot {
         int amplifier = 0;
-        AmplifierTrack::Field field = AmplifierTrack::Field::Ac;
+        AmplifierTrack::Field field = AmplifierTrack::Field::Name;
         std::size_t meter = 0;
     };
 
     void mHub_NewItem(const ItemPtr& it);
     void mHub_ItemChangedValue(const ItemPtr& it);
-    void learn(const ItemPtr& it);
+    // The slot of an item the record follows.
+    const Slot* learn(const ItemPtr& it);
     void record(const ItemPtr& it, bool asChange);
+    // The end of a pass of the event loop in which items changed.
+    void settle();
     void detach();
-    // Runs work on the writer thread with the store.
-    void onWriter(std::function<void(HistoryStore&)> work);
+    HistoryWriter::Reply failed(const QString& reason);
     void writerFailed(const QString& reason);
 
     QString mPath;
     HistoryClock mClock;
     int mReadingDays;
     bool mRecording = true;
+    bool mSettleQueued = false;
     std::weak_ptr<Hub> mHub;
     QHash<const Item*, Slot> mSlots;
     std::map<int, AmplifierTrack> mTracks;
     HistoryBatch mBatch;
     QTimer mFlushTimer;
     QTimer mPruneTimer;
-    QThread mThread;
-    std::unique_ptr<QObject> mWorker;     // lives on mThread
-    std::unique_ptr<HistoryStore> mStore; // used on mThread only
+    HistoryWriter mWriter;
 };
 
 } // namespace tarvex

@@ -37,7 +37,7 @@ QStringList createStatements() {
         QStringLiteral(
             "CREATE INDEX IF NOT EXISTS events_amplifier_time ON events (amplifier, time)"),
         readingTable(QStringLiteral("readings"), QString()),
-        // Seconds counts the readings a minute holds, so that its mean can take the next in.
+        // Seconds counts the readings a minute holds, so that minutes can be merged by weight.
         readingTable(QStringLiteral("readings_minute"), QStringLiteral("seconds INTEGER, ")),
     };
 }
@@ -53,14 +53,14 @@ QString insertReading() {
         .arg(meterColumns(QStringLiteral("%1_peak, %1_mean")), placeholders());
 }
 
-QString upsertMinute() {
-    const QString merge = meterColumns(
-        QStringLiteral("%1_peak = max(%1_peak, excluded.%1_peak), %1_mean = (%1_mean * seconds + "
-                       "excluded.%1_mean) / (seconds + 1)"));
-    return QStringLiteral(
-               "INSERT INTO readings_minute (time, amplifier, %1, seconds) VALUES (%2, "
-               "1) ON CONFLICT (amplifier, time) DO UPDATE SET %3, seconds = seconds + 1")
-        .arg(meterColumns(QStringLiteral("%1_peak, %1_mean")), placeholders(), merge);
+QString refreshMinute() {
+    // Made again from the seconds it holds, so a second written twice (a clock set back, a
+    // restart within the second) still counts once.
+    const QString aggregate = meterColumns(QStringLiteral("max(%1_peak), avg(%1_mean)"));
+    return QStringLiteral("INSERT OR REPLACE INTO readings_minute (time, amplifier, %1, seconds) "
+                          "SELECT ?, amplifier, %2, count(*) FROM readings WHERE amplifier = ? "
+                          "AND time >= ? AND time < ? GROUP BY amplifier")
+        .arg(meterColumns(QStringLiteral("%1_peak, %1_mean")), aggregate);
 }
 
 } // namespace tarvex::schema

@@ -15,6 +15,8 @@ QStringList createStatements();
 // text, or each meter's peak and mean in the order of kHistoryMeters.
 QString insertEvent();
 QString insertReading();
-QString upsertMinute();
+// The summary of one minute of one amplifier from its seconds: the minute's time, the
+// amplifier, and the minute's first and next-minute's first moment as time texts.
+QString refreshMinute();
 
 } // namespace tarvex::schema

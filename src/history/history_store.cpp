@@ -1,5 +1,6 @@
 #include "history_store.h"
 
+#include "history_connection.h"
 #include "history_schema.h"
 #include "history_time.h"
 
@@ -11,18 +12,15 @@
 #include <QTimeZone>
 #include <QVariant>
 
-#include <atomic>
+#include <set>
+#include <utility>
 
 namespace tarvex {
 
 namespace {
 
-constexpr qint64 kDayMs = 24LL * 3600 * 1000;
-
-QString uniqueConnectionName() {
-    static std::atomic<int> next{0};
-    return QStringLiteral("tarvex-history-%1").arg(next++);
-}
+constexpr qint64 kMinuteMs = 60LL * 1000;
+constexpr qint64 kDayMs = 24 * 60 * kMinuteMs;
 
 QVariant codeValue(const std::optional<int>& code) {
     return code ? QVariant(*code) : QVariant(QMetaType(QMetaType::Int));
@@ -58,7 +56,7 @@ bool HistoryStore::fail(const QString& what, const QString& reason) {
 
 bool HistoryStore::connect() {
     close();
-    mConnection = uniqueConnectionName();
+    mConnection = newHistoryConnectionName("write");
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), mConnection);
     if (!db.isValid())
         return fail(QStringLiteral("the SQLite driver of Qt is not installed"), QString());
@@ -169,20 +167,27 @@ bool HistoryStore::write(const HistoryBatch& batch) {
     }
     QSqlQuery second(db);
     second.prepare(schema::insertReading());
-    QSqlQuery minute(db);
-    minute.prepare(schema::upsertMinute());
+    std::set<std::pair<int, qint64>> minutes;
     for (const HistoryReading& r : batch.readings) {
-        const qint64 minuteStart = r.timeMs - ((r.timeMs % 60000) + 60000) % 60000;
-        for (QSqlQuery* q : {&second, &minute}) {
-            q->bindValue(0, historyTime(q == &second ? r.timeMs : minuteStart));
-            q->bindValue(1, r.amplifier);
-            for (std::size_t m = 0; m < kMeterCount; ++m) {
-                q->bindValue(static_cast<int>(2 + 2 * m), r.peak[m]);
-                q->bindValue(static_cast<int>(3 + 2 * m), r.mean[m]);
-            }
-            if (!q->exec())
-                return failed(*q);
+        second.bindValue(0, historyTime(r.timeMs));
+        second.bindValue(1, r.amplifier);
+        for (std::size_t m = 0; m < kMeterCount; ++m) {
+            second.bindValue(static_cast<int>(2 + 2 * m), r.peak[m]);
+            second.bindValue(static_cast<int>(3 + 2 * m), r.mean[m]);
         }
+        if (!second.exec())
+            return failed(second);
+        minutes.emplace(r.amplifier, r.timeMs - ((r.timeMs % kMinuteMs) + kMinuteMs) % kMinuteMs);
+    }
+    QSqlQuery minute(db);
+    minute.prepare(schema::refreshMinute());
+    for (const auto& [amplifier, start] : minutes) {
+        minute.bindValue(0, historyTime(start));
+        minute.bindValue(1, amplifier);
+        minute.bindValue(2, historyTime(start));
+        minute.bindValue(3, historyTime(start + kMinuteMs));
+        if (!minute.exec())
+            return failed(minute);
     }
     if (!db.commit())
         return fail(QStringLiteral("%1 cannot be written").arg(mPath), db.lastError().text());

@@ -60,9 +60,9 @@ TEST_P(ExportHistory, WritesTheEventsOrSaysWhyNot) {
     EXPECT_EQ(text.count("\r\n"), c.lines);
     // RFC 4180: a header, CR LF, a field with a comma quoted, no code left empty.
     EXPECT_TRUE(text.startsWith("time,amplifier,name,kind,code,text\r\n"));
-    EXPECT_EQ(text.contains(",0,Tower,state,,Operate\r\n"), c.lines == 3);
+    EXPECT_EQ(text.contains(",1,Tower,state,,Operate\r\n"), c.lines == 3); // numbered from 1
     EXPECT_TRUE(text.endsWith(
-        "2024-05-01T02:14:07.250Z,0,\"Tower, left\",fault,14,Excessive refl. power\r\n"));
+        "2024-05-01T02:14:07.250Z,1,\"Tower, left\",fault,14,Excessive refl. power\r\n"));
 }
 
 // clang-format off

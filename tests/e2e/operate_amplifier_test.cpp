@@ -112,7 +112,8 @@ TEST(OperateAmplifier, SwitchOnWarmUpOperateMeterBandFaultAndUnplug) {
     child<QAbstractButton>(window, "U_ac_0")->click();
     ASSERT_TRUE(waitUntil([&] { return label("U_message") == "Amp AC power is off"; }));
 
-    // All of it is in the record: the states, the band, the fault and the metered power.
+    // All of it is in the record as the amplifier reported it: the states (the first, off,
+    // before the switch was pressed), the bands, the fault and the metered power.
     later = 2000;
     history.flush();
     history.waitForWriter();
@@ -121,8 +122,8 @@ TEST(OperateAmplifier, SwitchOnWarmUpOperateMeterBandFaultAndUnplug) {
     for (const HistoryEvent& e : record.events({}))
         events.prepend(e.kind + ' ' + QString::number(e.code.value_or(0)) + ' ' + e.text);
     EXPECT_EQ(events.filter(QRegularExpression("^(state|band|fault)")),
-              QStringList({"state 0 Standby", "state 0 Warm-up", "state 0 Standby", "band 5 ",
-                           "state 0 Operate", "band 3 ", "fault 12 High input refl power",
+              QStringList({"state 0 Off", "state 0 Warm-up", "state 0 Standby", "band 5 20 m",
+                           "state 0 Operate", "band 3 40 m", "fault 12 High input refl power",
                            "state 0 Standby", "state 0 Off"}));
     // Over all time the plot is drawn by the day, from the minute summary.
     const auto days = record.series(0, 0, QDateTime::currentMSecsSinceEpoch() + later).points;

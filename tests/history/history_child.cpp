@@ -1,6 +1,6 @@
 // A process that keeps recording: every 50 ms a new message, and on standard output its number
 // and the time it was made. The durability test kills it and compares.
-#include "amplifier_items.h"
+#include "fake_amplifier.h"
 
 #include "history/history_recorder.h"
 
@@ -15,7 +15,7 @@ int main(int argc, char* argv[]) {
     if (argc < 2)
         return 2;
     const tarvex::HubPtr hub = tarvex::Hub::create();
-    tarvex::test::AmplifierItems amp(hub, 0, QStringLiteral("Child"));
+    tarvex::test::FakeAmplifier amp(hub, 0, QStringLiteral("Child"));
     tarvex::HistoryRecorder recorder(QString::fromLocal8Bit(argv[1]), tarvex::systemHistoryClock());
     recorder.start();
     recorder.setHub(hub);

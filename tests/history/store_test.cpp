@@ -52,6 +52,26 @@ TEST(Store, RetentionDeletesOldReadingsAndYearOldEvents) {
     EXPECT_EQ(daysWithPower(), 1);
 }
 
+// A clock set back writes a second again; its minute holds it once, as written last.
+TEST(Store, ASecondWrittenTwiceCountsOnceInItsMinute) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.db"));
+    HistoryStore store(path);
+    ASSERT_TRUE(store.open(kNow));
+    for (const auto& [second, power] : {std::pair{5, 500}, {5, 300}, {6, 100}}) {
+        HistoryBatch b = eventAndReading(kNow, kNow + second * 1000);
+        b.readings[0].peak[0] = power;
+        b.readings[0].mean[0] = power;
+        ASSERT_TRUE(store.write(b));
+    }
+    const auto points = HistoryReader(path).series(0, kNow - kDay, kNow + kDay).points;
+    const auto minute = std::find_if(points.begin(), points.end(),
+                                     [](const HistoryPoint& p) { return p.timeMs == kNow; });
+    ASSERT_NE(minute, points.end());
+    EXPECT_EQ(minute->fwdPeak, 300);
+    EXPECT_DOUBLE_EQ(minute->fwdMean, 200.0);
+}
+
 void overwrite(const QString& path, qint64 at, const QByteArray& bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));

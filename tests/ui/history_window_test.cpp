@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QScrollBar>
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarvex {
@@ -51,6 +53,8 @@ void seed(const QString& path) {
         r.mean = {700 * envelope, r.peak[1] * 0.6};
         b.readings.push_back(r);
     }
+    for (qint64 s = kNow - 5 * 60'000; s < kNow - 4 * 60'000; s += 1000)
+        b.readings.push_back({s, 1, {600, 12}, {550.0, 10.0}});
     ASSERT_TRUE(store.write(b));
 }
 
@@ -65,14 +69,30 @@ TEST(HistoryWindow, ShowsTheEventsAndPlotsTheChosenAmplifier) {
     QTableWidget* table = window.eventTable();
     ASSERT_EQ(table->rowCount(), 7);
     EXPECT_EQ(table->item(0, 2)->text(), QStringLiteral("Shack")); // newest first
+    EXPECT_EQ(table->item(5, 5)->text(), QStringLiteral("20 m"));  // a band row of an older file
 
     const HistoryChart* chart = window.chart();
-    // With every amplifier listed, the plot is of the first one: it has readings.
-    EXPECT_GT(chart->forward()->count(), 1000);
-    EXPECT_EQ(chart->reflected()->count(), chart->forward()->count());
-    EXPECT_EQ(chart->swrSeries()->count(), chart->forward()->count());
+    // With every amplifier listed, each is plotted under its name; SWR waits for a choice.
+    ASSERT_EQ(chart->forward().size(), 2);
+    EXPECT_EQ(chart->reflected()[1]->count(), 62); // its minute, and the zeros leading up to it
+    EXPECT_TRUE(chart->forward()[1]->name().contains(QStringLiteral("Shack")));
+    EXPECT_EQ(chart->swrSeries(), nullptr);
     ASSERT_EQ(chart->faults()->count(), 1);
     EXPECT_EQ(static_cast<qint64>(chart->faults()->at(0).x()), kFaultAt);
+
+    // Both files read from the top, oldest first, amplifiers numbered as the window has them.
+    ASSERT_TRUE(window.exportTo(dir.filePath(QStringLiteral("out.csv")), nullptr));
+    const auto lines = [&](const char* name) {
+        QFile f(dir.filePath(QLatin1String(name)));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    };
+    const QStringList events = lines("out.csv");
+    ASSERT_EQ(events.size(), 8);
+    EXPECT_TRUE(events[7].endsWith(QStringLiteral(",2,Shack,state,,Operate")));
+    const QStringList readings = lines("out-readings.csv").mid(1);
+    EXPECT_TRUE(std::is_sorted(readings.begin(), readings.end()));
+    EXPECT_EQ(readings.filter(QStringLiteral("Z,2,1,600,")).size(), 60);
 
     if (const QByteArray shots = qgetenv("TARVEX_GRAB_DIR"); !shots.isEmpty())
         window.grab().save(QDir(QString::fromLocal8Bit(shots)).filePath("history.png"));
@@ -89,6 +109,9 @@ TEST(HistoryWindow, ShowsTheEventsAndPlotsTheChosenAmplifier) {
     ASSERT_EQ(table->rowCount(), 1);
     EXPECT_EQ(table->item(0, 1)->text(), QStringLiteral("2")); // numbered from 1, as elsewhere
     EXPECT_EQ(chart->faults()->count(), 0);
+    ASSERT_EQ(chart->forward().size(), 1);
+    ASSERT_NE(chart->swrSeries(), nullptr);
+    EXPECT_EQ(chart->swrSeries()->count(), chart->forward()[0]->count());
 }
 
 // The window follows new events only where a refresh would not pull rows from under the user.

@@ -163,7 +163,7 @@ void frmHistory::refresh() {
         mReader = std::make_unique<HistoryReader>(mPath);
     mStatus.clear();
     mShownEvents.clear();
-    mShownSeries = {};
+    mShownSeries.clear();
     if (!mReader->open()) {
         mStatus = mReader->error();
     } else {
@@ -176,22 +176,26 @@ void frmHistory::refresh() {
         query.kind = mcboKind->currentData().toString();
         mShownEvents = mReader->events(query);
 
-        // The plot is of one amplifier: the one chosen, else the first the file knows.
-        mShownAmplifier = mcboAmplifier->count() > 1 ? mcboAmplifier->itemData(1).toInt() : 0;
-        if (const auto chosen = chosenAmplifier())
-            mShownAmplifier = *chosen;
-        mShownSeries = mReader->series(mShownAmplifier, from, to);
+        // The plot is of the amplifier chosen, or of every one the file knows, each named.
+        std::vector<HistoryChart::Line> lines;
+        for (int row = 1; row < mcboAmplifier->count(); ++row) {
+            const int index = mcboAmplifier->itemData(row).toInt();
+            if (query.amplifier && *query.amplifier != index)
+                continue;
+            mShownSeries.emplace_back(index, mReader->series(index, from, to));
+            lines.push_back({mcboAmplifier->itemText(row), mShownSeries.back().second});
+        }
         EventQuery faults;
         faults.fromMs = from;
         faults.toMs = to;
-        faults.amplifier = mShownAmplifier;
+        faults.amplifier = query.amplifier;
         faults.kind = QStringLiteral("fault");
         std::vector<qint64> faultTimes;
         for (const HistoryEvent& e : mReader->events(faults))
             faultTimes.push_back(e.timeMs);
-        const int titleRow = mcboAmplifier->findData(mShownAmplifier);
-        mChart->plot(mShownSeries, faultTimes, from, to,
-                     titleRow > 0 ? mcboAmplifier->itemText(titleRow) : QString());
+        mChart->plot(lines, faultTimes, from, to,
+                     query.amplifier ? mcboAmplifier->currentText()
+                                     : tr("All amplifiers (choose one to see its SWR)"));
         mStatus = mReader->error();
         if (mStatus.isEmpty() && mShownEvents.size() >= static_cast<std::size_t>(query.limit))
             mStatus = tr("Only the newest %1 events are listed.").arg(query.limit);
@@ -235,8 +239,10 @@ bool frmHistory::exportTo(const QString& path, QString* error) {
     if (readingsPath.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
         readingsPath.chop(4);
     readingsPath += QStringLiteral("-readings.csv");
-    return saveCsv(path, eventsCsv(mShownEvents), error) &&
-           saveCsv(readingsPath, readingsCsv(mShownAmplifier, mShownSeries), error);
+    // The list shows the newest first; a file is read from the top, oldest first.
+    const std::vector<HistoryEvent> oldestFirst(mShownEvents.rbegin(), mShownEvents.rend());
+    return saveCsv(path, eventsCsv(oldestFirst), error) &&
+           saveCsv(readingsPath, readingsCsv(mShownSeries), error);
 }
 
 void frmHistory::btnExport_Click() {

@@ -20,7 +20,8 @@ namespace tarvex {
 class HistoryChart;
 
 // The History window: the events of history.db, newest first, narrowed by amplifier and kind,
-// above them the power plot of one amplifier over the chosen span, and an export of both as CSV.
+// above them the power plot of the chosen amplifier (or of each, with every amplifier chosen)
+// over the chosen span, and an export of both as CSV.
 // It only reads the file; the recorder writes it.
 class frmHistory : public QWidget {
     Q_OBJECT
@@ -36,7 +37,7 @@ public:
     // A problem of the record itself (the recorder stopped), shown until the window closes.
     void setProblem(const QString& message);
     // Writes the events shown to path and the readings plotted beside it ("-readings" added to
-    // its name). False with the reason.
+    // its name), oldest first, amplifiers numbered as shown. False with the reason.
     bool exportTo(const QString& path, QString* error);
 
     // Whether a refresh now would not disturb the user: the window is shown, its span ends now
@@ -65,8 +66,8 @@ private:
     HistoryClock mClock;
     std::unique_ptr<HistoryReader> mReader;
     std::vector<HistoryEvent> mShownEvents;
-    HistorySeries mShownSeries;
-    int mShownAmplifier = 0;
+    // What the plot shows, by module index.
+    std::vector<std::pair<int, HistorySeries>> mShownSeries;
     QString mProblem;
     QString mStatus;
 
