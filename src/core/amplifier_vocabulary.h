@@ -26,10 +26,16 @@ enum class State : int { Unknown = 0, Off = 1, WarmUp = 2, Standby = 3, Operate 
 // "<index>faulttext": the description of the fault code the amplifier reported; empty with no
 // fault. Set before the fault item, so whoever follows the fault reads the matching text.
 inline constexpr const char* kFaultText = "faulttext";
-// "<index>reportedband", "<index>reportedfreq": band and frequency (kHz) as the amplifier last
-// reported them; 0 until it has. Only these confirm a change.
+// "<index>reported…": band, frequency (kHz), segment, tune, load, high mode and automatic
+// tuning as the amplifier last reported them; 0 (false) until it has. Only these confirm a
+// change a panel or a client asked for.
 inline constexpr const char* kReportedBand = "reportedband";
 inline constexpr const char* kReportedFreq = "reportedfreq";
+inline constexpr const char* kReportedSegment = "reportedsegment";
+inline constexpr const char* kReportedTune = "reportedtune";
+inline constexpr const char* kReportedLoad = "reportedload";
+inline constexpr const char* kReportedHv = "reportedhv";
+inline constexpr const char* kReportedTrim = "reportedtrim";
 
 // The choice names, in value order, as the items' Extended field lists them.
 inline constexpr const char* kLinkNames = "Down,Up,Silent";

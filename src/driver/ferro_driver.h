@@ -176,7 +176,8 @@ private:
     // Published items.
     ItemPtr i_message, i_warmup, i_fault, i_ver, i_ser, i_ig, i_ip, i_pfwd, i_prfl, i_pinp, i_name;
     // Published beside the panel items, set only by the driver (see amplifier_vocabulary.h).
-    ItemPtr i_link, i_state, i_faulttext, i_reportedband, i_reportedfreq;
+    ItemPtr i_link, i_state, i_faulttext, i_reportedband, i_reportedfreq, i_reportedsegment,
+        i_reportedtune, i_reportedload, i_reportedhv, i_reportedtrim;
     // Trace and debug items.
     ItemPtr mitTraceMode, mitTraceToUnit, mitTraceFromUnit, mitDebugToUnit, mitDebugFromUnit;
 };

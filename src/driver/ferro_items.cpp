@@ -87,6 +87,11 @@ void FerroDriver::CreateItems() {
     i_faulttext = make(amp::kFaultText, 0, 1, kTypeStr);
     i_reportedband = make(amp::kReportedBand, 0, 9, kTypeInt);
     i_reportedfreq = make(amp::kReportedFreq, 0, 1, kTypeInt);
+    i_reportedsegment = make(amp::kReportedSegment, 0, 5, kTypeInt);
+    i_reportedtune = make(amp::kReportedTune, 0, 100, kTypeInt);
+    i_reportedload = make(amp::kReportedLoad, 0, 100, kTypeInt);
+    i_reportedhv = make(amp::kReportedHv, 0, 1, kTypeBool);
+    i_reportedtrim = make(amp::kReportedTrim, 0, 1, kTypeBool);
     SendStartupCommands();
 }
 
@@ -118,6 +123,11 @@ void FerroDriver::ReleaseItems() {
                          &i_faulttext,
                          &i_reportedband,
                          &i_reportedfreq,
+                         &i_reportedsegment,
+                         &i_reportedtune,
+                         &i_reportedload,
+                         &i_reportedhv,
+                         &i_reportedtrim,
                          &mitTraceMode,
                          &mitTraceToUnit,
                          &mitTraceFromUnit,

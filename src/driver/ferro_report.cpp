@@ -90,6 +90,7 @@ void FerroDriver::applyReport(QStringView key, QStringView value, double n) {
         }
     } else if (key == u"MODE") {
         i_hv->setValue(value != u"LOW");
+        i_reportedhv->setValue(value != u"LOW");
     } else if (key == u"AMPLIFIER") {
         if (value == u"OFF") {
             i_ac->setValue(false);
@@ -97,7 +98,8 @@ void FerroDriver::applyReport(QStringView key, QStringView value, double n) {
             i_faulttext->setValue(QString());
             for (const ItemPtr& it : {i_warmup, i_fault, i_oper, i_hv, i_band, i_segment})
                 it->setValue(empty);
-            i_reportedband->setValue(empty);
+            for (const ItemPtr& it : {i_reportedband, i_reportedsegment, i_reportedhv})
+                it->setValue(empty);
             setState(amp::State::Off);
         } else {
             i_ac->setValue(true);
@@ -108,6 +110,7 @@ void FerroDriver::applyReport(QStringView key, QStringView value, double n) {
     } else if (key == u"AUTOTUNE") {
         const bool enabled = value == u"ENABLED";
         i_trim->setValue(enabled);
+        i_reportedtrim->setValue(enabled);
         i_message->setValue(enabled ? QString::fromLatin1(kMsgAutoTuneOn)
                                     : QString::fromLatin1(kMsgAutoTuneOff));
     } else if (key == u"IP") {
@@ -132,17 +135,22 @@ void FerroDriver::applyReport(QStringView key, QStringView value, double n) {
             target = &i_prfl;
         else if (key == u"INP")
             target = &i_pinp;
-        if (target)
-            assignNumber(*target, key, n);
-        // Only the amplifier's own report confirms where it is.
-        if (target == &i_band) {
-            assignNumber(i_reportedband, key, n);
-            if (mAwaitedBand != 0 && i_reportedband->Value().toInteger() == mAwaitedBand) {
-                mAwaitedBand = 0;
-                mBandDeadline.stop();
-            }
-        } else if (target == &i_freq) {
-            assignNumber(i_reportedfreq, key, n);
+        if (!target)
+            return;
+        assignNumber(*target, key, n);
+        // Only the amplifier's own report confirms a setting; its twin holds what it said.
+        const std::pair<const ItemPtr*, const ItemPtr*> kTwins[] = {
+            {&i_band, &i_reportedband}, {&i_freq, &i_reportedfreq},
+            {&i_segment, &i_reportedsegment}, {&i_tune, &i_reportedtune},
+            {&i_load, &i_reportedload}};
+        for (const auto& [panel, reported] : kTwins) {
+            if (target == panel)
+                assignNumber(*reported, key, n);
+        }
+        if (target == &i_band && mAwaitedBand != 0 &&
+            i_reportedband->Value().toInteger() == mAwaitedBand) {
+            mAwaitedBand = 0;
+            mBandDeadline.stop();
         }
     }
 }

@@ -81,11 +81,11 @@ TEST_F(FerroDriverTest, StartPublishesItemsThenSendsTheStartupList) {
     EXPECT_EQ(text("0name"), "Amp0");
     EXPECT_EQ(hub->GetItem("0tracemode")->Info()->Extended, "Disabled,To Unit,From Unit,Both");
     start(4, 1);
-    // 22 panel items, 5 trace and debug items, 5 the driver alone sets.
-    ASSERT_EQ(hub->GetItemCollection().size(), 64u);
-    for (std::size_t i = 0; i < 32; ++i)
+    // 22 panel items, 5 trace and debug items, 10 the driver alone sets.
+    ASSERT_EQ(hub->GetItemCollection().size(), 74u);
+    for (std::size_t i = 0; i < 37; ++i)
         EXPECT_EQ("1" + hub->GetItemCollection()[i]->Name().mid(1),
-                  hub->GetItemCollection()[32 + i]->Name());
+                  hub->GetItemCollection()[37 + i]->Name());
 }
 
 // The link item says whether anything the items hold can be believed: down without a port,
@@ -122,16 +122,26 @@ TEST_F(FerroDriverTest, WhatWasAskedIsNotTakenForWhatTheAmplifierDid) {
         [&] { return text("0message") == "The amplifier did not confirm the change to 20 m"; }));
     set("0message", "");
     set("0band", 3);
+    set("0tune", 40);
+    set("0hv", true);
     line("BAND 3 SEGMENT 1 FREQUENCY 7050");
+    line("TUNE = 35 LOAD = 20");
     idle(100);
     EXPECT_EQ(text("0reportedband") + text("0reportedfreq") + text("0message"), "37050");
+    line("AUTOTUNE IS ENABLED");
+    EXPECT_EQ(text("0reportedsegment") + text("0reportedtune") + text("0reportedload") +
+                  text("0reportedhv") + text("0reportedtrim"),
+              "13520FalseTrue");
     line("12 FAULT");
     line("STATE = STANDBY");
     EXPECT_EQ(text("0faulttext") + text("0state"), "High input refl power3");
     line("STATE = OPERATE");
     EXPECT_EQ(text("0faulttext") + text("0state") + text("0fault"), "40");
+    line("MODE = HIGH");
     line("AMPLIFIER = OFF");
-    EXPECT_EQ(text("0state") + text("0reportedband"), "10");
+    EXPECT_EQ(text("0state") + text("0reportedband") + text("0reportedsegment") +
+                  text("0reportedhv"),
+              "100False");
 }
 
 TEST_F(FerroDriverTest, FramingAcrossReceiveEventsAndBoundedBuffer) {
