@@ -93,6 +93,7 @@ TEST(HistoryWindow, ShowsTheEventsAndPlotsTheChosenAmplifier) {
     const QStringList readings = lines("out-readings.csv").mid(1);
     EXPECT_TRUE(std::is_sorted(readings.begin(), readings.end()));
     EXPECT_EQ(readings.filter(QStringLiteral("Z,2,1,600,")).size(), 60);
+    EXPECT_FALSE(window.exportTo(path, nullptr)); // never over the record it reads
 
     if (const QByteArray shots = qgetenv("TARVEX_GRAB_DIR"); !shots.isEmpty())
         window.grab().save(QDir(QString::fromLocal8Bit(shots)).filePath("history.png"));
