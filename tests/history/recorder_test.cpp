@@ -1,13 +1,17 @@
 #include "fake_amplifier.h"
+#include "other_program_lock.h"
 
 #include "core/server_object.h"
 #include "history/history_reader.h"
 #include "history/history_recorder.h"
+#include "history/history_store.h"
 
 #include "../support/printers.h"
 #include "../support/wait_until.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSemaphore>
 #include <QSignalSpy>
@@ -18,6 +22,8 @@
 #include <algorithm>
 #include <functional>
 #include <numeric>
+#include <optional>
+#include <set>
 
 namespace tarvex {
 namespace {
@@ -193,8 +199,89 @@ TEST(Recorder, AnUnwritableFileStopsHistoryWithOneMessage) {
     QCoreApplication::processEvents();
     EXPECT_FALSE(recorder.isRecording());
     ASSERT_EQ(problems.size(), 1);
-    EXPECT_TRUE(problems[0][0].toString().contains(QStringLiteral("history.db")));
+    // SQLite's words and Qt's, each its own clause.
+    EXPECT_EQ(problems[0][0].toString(),
+              QStringLiteral("History is not being kept: %1 cannot be opened: unable to open "
+                             "database file; error opening database. Tarvex goes on without it.")
+                  .arg(dir.filePath(QStringLiteral("file/history.db"))));
 }
+
+struct LockCase {
+    const char* name;
+    bool exclusiveMode;
+    bool beforeStart;
+};
+
+class LockedFile : public testing::TestWithParam<LockCase> {};
+
+// Another program holds a healthy history.db: it is left as it is, the record is kept in memory
+// and said to be, and all of it is written once the file is free.
+TEST_P(LockedFile, IsWaitedForAndTheRecordKeptMeanwhile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.db"));
+    ASSERT_TRUE(HistoryStore(path).open(kStart));
+    std::optional<test::OtherProgramLock> lock;
+    const auto takeLock = [&] { return lock.emplace(path, GetParam().exclusiveMode).held(); };
+    if (GetParam().beforeStart) {
+        ASSERT_TRUE(takeLock());
+    }
+    qint64 now = kStart;
+    HistoryRecorder recorder(path, [&now] { return now; });
+    QSignalSpy notices(&recorder, &HistoryRecorder::notice);
+    QSignalSpy status(&recorder, &HistoryRecorder::lockStatus);
+    recorder.start();
+    const HubPtr hub = Hub::create();
+    FakeAmplifier amp(hub, 0, QStringLiteral("Tower"));
+    recorder.setHub(hub);
+    amp.answer();
+    amp.report(amp::State::Operate);
+    recorder.flush();
+    if (!GetParam().beforeStart) {
+        recorder.waitForWriter();
+        ASSERT_TRUE(takeLock());
+    }
+    amp.reportFault(14, QStringLiteral("Arc"));
+    now += 6000;
+    recorder.flush();
+    ASSERT_TRUE(test::waitUntil([&] { return !status.isEmpty(); }));
+    const QString held =
+        path + QStringLiteral(" is locked by another program; 6 s of record kept in memory.");
+    EXPECT_EQ(status.last()[0].toString(), held);
+    EXPECT_EQ(notices.last()[0].toString(), held);
+    if (GetParam().exclusiveMode) {
+        // The window reads on its own thread and must not wait for the lock.
+        QElapsedTimer reading;
+        reading.start();
+        HistoryReader reader(path);
+        EXPECT_FALSE(reader.open());
+        EXPECT_LT(reading.elapsed(), 1000);
+        EXPECT_EQ(reader.error(), path + QStringLiteral(" is locked by another program"));
+    }
+
+    // Nothing new comes after the lock: the writer is asked again all the same.
+    recorder.setHub({});
+    recorder.flush();
+    ASSERT_TRUE(lock->release());
+    now += 3000;
+    recorder.flush();
+    ASSERT_TRUE(test::waitUntil([&] { return status.last()[0].toString().isEmpty(); }));
+    EXPECT_EQ(notices.last()[0].toString(),
+              path + QStringLiteral(" is free again; the record kept in memory is written."));
+    std::set<QString> texts;
+    for (const HistoryEvent& e : HistoryReader(path).events({}))
+        texts.insert(e.text);
+    EXPECT_EQ(texts, (std::set<QString>{QStringLiteral("Operate"), QStringLiteral("Arc"),
+                                        QLatin1String(test::OtherProgramLock::kTheirText)}));
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*set-aside*")}), QStringList());
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(History, LockedFile, testing::Values(
+    LockCase{"readers_shut_out_before_start", true, true},
+    LockCase{"writers_shut_out_before_start", false, true},
+    LockCase{"writers_shut_out_while_recording", false, false}),
+    test::CaseName{});
+// clang-format on
 
 } // namespace
 } // namespace tarvex
