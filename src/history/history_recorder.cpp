@@ -111,8 +111,8 @@ void HistoryRecorder::start() {
     mWriter.start();
     const qint64 now = mClock();
     mOpenTriedMs = now;
-    mWriter.post([this, kept = mKept, now](HistoryStore& store) {
-        return writeKept(store, *kept, now, Opening::First);
+    mWriter.post([this, kept = mKept, now, days = mReadingDays](HistoryStore& store) {
+        return writeKept(store, *kept, {now, days, Opening::First});
     });
     mFlushTimer.start();
     mPruneTimer.start();
@@ -162,7 +162,9 @@ void HistoryRecorder::writerFailed(const QString& reason) {
 }
 
 HistoryWriter::Reply HistoryRecorder::writeKept(HistoryStore& store, HistoryBacklog& kept,
-                                                qint64 now, Opening opening) {
+                                                const Attempt& attempt) {
+    const qint64 now = attempt.nowMs;
+    const Opening opening = attempt.opening;
     QString notice;
     if (!store.isOpen()) {
         // Only a file that was locked is tried again; any other failure was said and is final.
@@ -174,7 +176,7 @@ HistoryWriter::Reply HistoryRecorder::writeKept(HistoryStore& store, HistoryBack
             return store.locked() ? held(kept, now, {}) : failed(store.error());
         notice = store.setAsideNotice();
         // A lock met here leaves the pruning to the next day.
-        if (!store.prune(now, mReadingDays) && !store.locked())
+        if (!store.prune(now, attempt.readingDays) && !store.locked())
             return failed(store.error());
     }
     if (!kept.empty() && !store.write(kept.batch()))
@@ -284,10 +286,10 @@ void HistoryRecorder::post(Opening opening) {
     const auto events = static_cast<qint64>(mBatch.events.size());
     const auto seconds = static_cast<qint64>(mBatch.readings.size());
     mWriter.post(
-        [this, kept = mKept, batch = std::exchange(mBatch, {}), now,
-         opening](HistoryStore& store) mutable -> HistoryWriter::Reply {
+        [this, kept = mKept, batch = std::exchange(mBatch, {}),
+         attempt = Attempt{now, mReadingDays, opening}](HistoryStore& store) mutable {
             kept->add(std::move(batch));
-            return writeKept(store, *kept, now, opening);
+            return writeKept(store, *kept, attempt);
         },
         events, seconds);
 }

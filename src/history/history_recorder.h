@@ -103,9 +103,16 @@ private:
     enum class Opening { First, Due, NotDue };
     // Hands the batch to the writer.
     void post(Opening opening);
+    // Everything the writer thread needs from here, copied: a writer left behind at the end
+    // may still run after the recorder is gone.
+    struct Attempt {
+        qint64 nowMs;
+        int readingDays;
+        Opening opening;
+    };
     // On the writer thread: opens the store as opening says, then writes what is kept.
-    HistoryWriter::Reply writeKept(HistoryStore& store, HistoryBacklog& kept, qint64 now,
-                                   Opening opening);
+    HistoryWriter::Reply writeKept(HistoryStore& store, HistoryBacklog& kept,
+                                   const Attempt& attempt);
     // What was kept since sinceMs (or the attempt at triedMs) could not be written for a lock.
     HistoryWriter::Reply held(const HistoryBacklog& kept, qint64 triedMs, const QString& notice);
     HistoryWriter::Reply failed(const QString& reason);
@@ -115,7 +122,7 @@ private:
 
     QString mPath;
     HistoryClock mClock;
-    const int mReadingDays; // read on the writer thread too
+    int mReadingDays;
     bool mRecording = true;
     bool mSettleQueued = false;
     // history.db is locked: since when (by the clock), whether the user was told, and when an
