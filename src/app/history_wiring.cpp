@@ -4,12 +4,15 @@
 #include "ui/frm_main.h"
 #include "ui/history/frm_history.h"
 
+#include <QMessageBox>
+
 namespace tarvex {
 
 HistoryWiring::HistoryWiring(frmMain& window, const QString& path, int readingDays)
     : mWindow(window), mRecorder(path, systemHistoryClock(), readingDays) {
     connect(&mRecorder, &HistoryRecorder::problem, this, &HistoryWiring::recorder_problem);
-    connect(&mRecorder, &HistoryRecorder::notice, &window, &frmMain::reportProblem);
+    connect(&mRecorder, &HistoryRecorder::notice, this, &HistoryWiring::recorder_notice);
+    connect(&mRecorder, &HistoryRecorder::lockStatus, this, &HistoryWiring::recorder_lockStatus);
     connect(&window, &frmMain::historyRequested, this, &HistoryWiring::window_historyRequested);
     mFollow.setInterval(std::chrono::seconds(5));
     connect(&mFollow, &QTimer::timeout, this, &HistoryWiring::mFollow_timeout);
@@ -26,18 +29,44 @@ HistoryWiring::~HistoryWiring() {
     delete mHistoryWindow.data();
 }
 
+QString HistoryWiring::recordProblem() const {
+    return mLockStatus.isEmpty() ? mProblem : mLockStatus;
+}
+
 void HistoryWiring::recorder_problem(const QString& message) {
     mProblem = message;
     mWindow.reportProblem(message);
     if (mHistoryWindow)
-        mHistoryWindow->setProblem(message);
+        mHistoryWindow->setProblem(recordProblem());
+}
+
+void HistoryWiring::recorder_notice(const QString& message) {
+    if (!mNoticeBox) {
+        // Not modal: the amplifiers keep being served while the user reads it.
+        mNoticeBox = new QMessageBox(QMessageBox::Warning, mWindow.windowTitle(), message,
+                                     QMessageBox::Ok, &mWindow);
+        mNoticeBox->setObjectName(QStringLiteral("msgHistory"));
+        mNoticeBox->setAttribute(Qt::WA_DeleteOnClose);
+        mNoticeBox->setWindowModality(Qt::NonModal);
+    }
+    mNoticeBox->setText(message);
+    mNoticeBox->show();
+}
+
+void HistoryWiring::recorder_lockStatus(const QString& status) {
+    mLockStatus = status;
+    // A box the user closed stays closed until the next news.
+    if (mNoticeBox && !status.isEmpty())
+        mNoticeBox->setText(status);
+    if (mHistoryWindow)
+        mHistoryWindow->setProblem(recordProblem());
 }
 
 void HistoryWiring::window_historyRequested() {
     if (!mHistoryWindow) {
         // Its own top-level window: closing it only hides it, and it goes with the main one.
         mHistoryWindow = new frmHistory(mRecorder.path(), systemHistoryClock(), &mWindow);
-        mHistoryWindow->setProblem(mProblem);
+        mHistoryWindow->setProblem(recordProblem());
     }
     mHistoryWindow->show();
     // What just happened is read once it is in the file; the window does not wait for the disk.

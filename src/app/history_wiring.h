@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QTimer>
 
+class QMessageBox;
+
 namespace tarvex {
 
 class frmMain;
@@ -25,11 +27,18 @@ public:
 private:
     void window_historyRequested();
     void recorder_problem(const QString& message);
+    void recorder_notice(const QString& message);
+    void recorder_lockStatus(const QString& status);
+    // What the History window shows of the record: a lock while it lasts, else a stop.
+    QString recordProblem() const;
     void mFollow_timeout();
 
     frmMain& mWindow;
     HistoryRecorder mRecorder;
     QString mProblem;
+    QString mLockStatus;
+    // The one box for the record's news: a lock that lasts updates it rather than stacking more.
+    QPointer<QMessageBox> mNoticeBox;
     QPointer<frmHistory> mHistoryWindow;
     // While the History window shows the latest span, it is read again this often.
     QTimer mFollow;

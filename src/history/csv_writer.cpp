@@ -1,5 +1,6 @@
 #include "csv_writer.h"
 
+#include "history_file.h"
 #include "history_time.h"
 
 #include <QFileInfo>
@@ -74,12 +75,24 @@ QByteArray readingsCsv(const std::vector<std::pair<int, HistorySeries>>& series)
     return out.toUtf8();
 }
 
-bool saveCsv(const QString& path, const QByteArray& data, QString* error) {
-    // The save replaces what is there: never a device, a FIFO or a directory by a regular file.
-    if (const QFileInfo target(path); target.exists() && !target.isFile()) {
+bool saveCsv(const QString& path, const QByteArray& data, QString* error,
+             const QString& historyPath) {
+    const auto refuse = [error](const QString& why) {
         if (error)
-            *error = QStringLiteral("%1 is not a regular file; it is left as it is").arg(path);
+            *error = why;
         return false;
+    };
+    // The save replaces what is there: never a device, a FIFO or a directory by a regular file.
+    if (const QFileInfo target(path); target.exists() && !target.isFile())
+        return refuse(QStringLiteral("%1 is not a regular file; it is left as it is").arg(path));
+    // Nor the record itself, or the journal that holds its latest part.
+    if (!historyPath.isEmpty()) {
+        for (const char* suffix : {"", "-wal", "-journal"}) {
+            if (sameFile(path, historyPath + QLatin1String(suffix)))
+                return refuse(
+                    QStringLiteral("%1 is the history file %2 itself; choose another name")
+                        .arg(path, historyPath + QLatin1String(suffix)));
+        }
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {

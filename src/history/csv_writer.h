@@ -21,7 +21,9 @@ QByteArray eventsCsv(const std::vector<HistoryEvent>& events);
 QByteArray readingsCsv(const std::vector<std::pair<int, HistorySeries>>& series);
 
 // Writes the file whole or not at all; false with the reason. Anything but a regular file (a
-// device, a FIFO) is refused, as the save would replace it.
-bool saveCsv(const QString& path, const QByteArray& data, QString* error);
+// device, a FIFO) is refused, as the save would replace it; so is the history file historyPath
+// (under any name, or its journal beside it), which the export is made from.
+bool saveCsv(const QString& path, const QByteArray& data, QString* error,
+             const QString& historyPath = {});
 
 } // namespace tarvex

@@ -1,6 +1,7 @@
 #include "history_reader.h"
 
 #include "history_connection.h"
+#include "history_file.h"
 #include "history_time.h"
 
 #include "core/band_table.h"
@@ -38,20 +39,34 @@ bool HistoryReader::fail(const QString& reason) {
     return false;
 }
 
+bool HistoryReader::fail(const QSqlError& error) {
+    if (!isLockError(error))
+        return fail(sqlErrorText(error));
+    mError = QStringLiteral("%1 is locked by another program").arg(mPath);
+    return false;
+}
+
 bool HistoryReader::open() {
     if (!mConnection.isEmpty())
         return mError.isEmpty();
     if (!QFileInfo::exists(mPath))
         return fail(QStringLiteral("there is no such file"));
+    // Before SQLite opens it: a FIFO would hang the open, and the window with it.
+    if (const QString problem = historyFileProblem(mPath); !problem.isEmpty()) {
+        mError = problem;
+        return false;
+    }
     mConnection = newHistoryConnectionName("read");
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), mConnection);
     db.setDatabaseName(mPath);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
+    // No waiting: the window reads on the thread that draws it. In WAL the recorder's writes
+    // never hold a reader up; only another program's lock does, and that is said instead.
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=0"));
     if (!db.open())
-        return fail(db.lastError().text());
+        return fail(db.lastError());
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT count(*) FROM events")) || !q.next())
-        return fail(q.lastError().text());
+        return fail(q.lastError());
     return true;
 }
 
@@ -77,7 +92,7 @@ std::vector<HistoryEvent> HistoryReader::events(const EventQuery& query) {
         q.addBindValue(query.kind);
     q.addBindValue(query.limit);
     if (!q.exec()) {
-        fail(q.lastError().text());
+        fail(q.lastError());
         return out;
     }
     while (q.next()) {
@@ -150,7 +165,7 @@ HistorySeries HistoryReader::series(int amplifier, qint64 fromMs, qint64 toMs) {
     q.addBindValue(historyTime(fromMs));
     q.addBindValue(historyTime(toMs));
     if (!q.exec()) {
-        fail(q.lastError().text());
+        fail(q.lastError());
         return out;
     }
     const auto zeroAt = [&](qint64 t) { out.points.push_back({t, 0, 0, 0, 0}); };

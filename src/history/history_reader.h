@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QSqlError;
+
 #include <optional>
 #include <utility>
 #include <vector>
@@ -60,6 +62,7 @@ public:
 
 private:
     bool fail(const QString& reason);
+    bool fail(const QSqlError& error);
 
     QString mPath;
     QString mConnection;

@@ -83,14 +83,26 @@ HistoryRecorder::~HistoryRecorder() {
     mPruneTimer.stop();
     if (!mWriter.isRunning())
         return;
-    flush();
+    // The last chance for what a lock kept out, whenever the file was last tried.
+    if (mRecording)
+        post(Opening::Due);
     QString notWritten;
-    if (!mWriter.finish(kShutdownWait, &notWritten))
+    if (!mWriter.finish(kShutdownWait, &notWritten)) {
         qCWarning(lcHistory).noquote()
             << QStringLiteral("%1 was not written to within %2 ms; left out: %3")
                    .arg(mPath)
                    .arg(kShutdownWait.count())
                    .arg(notWritten);
+        return;
+    }
+    // The writer has ended: what it kept is this thread's to read.
+    if (!mKept->empty())
+        qCWarning(lcHistory).noquote()
+            << QStringLiteral("%1 was locked by another program to the end; left out: %2 events, "
+                              "%3 seconds of readings")
+                   .arg(mPath)
+                   .arg(mKept->batch().events.size())
+                   .arg(mKept->batch().readings.size());
 }
 
 void HistoryRecorder::start() {
@@ -98,17 +110,9 @@ void HistoryRecorder::start() {
         return;
     mWriter.start();
     const qint64 now = mClock();
-    mWriter.post([this, now, days = mReadingDays](HistoryStore& store) -> HistoryWriter::Reply {
-        if (!store.open(now))
-            return failed(store.error());
-        const QString notice = store.setAsideNotice();
-        const QString error = store.prune(now, days) ? QString() : store.error();
-        return [this, notice, error] {
-            if (!notice.isEmpty())
-                emit this->notice(notice);
-            if (!error.isEmpty())
-                writerFailed(error);
-        };
+    mOpenTriedMs = now;
+    mWriter.post([this, kept = mKept, now, days = mReadingDays](HistoryStore& store) {
+        return writeKept(store, *kept, {now, days, Opening::First});
     });
     mFlushTimer.start();
     mPruneTimer.start();
@@ -146,12 +150,111 @@ void HistoryRecorder::writerFailed(const QString& reason) {
     if (!mRecording)
         return;
     mRecording = false;
+    if (mLockTold)
+        emit lockStatus({});
+    mHeld = false;
     detach();
     mTracks.clear();
     mBatch = {};
     mFlushTimer.stop();
     mPruneTimer.stop();
     emit problem(tr("History is not being kept: %1. Tarvex goes on without it.").arg(reason));
+}
+
+HistoryWriter::Reply HistoryRecorder::writeKept(HistoryStore& store, HistoryBacklog& kept,
+                                                const Attempt& attempt) {
+    const qint64 now = attempt.nowMs;
+    const Opening opening = attempt.opening;
+    QString notice;
+    if (!store.isOpen()) {
+        // Only a file that was locked is tried again; any other failure was said and is final.
+        const bool tryNow =
+            opening == Opening::First || (opening == Opening::Due && store.locked());
+        if (!tryNow)
+            return store.locked() ? held(kept, now, {}) : HistoryWriter::Reply();
+        if (!store.open(now))
+            return store.locked() ? held(kept, now, {}) : failed(store.error());
+        notice = store.setAsideNotice();
+        // A lock met here leaves the pruning to the next day.
+        if (!store.prune(now, attempt.readingDays) && !store.locked())
+            return failed(store.error());
+    }
+    if (!kept.empty() && !store.write(kept.batch()))
+        return store.locked() ? held(kept, now, notice) : failed(store.error());
+    const qint64 droppedReadings = kept.droppedReadings();
+    const qint64 droppedEvents = kept.droppedEvents();
+    kept.clear();
+    return [this, notice, droppedReadings, droppedEvents] {
+        if (!notice.isEmpty())
+            emit this->notice(notice);
+        writerWrote(droppedReadings, droppedEvents);
+    };
+}
+
+HistoryWriter::Reply HistoryRecorder::held(const HistoryBacklog& kept, qint64 triedMs,
+                                           const QString& notice) {
+    const qint64 since = std::min(kept.oldestMs().value_or(triedMs), triedMs);
+    return [this, notice, since, readings = kept.droppedReadings(), events = kept.droppedEvents()] {
+        if (!notice.isEmpty())
+            emit this->notice(notice);
+        writerHeld(since, readings, events);
+    };
+}
+
+namespace {
+
+QString counted(qint64 n, const QString& one, const QString& many) {
+    return n == 1 ? one : many.arg(n);
+}
+
+QString droppedText(qint64 readings, qint64 events) {
+    QStringList parts;
+    if (readings > 0)
+        parts << counted(readings, HistoryRecorder::tr("1 one-second reading"),
+                         HistoryRecorder::tr("%1 one-second readings"));
+    if (events > 0)
+        parts << counted(events, HistoryRecorder::tr("1 event"), HistoryRecorder::tr("%1 events"));
+    return parts.join(HistoryRecorder::tr(" and "));
+}
+
+} // namespace
+
+void HistoryRecorder::writerHeld(qint64 sinceMs, qint64 droppedReadings, qint64 droppedEvents) {
+    if (!mRecording)
+        return;
+    if (!mHeld) {
+        mHeld = true;
+        mLockTold = false;
+        mHeldSinceMs = sinceMs;
+    }
+    const qint64 lasted = mClock() - mHeldSinceMs;
+    if (lasted < kTellLockAfterMs)
+        return;
+    QString text = tr("%1 is locked by another program; %2 s of record kept in memory")
+                       .arg(mPath)
+                       .arg(lasted / 1000);
+    if (const QString dropped = droppedText(droppedReadings, droppedEvents); !dropped.isEmpty())
+        text += tr(", less the oldest %1, dropped to keep it bounded").arg(dropped);
+    text += u'.';
+    if (!mLockTold) {
+        mLockTold = true;
+        emit notice(text);
+    }
+    emit lockStatus(text);
+}
+
+void HistoryRecorder::writerWrote(qint64 droppedReadings, qint64 droppedEvents) {
+    if (!mHeld)
+        return;
+    mHeld = false;
+    if (!mLockTold)
+        return;
+    mLockTold = false;
+    QString text = tr("%1 is free again; the record kept in memory is written").arg(mPath);
+    if (const QString dropped = droppedText(droppedReadings, droppedEvents); !dropped.isEmpty())
+        text += tr(", less the oldest %1, dropped while it was locked").arg(dropped);
+    emit notice(text + u'.');
+    emit lockStatus({});
 }
 
 void HistoryRecorder::settle() {
@@ -163,27 +266,40 @@ void HistoryRecorder::settle() {
 void HistoryRecorder::flush() {
     if (!mRecording)
         return;
+    // Opening checks the whole file: one that is locked is tried only every few seconds (and
+    // at once after the clock was set back).
+    const qint64 now = mClock();
+    post(now < mOpenTriedMs || now - mOpenTriedMs >= kReopenIntervalMs ? Opening::Due
+                                                                       : Opening::NotDue);
+}
+
+void HistoryRecorder::post(Opening opening) {
     settle();
     const qint64 now = mClock();
     for (auto& [amplifier, track] : mTracks)
         track.close(now, mBatch);
-    if (mBatch.empty())
+    // While the file is locked the writer is asked again even with nothing new.
+    if (mBatch.empty() && !mHeld)
         return;
+    if (opening == Opening::Due)
+        mOpenTriedMs = now;
     const auto events = static_cast<qint64>(mBatch.events.size());
     const auto seconds = static_cast<qint64>(mBatch.readings.size());
     mWriter.post(
-        [this, batch = std::exchange(mBatch, {})](HistoryStore& store) -> HistoryWriter::Reply {
-            if (store.isOpen() && !store.write(batch))
-                return failed(store.error());
-            return {};
+        [this, kept = mKept, batch = std::exchange(mBatch, {}),
+         attempt = Attempt{now, mReadingDays, opening}](HistoryStore& store) mutable {
+            kept->add(std::move(batch));
+            return writeKept(store, *kept, attempt);
         },
         events, seconds);
 }
 
 void HistoryRecorder::prune() {
     mWriter.post([this, now = mClock(), days = mReadingDays](HistoryStore& store) {
-        return store.isOpen() && !store.prune(now, days) ? failed(store.error())
-                                                         : HistoryWriter::Reply();
+        // A lock leaves it for the next day; the readings wait that long.
+        return store.isOpen() && !store.prune(now, days) && !store.locked()
+                   ? failed(store.error())
+                   : HistoryWriter::Reply();
     });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "amplifier_track.h"
+#include "history_backlog.h"
 #include "history_rows.h"
 #include "history_time.h"
 #include "history_writer.h"
@@ -14,6 +15,8 @@
 
 #include <chrono>
 #include <map>
+#include <memory>
+#include <optional>
 
 namespace tarvex {
 
@@ -23,6 +26,9 @@ class ServerObject;
 // events and per-second readings, and hands what it gathered to a writer thread every half
 // second, which commits it in one transaction. The receive path only appends to memory; the
 // disk is touched off it, so a slow or full disk never holds up an amplifier.
+//
+// While another program holds history.db locked, the record is kept in memory (bounded, see
+// HistoryBacklog) and written once the lock is gone; the file is never set aside for it.
 class HistoryRecorder : public QObject {
     Q_OBJECT
 
@@ -32,6 +38,10 @@ public:
     static constexpr std::chrono::milliseconds kFlushInterval{500};
     // How long the end of the program waits for the last commit.
     static constexpr std::chrono::milliseconds kShutdownWait{3000};
+    // A file locked when it was to be opened is tried again this often: opening checks it whole.
+    static constexpr qint64 kReopenIntervalMs = 3000;
+    // A lock shorter than this (another program's brief write) is not worth a word.
+    static constexpr qint64 kTellLockAfterMs = 5000;
 
     HistoryRecorder(QString path, HistoryClock clock, int readingDays = kDefaultReadingDays,
                     QObject* parent = nullptr);
@@ -59,13 +69,19 @@ public:
     void afterWriting(QObject* context, std::function<void()> then);
     // False once the file failed: from then on nothing is gathered.
     bool isRecording() const { return mRecording; }
+    // Whether the record is being kept in memory because history.db is locked.
+    bool isHeld() const { return mHeld; }
     const QString& path() const { return mPath; }
 
 signals:
     // History stopped for this reason; said once.
     void problem(const QString& message);
-    // A damaged or foreign file was set aside and a new one started.
+    // A damaged or foreign file was set aside and a new one started; history.db was found
+    // locked by another program, or is free again and what was kept meanwhile is written.
     void notice(const QString& message);
+    // While history.db is locked: how much record is kept in memory, said again at each flush
+    // once the lock has lasted kTellLockAfterMs. Empty once the lock is gone.
+    void lockStatus(const QString& message);
 
 private:
     struct Slot {
@@ -82,18 +98,46 @@ private:
     // The end of a pass of the event loop in which items changed.
     void settle();
     void detach();
+    // Whether the writer opens the store before writing, when it is not open: the first time,
+    // or again when it was locked and the time to try again has come.
+    enum class Opening { First, Due, NotDue };
+    // Hands the batch to the writer.
+    void post(Opening opening);
+    // Everything the writer thread needs from here, copied: a writer left behind at the end
+    // may still run after the recorder is gone.
+    struct Attempt {
+        qint64 nowMs;
+        int readingDays;
+        Opening opening;
+    };
+    // On the writer thread: opens the store as opening says, then writes what is kept.
+    HistoryWriter::Reply writeKept(HistoryStore& store, HistoryBacklog& kept,
+                                   const Attempt& attempt);
+    // What was kept since sinceMs (or the attempt at triedMs) could not be written for a lock.
+    HistoryWriter::Reply held(const HistoryBacklog& kept, qint64 triedMs, const QString& notice);
     HistoryWriter::Reply failed(const QString& reason);
     void writerFailed(const QString& reason);
+    void writerHeld(qint64 sinceMs, qint64 droppedReadings, qint64 droppedEvents);
+    void writerWrote(qint64 droppedReadings, qint64 droppedEvents);
 
     QString mPath;
     HistoryClock mClock;
     int mReadingDays;
     bool mRecording = true;
     bool mSettleQueued = false;
+    // history.db is locked: since when (by the clock), whether the user was told, and when an
+    // open was last tried.
+    bool mHeld = false;
+    bool mLockTold = false;
+    qint64 mHeldSinceMs = 0;
+    qint64 mOpenTriedMs = 0;
     std::weak_ptr<Hub> mHub;
     QHash<const Item*, Slot> mSlots;
     std::map<int, AmplifierTrack> mTracks;
     HistoryBatch mBatch;
+    // What the writer could not write yet; touched on the writer thread only (and here once it
+    // has ended).
+    std::shared_ptr<HistoryBacklog> mKept = std::make_shared<HistoryBacklog>();
     QTimer mFlushTimer;
     QTimer mPruneTimer;
     HistoryWriter mWriter;

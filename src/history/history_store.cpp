@@ -1,6 +1,7 @@
 #include "history_store.h"
 
 #include "history_connection.h"
+#include "history_file.h"
 #include "history_schema.h"
 #include "history_time.h"
 
@@ -54,6 +55,14 @@ bool HistoryStore::fail(const QString& what, const QString& reason) {
     return false;
 }
 
+bool HistoryStore::refused(const QSqlError& error) {
+    if (!isLockError(error))
+        return fail(QStringLiteral("%1 cannot be written").arg(mPath), sqlErrorText(error));
+    mLocked = true;
+    mError = QStringLiteral("%1 is locked by another program").arg(mPath);
+    return false;
+}
+
 bool HistoryStore::connect() {
     close();
     mConnection = newHistoryConnectionName("write");
@@ -61,27 +70,31 @@ bool HistoryStore::connect() {
     if (!db.isValid())
         return fail(QStringLiteral("the SQLite driver of Qt is not installed"), QString());
     db.setDatabaseName(mPath);
-    // Another Tarvex in the same folder may hold the file for a moment.
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    // Short: a lock that lasts is waited out between batches, not inside one.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     if (!db.open())
-        return fail(QStringLiteral("%1 cannot be opened").arg(mPath), db.lastError().text());
+        return fail(QStringLiteral("%1 cannot be opened").arg(mPath), sqlErrorText(db.lastError()));
     return true;
 }
 
 HistoryStore::Found HistoryStore::inspect() {
     QSqlQuery q(QSqlDatabase::database(mConnection));
+    // A read that another program's lock refused says nothing about the file.
+    const auto unreadable = [&] {
+        return isLockError(q.lastError()) ? Found::Locked : Found::Damaged;
+    };
     if (!q.exec(QStringLiteral("PRAGMA application_id")) || !q.next())
-        return Found::Damaged;
+        return unreadable();
     const qint64 id = q.value(0).toLongLong();
     if (id == schema::kApplicationId) {
         if (!q.exec(QStringLiteral("PRAGMA quick_check(1)")) || !q.next())
-            return Found::Damaged;
+            return unreadable();
         return q.value(0).toString() == u"ok" ? Found::Ours : Found::Damaged;
     }
     if (id != 0)
         return Found::Foreign;
     if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next())
-        return Found::Damaged;
+        return unreadable();
     return q.value(0).toLongLong() == 0 ? Found::Fresh : Found::Foreign;
 }
 
@@ -105,9 +118,20 @@ bool HistoryStore::setAside(qint64 nowMs, const QString& why) {
 bool HistoryStore::open(qint64 nowMs) {
     mError.clear();
     mNotice.clear();
+    mLocked = false;
+    if (const QString problem = historyFileProblem(mPath); !problem.isEmpty()) {
+        close();
+        mError = problem;
+        return false;
+    }
     if (!connect())
         return false;
-    switch (inspect()) {
+    switch (inspectHoldingTheLock()) {
+    case Found::Locked:
+        close();
+        mLocked = true;
+        mError = QStringLiteral("%1 is locked by another program").arg(mPath);
+        return false;
     case Found::Ours:
     case Found::Fresh:
         break;
@@ -126,16 +150,32 @@ bool HistoryStore::open(qint64 nowMs) {
     return true;
 }
 
+HistoryStore::Found HistoryStore::inspectHoldingTheLock() {
+    // The file is judged only while no other program can write it: a lock is found at once, and
+    // the check is not run over a file that is being changed.
+    QSqlQuery begin(QSqlDatabase::database(mConnection));
+    const bool held = begin.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (!held && isLockError(begin.lastError()))
+        return Found::Locked;
+    // Anything else (not a database at all) is for the inspection to tell.
+    const Found found = inspect();
+    if (held)
+        begin.exec(QStringLiteral("ROLLBACK"));
+    return found;
+}
+
 bool HistoryStore::createSchema() {
     QSqlQuery q(QSqlDatabase::database(mConnection));
     // WAL: the window reads while this writes. FULL: a commit is on the disk before the next
     // batch is gathered, so a power cut loses at most the batch being written.
-    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next() ||
-        q.value(0).toString() != u"wal")
-        return fail(QStringLiteral("%1 cannot be written").arg(mPath), q.lastError().text());
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next())
+        return refused(q.lastError());
+    if (q.value(0).toString() != u"wal")
+        return fail(QStringLiteral("%1 cannot be written").arg(mPath),
+                    QStringLiteral("the journal cannot be kept beside it"));
     for (const QString& statement : schema::createStatements()) {
         if (!q.exec(statement))
-            return fail(QStringLiteral("%1 cannot be written").arg(mPath), q.lastError().text());
+            return refused(q.lastError());
     }
     return true;
 }
@@ -145,16 +185,19 @@ bool HistoryStore::write(const HistoryBatch& batch) {
         return false;
     if (batch.empty())
         return true;
+    mLocked = false;
     QSqlDatabase db = QSqlDatabase::database(mConnection);
     const auto failed = [&](const QSqlQuery& q) {
-        const QString reason = q.lastError().text();
+        const QSqlError error = q.lastError();
         db.rollback();
-        return fail(QStringLiteral("%1 cannot be written").arg(mPath), reason);
+        return refused(error);
     };
-    if (!db.transaction())
-        return fail(QStringLiteral("%1 cannot be written").arg(mPath), db.lastError().text());
+    // The write lock first, so that a lock is met before anything is done.
+    if (QSqlQuery begin(db); !begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return refused(begin.lastError());
     QSqlQuery event(db);
-    event.prepare(schema::insertEvent());
+    if (!event.prepare(schema::insertEvent()))
+        return failed(event);
     for (const HistoryEvent& e : batch.events) {
         event.bindValue(0, historyTime(e.timeMs));
         event.bindValue(1, e.amplifier);
@@ -166,7 +209,8 @@ bool HistoryStore::write(const HistoryBatch& batch) {
             return failed(event);
     }
     QSqlQuery second(db);
-    second.prepare(schema::insertReading());
+    if (!second.prepare(schema::insertReading()))
+        return failed(second);
     std::set<std::pair<int, qint64>> minutes;
     for (const HistoryReading& r : batch.readings) {
         second.bindValue(0, historyTime(r.timeMs));
@@ -180,7 +224,8 @@ bool HistoryStore::write(const HistoryBatch& batch) {
         minutes.emplace(r.amplifier, r.timeMs - ((r.timeMs % kMinuteMs) + kMinuteMs) % kMinuteMs);
     }
     QSqlQuery minute(db);
-    minute.prepare(schema::refreshMinute());
+    if (!minute.prepare(schema::refreshMinute()))
+        return failed(minute);
     for (const auto& [amplifier, start] : minutes) {
         minute.bindValue(0, historyTime(start));
         minute.bindValue(1, amplifier);
@@ -189,19 +234,27 @@ bool HistoryStore::write(const HistoryBatch& batch) {
         if (!minute.exec())
             return failed(minute);
     }
-    if (!db.commit())
-        return fail(QStringLiteral("%1 cannot be written").arg(mPath), db.lastError().text());
-    return true;
+    return commit(db);
+}
+
+bool HistoryStore::commit(QSqlDatabase& db) {
+    if (db.commit())
+        return true;
+    // A commit that failed leaves the transaction open; nothing of it is kept.
+    const QSqlError error = db.lastError();
+    db.rollback();
+    return refused(error);
 }
 
 bool HistoryStore::prune(qint64 nowMs, int readingDays) {
     if (!mOpen)
         return false;
+    mLocked = false;
     QSqlDatabase db = QSqlDatabase::database(mConnection);
     QSqlQuery q(db);
     const QString readingsBefore = historyTime(nowMs - readingDays * kDayMs);
-    if (!db.transaction())
-        return fail(QStringLiteral("%1 cannot be written").arg(mPath), db.lastError().text());
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return refused(q.lastError());
     // Both reading tables are keyed by amplifier first: delete per amplifier to use the key.
     QList<int> amplifiers;
     if (q.exec(QStringLiteral("SELECT DISTINCT amplifier FROM readings_minute"))) {
@@ -222,13 +275,11 @@ bool HistoryStore::prune(qint64 nowMs, int readingDays) {
     q.addBindValue(historyTime(nowMs - kEventDays * kDayMs));
     ok = ok && q.exec();
     if (!ok) {
-        const QString reason = q.lastError().text();
+        const QSqlError error = q.lastError();
         db.rollback();
-        return fail(QStringLiteral("%1 cannot be written").arg(mPath), reason);
+        return refused(error);
     }
-    if (!db.commit())
-        return fail(QStringLiteral("%1 cannot be written").arg(mPath), db.lastError().text());
-    return true;
+    return commit(db);
 }
 
 } // namespace tarvex

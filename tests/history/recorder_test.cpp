@@ -1,14 +1,18 @@
 #include "fake_amplifier.h"
 
 #include "core/server_object.h"
+#include "history/history_backlog.h"
 #include "history/history_reader.h"
 #include "history/history_recorder.h"
+#include "history/history_store.h"
 
 #include "../support/printers.h"
 #include "../support/wait_until.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -18,6 +22,7 @@
 #include <algorithm>
 #include <functional>
 #include <numeric>
+#include <optional>
 
 namespace tarvex {
 namespace {
@@ -32,7 +37,12 @@ struct Recording {
     qint64 now = kStart;
     HistoryRecorder recorder{dir.filePath(QStringLiteral("history.db")), [this] { return now; }};
 
-    Recording() { recorder.start(); }
+    // before: what is done to the file before the recorder starts.
+    explicit Recording(const std::function<void(const QString&)>& before = {}) {
+        if (before)
+            before(recorder.path());
+        recorder.start();
+    }
     HistoryReader written() {
         recorder.flush();
         recorder.waitForWriter();
@@ -193,7 +203,117 @@ TEST(Recorder, AnUnwritableFileStopsHistoryWithOneMessage) {
     QCoreApplication::processEvents();
     EXPECT_FALSE(recorder.isRecording());
     ASSERT_EQ(problems.size(), 1);
-    EXPECT_TRUE(problems[0][0].toString().contains(QStringLiteral("history.db")));
+    // SQLite's words and Qt's, each its own clause.
+    EXPECT_EQ(problems[0][0].toString(),
+              QStringLiteral("History is not being kept: %1 cannot be opened: unable to open "
+                             "database file; error opening database. Tarvex goes on without it.")
+                  .arg(dir.filePath(QStringLiteral("file/history.db"))));
+}
+
+// Another program holding history.db: a real sqlite3 that writes a row of its own and keeps its
+// transaction open; in exclusive locking mode it shuts out readers too. Killed if not released.
+struct OtherProgram {
+    QProcess sqlite;
+    bool held;
+    OtherProgram(const QString& path, bool exclusiveMode) {
+        sqlite.start(QStringLiteral("sqlite3"), {path});
+        sqlite.write(QByteArray(exclusiveMode ? "PRAGMA locking_mode=EXCLUSIVE;\n" : "") +
+                     "BEGIN EXCLUSIVE;\nINSERT INTO events (time, amplifier, kind, text) VALUES "
+                     "('2024-05-01T02:00:00.000Z', 7, 'message', 'theirs');\nSELECT 'held';\n");
+        QByteArray said;
+        held = test::waitUntil(
+            [&] { return (said += sqlite.readAllStandardOutput()).contains("held"); });
+    }
+    bool release() {
+        sqlite.write("COMMIT;\n");
+        sqlite.closeWriteChannel();
+        return sqlite.waitForFinished(5000) && sqlite.exitCode() == 0;
+    }
+};
+
+struct LockCase {
+    const char* name;
+    bool exclusiveMode;
+    bool beforeStart;
+};
+
+class LockedFile : public testing::TestWithParam<LockCase> {};
+
+// Another program holds a healthy history.db: it is left as it is, the record is kept in memory
+// and said to be, and all of it is written once the file is free.
+TEST_P(LockedFile, IsWaitedForWithTheRecordKeptInMemory) {
+    std::optional<OtherProgram> other;
+    Recording r([&](const QString& path) {
+        EXPECT_TRUE(HistoryStore(path).open(kStart));
+        EXPECT_TRUE(!GetParam().beforeStart || other.emplace(path, GetParam().exclusiveMode).held);
+    });
+    const QString path = r.recorder.path();
+    QSignalSpy notices(&r.recorder, &HistoryRecorder::notice);
+    QSignalSpy status(&r.recorder, &HistoryRecorder::lockStatus);
+    const HubPtr hub = Hub::create();
+    FakeAmplifier amp(hub, 0, QStringLiteral("Tower"));
+    r.recorder.setHub(hub);
+    amp.answer();
+    amp.report(amp::State::Operate);
+    if (!GetParam().beforeStart) {
+        r.events();
+        ASSERT_TRUE(other.emplace(path, GetParam().exclusiveMode).held);
+    }
+    amp.reportFault(14, QStringLiteral("Arc"));
+    r.now += 6000;
+    r.recorder.flush();
+    ASSERT_TRUE(test::waitUntil([&] { return !status.isEmpty(); }));
+    EXPECT_EQ(status.last()[0].toString(),
+              path +
+                  QStringLiteral(" is locked by another program; 6 s of record kept in memory."));
+    EXPECT_EQ(notices.last()[0], status.last()[0]);
+    QElapsedTimer reading; // the window reads on the UI thread: it is told, not held up
+    reading.start();
+    EXPECT_TRUE(HistoryReader(path).open() != GetParam().exclusiveMode && reading.elapsed() < 1000);
+
+    r.recorder.setHub({}); // nothing new comes after the lock: the file is tried all the same
+    r.recorder.flush();
+    ASSERT_TRUE(other->release());
+    r.now += 3000;
+    r.recorder.flush();
+    ASSERT_TRUE(test::waitUntil([&] { return status.last()[0].toString().isEmpty(); }));
+    EXPECT_EQ(notices.last()[0].toString(),
+              path + QStringLiteral(" is free again; the record kept in memory is written."));
+    // Theirs too: the file was not set aside, nor its journal moved from under them.
+    EXPECT_EQ(r.events().size(), 3u);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(History, LockedFile, testing::Values(
+    LockCase{"readers_shut_out_before_start", true, true},
+    LockCase{"writers_shut_out_before_start", false, true},
+    LockCase{"writers_shut_out_while_recording", false, false}),
+    test::CaseName{});
+// clang-format on
+
+void addSeconds(HistoryBacklog& kept, int amplifier, int from, int count) {
+    HistoryBatch b;
+    for (int s = from; s < from + count; ++s)
+        b.readings.push_back({s * 1000LL, amplifier, {}, {}});
+    kept.add(std::move(b));
+}
+
+// A lock that lasts costs each amplifier its oldest readings, and the oldest events, counted.
+TEST(Backlog, KeepsTheNewestOfEachAmplifierAndCountsWhatWent) {
+    HistoryBacklog kept;
+    addSeconds(kept, 0, 0, 500);
+    addSeconds(kept, 1, 0, 10); // a quiet amplifier keeps all it has
+    addSeconds(kept, 0, 500, 150);
+    addSeconds(kept, 0, 650, 50);
+    HistoryBatch events;
+    events.events.resize(HistoryBacklog::kMaxEvents + 5);
+    events.events[5].timeMs = 1; // the oldest to stay
+    kept.add(std::move(events));
+    ASSERT_EQ(kept.batch().readings.size(), HistoryBacklog::kReadingsPerAmplifier + 10);
+    EXPECT_EQ(kept.batch().readings.front().timeMs, 100'000);
+    EXPECT_EQ(kept.droppedReadings(), 100);
+    EXPECT_EQ(kept.batch().events.front().timeMs, 1);
+    EXPECT_EQ(kept.droppedEvents(), 5);
 }
 
 } // namespace

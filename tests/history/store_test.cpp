@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <functional>
 
 namespace tarvex {
@@ -128,6 +131,41 @@ INSTANTIATE_TEST_SUITE_P(History, ExistingFile, testing::Values(
              [](const QString& p) { ours(p, 300); overwrite(p, 4096 + 100, QByteArray(3 * 4096, '\xff')); },
              true},
     FileCase{"our_own_file", [](const QString& p) { ours(p, 1); }, false}),
+    test::CaseName{});
+// clang-format on
+
+struct PlaceCase {
+    const char* name;
+    std::function<void(const QString& path)> make; // what the name history.db stands for
+    const char* refusal;                           // empty: opened
+};
+
+class HistoryPlace : public testing::TestWithParam<PlaceCase> {};
+
+// Only a regular file, or a link to one, is opened, by the recorder and by the window: nothing
+// is made beside a device, and a FIFO hangs neither.
+TEST_P(HistoryPlace, IsOpenedOnlyWhenItIsARegularFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.db"));
+    GetParam().make(path);
+    ::alarm(20); // a hung open ends the run rather than hanging it
+    HistoryStore store(path);
+    EXPECT_EQ(store.open(kNow) && store.write(eventAndReading(kNow, kNow)), !*GetParam().refusal);
+    HistoryReader reader(path);
+    EXPECT_EQ(reader.open(), !*GetParam().refusal);
+    ::alarm(0);
+    const QString refusal = *GetParam().refusal ? path + QLatin1String(GetParam().refusal) : "";
+    EXPECT_EQ(store.error(), refusal);
+    EXPECT_EQ(reader.error(), refusal);
+    EXPECT_FALSE(QFile::exists(QStringLiteral("/dev/null-wal")));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(History, HistoryPlace, testing::Values(
+    PlaceCase{"a_directory", [](const QString& p) { QDir().mkdir(p); }, " is a directory"},
+    PlaceCase{"a_fifo", [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); }, " is not a regular file; it is left as it is"},
+    PlaceCase{"a_link_to_a_device", [](const QString& p) { QFile::link(QStringLiteral("/dev/null"), p); }, " is not a regular file; it is left as it is"},
+    PlaceCase{"a_link_to_a_regular_file", [](const QString& p) { ours(p + QStringLiteral(".kept"), 1); QFile::link(p + QStringLiteral(".kept"), p); }, ""}),
     test::CaseName{});
 // clang-format on
 

@@ -93,6 +93,10 @@ TEST(HistoryWindow, ShowsTheEventsAndPlotsTheChosenAmplifier) {
     const QStringList readings = lines("out-readings.csv").mid(1);
     EXPECT_TRUE(std::is_sorted(readings.begin(), readings.end()));
     EXPECT_EQ(readings.filter(QStringLiteral("Z,2,1,600,")).size(), 60);
+    // Never over the record it reads, by a link or through its journal.
+    ASSERT_TRUE(QFile::link(path, dir.filePath(QStringLiteral("link.csv"))));
+    for (const QString& target : {path, dir.filePath(QStringLiteral("link.csv")), path + "-wal"})
+        EXPECT_FALSE(window.exportTo(target, nullptr)) << target.toStdString();
 
     if (const QByteArray shots = qgetenv("TARVEX_GRAB_DIR"); !shots.isEmpty())
         window.grab().save(QDir(QString::fromLocal8Bit(shots)).filePath("history.png"));

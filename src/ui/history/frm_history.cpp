@@ -241,8 +241,8 @@ bool frmHistory::exportTo(const QString& path, QString* error) {
     readingsPath += QStringLiteral("-readings.csv");
     // The list shows the newest first; a file is read from the top, oldest first.
     const std::vector<HistoryEvent> oldestFirst(mShownEvents.rbegin(), mShownEvents.rend());
-    return saveCsv(path, eventsCsv(oldestFirst), error) &&
-           saveCsv(readingsPath, readingsCsv(mShownSeries), error);
+    return saveCsv(path, eventsCsv(oldestFirst), error, mPath) &&
+           saveCsv(readingsPath, readingsCsv(mShownSeries), error, mPath);
 }
 
 void frmHistory::btnExport_Click() {
