@@ -3,6 +3,7 @@
 #include "command_line.h"
 
 #include "history/csv_writer.h"
+#include "history/history_file.h"
 #include "history/history_reader.h"
 #include "history/history_recorder.h"
 #include "history/history_time.h"
@@ -16,7 +17,6 @@
 #include <QRegularExpression>
 #include <QTextStream>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tarvex {
@@ -45,15 +45,6 @@ QList<QCommandLineOption> historyOptions() {
              .arg(HistoryRecorder::kDefaultReadingDays),
          QStringLiteral("N")},
     };
-}
-
-// Whether two names lead to one file: by another path, a symbolic or a hard link.
-bool sameFile(const QString& a, const QString& b) {
-    struct stat sa {};
-    struct stat sb {};
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
-           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
 }
 
 } // namespace
@@ -165,11 +156,8 @@ int HistoryCommands::run(const QStringList& arguments, const QString& historyPat
                        .arg(kExport, file, historyPath),
                    kInvalid);
     // Before SQLite opens it: a FIFO would hang the open.
-    if (const QFileInfo history(historyPath); history.exists() && !history.isFile())
-        return say(QStringLiteral("%1 is %2; it is left as it is")
-                       .arg(historyPath, history.isDir() ? QStringLiteral("a directory")
-                                                         : QStringLiteral("not a regular file")),
-                   kFailed);
+    if (const QString problem = historyFileProblem(historyPath); !problem.isEmpty())
+        return say(problem, kFailed);
     HistoryReader reader(historyPath);
     if (!reader.open())
         return say(reader.error(), kFailed);
