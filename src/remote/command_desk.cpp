@@ -55,10 +55,17 @@ CommandDesk::Outcome CommandDesk::carryOut(const ClientIdentity& who,
                                            const RemoteRequest& request) {
     // The server decides, not the page: a view user's page may be anything.
     if (who.role != RemoteUsers::Role::Operate) {
-        const QString what = request.type == RemoteRequest::Type::Command
-                                 ? describe(request.control, request.value)
-                                 : QStringLiteral("take control");
-        return refused(what, QStringLiteral("your role is view: you can watch, not operate"));
+        QString what = QStringLiteral("take control");
+        int index = -1;
+        if (request.type == RemoteRequest::Type::Command) {
+            what = QStringLiteral("%1 on amplifier %2")
+                       .arg(describe(request.control, request.value))
+                       .arg(request.amplifier);
+            if (const AmplifierFeed* feed = mFeed.amplifier(request.amplifier))
+                index = feed->amplifier().index();
+        }
+        return refused(what, QStringLiteral("your role is view: you can watch, not operate"),
+                       index);
     }
     switch (request.type) {
     case RemoteRequest::Type::Take: {

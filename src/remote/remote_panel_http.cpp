@@ -83,6 +83,16 @@ void RemotePanel::addRoutes() {
                          return page(request, name);
                      });
     }
+    // The feed's door. The server hands a WebSocket upgrade over only once a route took the
+    // request, and this one must write nothing then: the socket is the WebSocket's from here.
+    // Who may come in is checked on the WebSocket itself (acceptSockets).
+    mHttp->route("/ws", [](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
+        if (web::header(request, "Upgrade").compare("websocket", Qt::CaseInsensitive) == 0)
+            return;
+        QHttpServerResponse response = plain(QStringLiteral("Not found"), Status::NotFound);
+        web::addSecurityHeaders(response);
+        response.write(std::move(responder));
+    });
     mHttp->afterRequest([](QHttpServerResponse&& response) {
         web::addSecurityHeaders(response);
         return std::move(response);
