@@ -74,7 +74,7 @@ void RemotePanel::addRoutes() {
                  [this](const QHttpServerRequest& request) { return postLogin(request); });
     mHttp->route("/logout", Method::Post,
                  [this](const QHttpServerRequest& request) { return postLogout(request); });
-    for (const char* file : {"panel.js", "panel.css"}) {
+    for (const char* file : {"panel.js", "panel.css", "favicon.svg"}) {
         const QString name = QString::fromLatin1(file);
         mHttp->route(QStringLiteral("/") + name, Method::Get,
                      [this, name](const QHttpServerRequest& request) {
@@ -110,11 +110,19 @@ std::optional<QHttpServerResponse> RemotePanel::refuseForeign(const QHttpServerR
     if (!web::acceptableHost(host, tls()))
         return plain(QStringLiteral("This server does not answer to that name"),
                      Status::MisdirectedRequest);
-    // A form or a script of another site must not log in or out here: a browser says where a
-    // request comes from. A script of the user's own, not in a browser, need not say.
-    const QByteArray origin = web::header(request, "Origin");
-    if (needsOrigin && !origin.isEmpty() && !web::sameOrigin(origin, host, tls()))
-        return plain(QStringLiteral("Requests from other sites are refused"), Status::Forbidden);
+    // A form or a script of another site must not log in or out here. A browser says where a
+    // request comes from: Sec-Fetch-Site, or else Origin, which it sends as "null" for a form of
+    // a page that gives no referrer (ours). A script of the user's own need say neither.
+    if (needsOrigin) {
+        const QByteArray site = web::header(request, "Sec-Fetch-Site");
+        const QByteArray origin = web::header(request, "Origin");
+        const bool foreign = !site.isEmpty() ? site != "same-origin"
+                                             : !origin.isEmpty() && origin != "null" &&
+                                                   !web::sameOrigin(origin, host, tls());
+        if (foreign)
+            return plain(QStringLiteral("Requests from other sites are refused"),
+                         Status::Forbidden);
+    }
     return std::nullopt;
 }
 

@@ -13,6 +13,7 @@ std::optional<Asset> asset(const QString& name) {
         {"login.html", "text/html; charset=utf-8"},
         {"panel.js", "text/javascript; charset=utf-8"},
         {"panel.css", "text/css; charset=utf-8"},
+        {"favicon.svg", "image/svg+xml"},
     };
     for (const auto& a : kAssets) {
         if (name != QLatin1String(a.name))

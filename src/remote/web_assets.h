@@ -13,7 +13,8 @@ struct Asset {
     QByteArray data;
 };
 
-// "panel.js", "panel.css", "panel.html", "login.html"; nullopt for anything else.
+// "panel.js", "panel.css", "favicon.svg", "panel.html", "login.html"; nullopt for anything
+// else.
 std::optional<Asset> asset(const QString& name);
 
 } // namespace tarvex::web
