@@ -74,6 +74,11 @@ void RemotePanel::handleRequest(FeedClient* client, const QString& text) {
         QString problem;
         QJsonValue id;
         const auto request = RemoteRequest::parse(text, &problem, &id);
+        // Counted whatever they are: a flood of nonsense costs as much as one of commands.
+        if (!client->admitCommand(mClock())) {
+            reply(false, id, tr("Too many requests: wait a moment"));
+            return;
+        }
         if (!request) {
             reply(false, id, problem);
             return;
@@ -82,10 +87,6 @@ void RemotePanel::handleRequest(FeedClient* client, const QString& text) {
         if (!mSessions->find(who.session, true)) {
             client->end(QWebSocketProtocol::CloseCodeNormal,
                         tr("Your session has ended: log in again"), true, mClock());
-            return;
-        }
-        if (!client->admitCommand(mClock())) {
-            reply(false, id, tr("Too many commands: wait a moment"));
             return;
         }
         const CommandDesk::Outcome outcome = mDesk->carryOut(who, *request);

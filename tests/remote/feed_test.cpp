@@ -150,6 +150,16 @@ TEST(RemoteFeed, ARestartBringsEveryPageTheNewList) {
     EXPECT_EQ(rig.feed.amplifier(2)->amplifier().hub(), rig.station.hub());
 }
 
+TEST(FeedClient, HearsTenRequestsASecond) {
+    FeedClient client(std::make_unique<MemoryFeedSink>(), {});
+    int heard = 0;
+    for (int i = 0; i < 30; ++i)
+        heard += client.admitCommand(5000);
+    EXPECT_EQ(heard, 10);
+    EXPECT_FALSE(client.admitCommand(5099));
+    EXPECT_TRUE(client.admitCommand(5100));
+}
+
 TEST(PeakMeter, HoldsTwoSecondsThenFallsNeverBelowTheLatestReading) {
     PeakMeter peak;
     peak.add(800, 0);
