@@ -158,16 +158,15 @@ QHttpServerResponse RemotePanel::postLogin(const QHttpServerRequest& request) {
     const QString address = request.remoteAddress().toString();
     const QString key = LoginThrottle::addressKey(request.remoteAddress());
     // Checked before anything else: a wait is a wait, whatever the password.
-    const auto wait = [&](qint64 ms) {
+    const auto wait = [&](qint64 ms, const char* why) {
         const qint64 seconds = std::max<qint64>(1, (ms + 999) / 1000);
-        QHttpServerResponse r = answer(
-            tr("Too many failed logins: try again in %n second(s)", nullptr, int(seconds)),
-            Status::TooManyRequests);
+        QHttpServerResponse r =
+            answer(tr(why, nullptr, int(seconds)), Status::TooManyRequests);
         r.setHeader("Retry-After", QByteArray::number(seconds));
         return r;
     };
     if (const qint64 ms = mThrottle->waitMs(key); ms > 0)
-        return wait(ms);
+        return wait(ms, QT_TR_NOOP("Too many failed logins: try again in %n second(s)"));
     if (request.body().size() > kMaxBody)
         return answer(tr("The request is too large"), Status::PayloadTooLarge);
     QString user;
@@ -187,7 +186,7 @@ QHttpServerResponse RemotePanel::postLogin(const QHttpServerRequest& request) {
     if (user.isEmpty() || password.isEmpty())
         return answer(tr("Give a user name and a password"), Status::BadRequest);
     if (!mThrottle->admitCheck())
-        return wait(1000);
+        return wait(1000, QT_TR_NOOP("Too many logins at once: try again in %n second(s)"));
     refreshUsers();
     const auto role = mUsers.verify(user, password);
     if (!role) {

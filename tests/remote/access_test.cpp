@@ -38,18 +38,6 @@ TEST(RemoteSessions, EndAfterThirtyIdleMinutesTwelveHoursOrALogout) {
     EXPECT_EQ(sessions.count(), 0);
 }
 
-TEST(RemoteSessions, AUsersSessionsEndTogether) {
-    test::TestClock clock;
-    SessionStore sessions(clock.fn());
-    const QByteArray a1 = sessions.create("ann", RemoteUsers::Role::Operate, "10.0.0.1");
-    const QByteArray a2 = sessions.create("ann", RemoteUsers::Role::Operate, "10.0.0.2");
-    const QByteArray b = sessions.create("bob", RemoteUsers::Role::View, "10.0.0.3");
-    EXPECT_EQ(sessions.endIf([](const auto& s) { return s.user == "ann"; }), 2);
-    EXPECT_FALSE(sessions.find(a1, false) || sessions.find(a2, false));
-    EXPECT_FALSE(sessions.hasUser("ann"));
-    EXPECT_TRUE(sessions.find(b, false));
-}
-
 TEST(LoginThrottle, FiveFreeFailuresThenADelayDoublingFromOneSecondToAMinute) {
     const std::vector<std::pair<int, qint64>> schedule = {
         {4, 0}, {5, 1000}, {6, 2000}, {7, 4000}, {10, 32000}, {11, 60000}, {40, 60000}};

@@ -144,10 +144,6 @@ INSTANTIATE_TEST_SUITE_P(
     Refusals, RemoteRefusalTest,
     ::testing::Values(
         RefusalCase{"view_user", &kViewer, RemoteControl::Power, 0, "", "your role is view"},
-        RefusalCase{"view_user_takes", &kViewer, RemoteControl::Operate, 1, "",
-                    "your role is view"},
-        RefusalCase{"another_holds_control", &kAnn, RemoteControl::Power, 0, "",
-                    "controlled by bob since"},
         RefusalCase{"band_under_power", &kBob, RemoteControl::Band, 5, "FWD = 40",
                     "never changed under power"},
         RefusalCase{"unreachable", &kBob, RemoteControl::Power, 0, "unplug",

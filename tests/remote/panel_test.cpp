@@ -73,11 +73,13 @@ struct PanelRig {
             headers += "Cookie: " + cookie + "\r\n";
         return test::http(panel->port(), "POST", path, headers, body, tls);
     }
-    // The session cookie ("tarvex_session=…") of a login.
-    QByteArray login(const QByteArray& user) {
+    // The session cookie ("tarvex_session=…") of a login; setCookie gets the whole header.
+    QByteArray login(const QByteArray& user, QByteArray* setCookie = nullptr) {
         clock.advance(1000); // password checks are rationed
         const test::HttpReply r = post("/login", "user=" + user + "&password=" + user + "-password");
         EXPECT_EQ(r.status, 303);
+        if (setCookie)
+            *setCookie = r.header("Set-Cookie");
         return r.header("Set-Cookie").split(';').value(0);
     }
     std::unique_ptr<test::FeedPage> page(const QByteArray& cookie) {
@@ -103,13 +105,14 @@ TEST(RemotePanel, EveryResponseCarriesTheSecurityHeaders) {
         {"panel", test::http(port, "GET", "/", session)},
         {"login page", test::http(port, "GET", "/login")},
         {"script", test::http(port, "GET", "/panel.js")},
-        {"style", test::http(port, "GET", "/panel.css")},
         {"missing", test::http(port, "GET", "/favicon.ico")},
         {"wrong password", rig.post("/login", "user=ann&password=nope")},
+        {"script's login", test::http(port, "POST", "/login", "Content-Type: application/json\r\n",
+                                      R"({"user": "vic", "password": "vic-password"})")},
         {"foreign host", test::http(port, "GET", "/", session, {}, false, "evil.example")},
         {"logout", rig.post("/logout", {}, cookie)},
     };
-    const std::vector<int> statuses = {303, 200, 200, 200, 200, 404, 401, 421, 303};
+    const std::vector<int> statuses = {303, 200, 200, 200, 404, 401, 200, 421, 303};
     for (std::size_t i = 0; i < replies.size(); ++i) {
         const auto& [what, r] = replies[i];
         SCOPED_TRACE(what);
@@ -125,6 +128,8 @@ TEST(RemotePanel, EveryResponseCarriesTheSecurityHeaders) {
     }
     EXPECT_TRUE(replies[3].second.header("Content-Type").startsWith("text/javascript"));
     EXPECT_EQ(replies[0].second.header("Location"), "/login");
+    EXPECT_EQ(QJsonDocument::fromJson(replies[6].second.body).object()["role"], "view");
+    EXPECT_TRUE(replies[6].second.header("Set-Cookie").startsWith("tarvex_session="));
 }
 
 TEST(RemotePanel, OnlyALoggedInPageOfThisServerGetsTheFeed) {
@@ -189,6 +194,10 @@ TEST(RemotePanel, CommandsComeFromTheHolderOfControlAndNeverFromAViewer) {
                                    "you can watch, not operate"))
         << rig.audit.join('\n').toStdString();
     EXPECT_TRUE(rig.audit.contains("bob: took control from ann"));
+    rig.panel->noteLocalUse();
+    EXPECT_FALSE(
+        vic->take("update", [](const QJsonObject& m) { return m["control"]["local"] == true; })
+            .isEmpty());
 }
 
 TEST(RemotePanel, FailedLoginsFromAnAddressAreSlowedDown) {
@@ -218,6 +227,7 @@ TEST(RemotePanel, APageClosesWhenItsSessionEnds) {
     ASSERT_FALSE(leaving->take("hello").isEmpty());
     EXPECT_EQ(rig.post("/logout", {}, second).status, 303);
     EXPECT_EQ(leaving->take("bye")["login"], true);
+    EXPECT_EQ(rig.audit.last(), "vic: logout");
     EXPECT_FALSE(idle->closed);
     rig.clock.advance(30 * 60 * 1000);
     EXPECT_EQ(idle->take("bye")["login"], true);
@@ -225,14 +235,19 @@ TEST(RemotePanel, APageClosesWhenItsSessionEnds) {
     EXPECT_EQ(test::http(rig.panel->port(), "GET", "/", "Cookie: " + first + "\r\n").status, 303);
 }
 
-TEST(RemotePanel, ARemovedUserIsLoggedOutAtOnce) {
+TEST(RemotePanel, ARemovedUserIsLoggedOutAtOnceAndNobodyElse) {
     PanelRig rig;
-    auto vic = rig.page(rig.login("vic"));
+    const QByteArray removed = rig.login("vic");
+    auto vic = rig.page(removed);
+    auto ann = rig.page(rig.login("ann"));
     ASSERT_FALSE(vic->take("hello").isEmpty());
     QByteArray users = kUsers;
     users.truncate(users.indexOf("vic:"));
     writeFile(rig.options.usersFile, users);
     EXPECT_EQ(vic->take("bye")["login"], true);
+    EXPECT_EQ(test::http(rig.panel->port(), "GET", "/", "Cookie: " + removed + "\r\n").status, 303);
+    EXPECT_FALSE(ann->closed);
+    EXPECT_EQ(rig.panel->clientCount(), 1);
 }
 
 struct ListenCase {
@@ -287,11 +302,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RemotePanel, ServesItsPageAndFeedOverTls) {
     PanelRig rig(true);
-    const QByteArray cookie = rig.login("ann");
+    QByteArray setCookie;
+    const QByteArray cookie = rig.login("ann", &setCookie);
     EXPECT_EQ(cookie.left(15), "tarvex_session=");
-    const test::HttpReply r = rig.post("/login", "user=ann&password=ann-password");
     for (const char* attribute : {"HttpOnly", "SameSite=Strict", "Path=/", "Secure"})
-        EXPECT_TRUE(r.header("Set-Cookie").contains(attribute)) << attribute;
+        EXPECT_TRUE(setCookie.contains(attribute)) << attribute;
     auto page = rig.page(cookie);
     EXPECT_EQ(page->take("hello")["you"].toObject()["role"], "operate");
 }

@@ -136,14 +136,11 @@ TEST_P(UserNameTest, NamesFitTheFileAndTheScreen) {
 INSTANTIATE_TEST_SUITE_P(
     Names, UserNameTest,
     ::testing::Values(NameCase{"plain", "Ann-Marie 2", true},
-                      NameCase{"accented", QString::fromUtf8("Zoë"), true},
                       NameCase{"longest", QString(32, 'a'), true},
                       NameCase{"empty", "", false}, NameCase{"too_long", QString(33, 'a'), false},
                       NameCase{"colon", "ann:operate", false},
                       NameCase{"newline", "ann\nbob:operate", false},
-                      NameCase{"tab", "ann\tb", false},
                       NameCase{"leading_space", " ann", false},
-                      NameCase{"trailing_space", "ann ", false},
                       NameCase{"bidi_override", QString::fromUtf8("ann\u202Eb"), false}),
     test::CaseName{});
 

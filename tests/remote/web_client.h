@@ -25,31 +25,23 @@ inline HttpReply http(quint16 port, const QByteArray& method, const QByteArray& 
                       const QByteArray& headers = {}, const QByteArray& body = {},
                       bool tls = false, const QByteArray& host = "127.0.0.1") {
     QSslSocket s;
-    if (tls) {
-        s.setPeerVerifyMode(QSslSocket::VerifyNone);
+    s.setPeerVerifyMode(QSslSocket::VerifyNone);
+    if (tls)
         s.connectToHostEncrypted("127.0.0.1", port);
-    } else {
+    else
         s.connectToHost(QHostAddress::LocalHost, port);
-    }
-    HttpReply reply;
-    if (!waitUntil([&] { return tls ? s.isEncrypted() : s.state() == QAbstractSocket::ConnectedState; }))
-        return reply;
     s.write(method + ' ' + path + " HTTP/1.1\r\nHost: " + host + ':' + QByteArray::number(port) +
             "\r\nConnection: close\r\n" + headers + "Content-Length: " +
             QByteArray::number(body.size()) + "\r\n\r\n" + body);
     QByteArray raw;
+    qsizetype end = -1;
     waitUntil([&] {
         raw += s.readAll();
-        const qsizetype end = raw.indexOf("\r\n\r\n");
-        if (end < 0)
-            return false;
-        const QByteArray head = raw.left(end);
-        const qsizetype at = head.toLower().indexOf("content-length:");
-        const qsizetype length =
-            at < 0 ? 0 : head.mid(at + 15, head.indexOf("\r\n", at) - at - 15).trimmed().toLongLong();
-        return raw.size() >= end + 4 + length;
+        end = raw.indexOf("\r\n\r\n");
+        const qsizetype at = raw.toLower().indexOf("content-length:");
+        return end > 0 && raw.size() >= end + 4 + raw.mid(at + 15, 12).split('\r')[0].trimmed().toInt();
     });
-    const qsizetype end = raw.indexOf("\r\n\r\n");
+    HttpReply reply;
     const QList<QByteArray> lines = raw.left(end).split('\n');
     reply.status = lines.value(0).split(' ').value(1).toInt();
     for (qsizetype i = 1; i < lines.size(); ++i) {
