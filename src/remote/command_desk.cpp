@@ -10,13 +10,13 @@ CommandDesk::Outcome refused(const QString& what, const QString& why, int index 
     return {false, why, QStringLiteral("%1: refused: %2").arg(what, why), index, {}};
 }
 
-Variant itemValue(const ControlSpec& spec, int value) {
-    switch (spec.kind) {
-    case ControlSpec::Kind::Switch:
+Variant itemValue(const ControlEntry& entry, int value) {
+    switch (entry.kind) {
+    case ControlEntry::Kind::Switch:
         return Variant(value != 0);
-    case ControlSpec::Kind::Number:
+    case ControlEntry::Kind::Number:
         return Variant(static_cast<std::int16_t>(value));
-    case ControlSpec::Kind::Key:
+    case ControlEntry::Kind::Key:
         break;
     }
     return Variant(true);
@@ -93,7 +93,7 @@ CommandDesk::Outcome CommandDesk::carryOut(const ClientIdentity& who,
 }
 
 CommandDesk::Outcome CommandDesk::command(const ClientIdentity& who, const RemoteRequest& r) {
-    const ControlSpec& spec = controlSpec(r.control);
+    const ControlEntry& entry = controlEntry(r.control);
     const QString asked = describe(r.control, r.value);
     AmplifierFeed* feed = mFeed.amplifier(r.amplifier);
     if (!feed)
@@ -116,11 +116,11 @@ CommandDesk::Outcome CommandDesk::command(const ClientIdentity& who, const Remot
     if (!mControl.act(who.user, &why))
         return refused(what, why, index);
 
-    const Variant value = itemValue(spec, r.value);
-    const QString base = QString::fromLatin1(spec.item);
+    const Variant value = itemValue(entry, r.value);
+    const QString base = QString::fromLatin1(entry.item);
     const qint64 now = mClock();
     Outcome o{true, {}, {}, index, {}};
-    if (spec.kind == ControlSpec::Kind::Key) {
+    if (entry.kind == ControlEntry::Kind::Key) {
         if (const QString error = amp.write(base, value); !error.isEmpty())
             return refused(what, error, index);
         o.text = QStringLiteral("%1 sent to amplifier %2").arg(asked).arg(r.amplifier);

@@ -76,10 +76,10 @@ std::optional<ConfirmationWatch::Status> ConfirmationWatch::status(RemoteControl
 QJsonObject ConfirmationWatch::toJson() const {
     QJsonObject out;
     for (const auto& [control, p] : mPending) {
-        const ControlSpec& spec = controlSpec(control);
+        const ControlEntry& entry = controlEntry(control);
         const QJsonValue asked =
-            spec.kind == ControlSpec::Kind::Switch ? QJsonValue(p.value != 0) : QJsonValue(p.value);
-        out.insert(QLatin1String(spec.name),
+            entry.kind == ControlEntry::Kind::Switch ? QJsonValue(p.value != 0) : QJsonValue(p.value);
+        out.insert(QLatin1String(entry.name),
                    QJsonObject{{QStringLiteral("asked"), asked},
                                {QStringLiteral("status"), p.status == Status::Waiting
                                                               ? QStringLiteral("waiting")

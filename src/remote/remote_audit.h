@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaType>
 #include <QString>
 
 namespace tarvex {
@@ -17,3 +18,5 @@ struct RemoteAuditEvent {
 };
 
 } // namespace tarvex
+
+Q_DECLARE_METATYPE(tarvex::RemoteAuditEvent)

@@ -8,11 +8,11 @@ namespace tarvex {
 
 namespace {
 
-using Kind = ControlSpec::Kind;
+using Kind = ControlEntry::Kind;
 
 // The ranges are the driver's item ranges: band 1 (160 m) to 9 (10 m), segment 1 to 5, tune
 // and load 0 to 100.
-constexpr std::array<ControlSpec, 10> kSpecs{{
+constexpr std::array<ControlEntry, 10> kEntries{{
     {RemoteControl::Power, "power", "ac", Kind::Switch},
     {RemoteControl::Operate, "operate", "oper", Kind::Switch},
     {RemoteControl::Band, "band", "band", Kind::Number, 1, BandTable::kBands},
@@ -27,16 +27,12 @@ constexpr std::array<ControlSpec, 10> kSpecs{{
 
 } // namespace
 
-std::span<const ControlSpec> controlSpecs() {
-    return kSpecs;
+const ControlEntry& controlEntry(RemoteControl control) {
+    return kEntries[static_cast<std::size_t>(control)];
 }
 
-const ControlSpec& controlSpec(RemoteControl control) {
-    return kSpecs[static_cast<std::size_t>(control)];
-}
-
-const ControlSpec* findControl(const QString& name) {
-    for (const ControlSpec& s : kSpecs) {
+const ControlEntry* findControl(const QString& name) {
+    for (const ControlEntry& s : kEntries) {
         if (name == QLatin1String(s.name))
             return &s;
     }

@@ -2,15 +2,13 @@
 
 #include <QString>
 
-#include <span>
-
 namespace tarvex {
 
 // What a page may operate, and the item each one writes: the item a click on the desktop panel
 // writes, so that every rule of the driver's command path holds for remote commands too.
 enum class RemoteControl { Power, Operate, Band, Segment, Tune, Load, High, AutoTune, Default, Enter };
 
-struct ControlSpec {
+struct ControlEntry {
     enum class Kind {
         Switch, // true or false
         Number, // a whole number from min to max
@@ -24,8 +22,7 @@ struct ControlSpec {
     int max = 1;
 };
 
-std::span<const ControlSpec> controlSpecs();
-const ControlSpec& controlSpec(RemoteControl control);
-const ControlSpec* findControl(const QString& name);
+const ControlEntry& controlEntry(RemoteControl control);
+const ControlEntry* findControl(const QString& name);
 
 } // namespace tarvex

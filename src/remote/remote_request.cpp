@@ -67,30 +67,30 @@ std::optional<RemoteRequest> RemoteRequest::parse(const QString& text, QString* 
         return fail(QStringLiteral("amplifier must be a number from 1 to %1")
                         .arg(ServerObject::kMaxModules));
     r.amplifier = *amplifier;
-    const ControlSpec* spec = findControl(o.value(u"control").toString());
-    if (!spec)
+    const ControlEntry* entry = findControl(o.value(u"control").toString());
+    if (!entry)
         return fail(QStringLiteral("unknown control"));
-    r.control = spec->control;
+    r.control = entry->control;
     const QJsonValue value = o.value(u"value");
-    switch (spec->kind) {
-    case ControlSpec::Kind::Switch:
+    switch (entry->kind) {
+    case ControlEntry::Kind::Switch:
         if (!value.isBool())
-            return fail(QStringLiteral("%1 takes true or false").arg(QLatin1String(spec->name)));
+            return fail(QStringLiteral("%1 takes true or false").arg(QLatin1String(entry->name)));
         r.value = value.toBool() ? 1 : 0;
         break;
-    case ControlSpec::Kind::Number: {
-        const auto n = wholeNumber(value, spec->min, spec->max);
+    case ControlEntry::Kind::Number: {
+        const auto n = wholeNumber(value, entry->min, entry->max);
         if (!n)
             return fail(QStringLiteral("%1 takes a whole number from %2 to %3")
-                            .arg(QLatin1String(spec->name))
-                            .arg(spec->min)
-                            .arg(spec->max));
+                            .arg(QLatin1String(entry->name))
+                            .arg(entry->min)
+                            .arg(entry->max));
         r.value = *n;
         break;
     }
-    case ControlSpec::Kind::Key:
+    case ControlEntry::Kind::Key:
         if (!value.isUndefined() && value != QJsonValue(true))
-            return fail(QStringLiteral("%1 takes no value").arg(QLatin1String(spec->name)));
+            return fail(QStringLiteral("%1 takes no value").arg(QLatin1String(entry->name)));
         r.value = 1;
         break;
     }

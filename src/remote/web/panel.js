@@ -39,8 +39,8 @@
   }
 
   // A small element builder: el('div.card', {text: 'x'}, child, ...).
-  function el(spec, props, ...children) {
-    const [tag, ...classes] = spec.split('.');
+  function el(selector, props, ...children) {
+    const [tag, ...classes] = selector.split('.');
     const node = document.createElement(tag || 'div');
     if (classes.length) node.className = classes.join(' ');
     for (const [key, value] of Object.entries(props || {})) {
@@ -426,7 +426,12 @@
       setConnection('Connected', true);
     };
     socket.onmessage = receive;
-    socket.onclose = () => {
+    socket.onclose = (event) => {
+      if (event.code === 1008) {
+        // Refused at the door: the session is over (or was never there).
+        window.location.assign('/login');
+        return;
+      }
       setConnection('Connection lost: trying again…');
       view.connected = false; // nothing can be sent meanwhile
       showControl();
