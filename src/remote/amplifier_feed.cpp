@@ -78,27 +78,21 @@ AmplifierFeed::AmplifierFeed(HubPtr hub, int index, RemoteClock clock, QObject* 
           amp::kReportedHv, amp::kReportedTrim, "prfl", "pinp", "ig", "ip"})
         follow(base);
     if (mForward) {
-        mConnections.push_back(connect(mForward.get(), &Item::ValueChange, this, [this] {
+        connect(mForward.get(), &Item::ValueChange, this, [this] {
             // The peak needs every reading, not only the one a tick happens to see.
             std::int32_t w = 0;
             if (mForward->Value().tryToLong(w) == 0)
                 mPeak.add(w, mClock());
             mDirty = true;
-        }));
+        });
     }
     mState = build(mClock());
     mDirty = false;
 }
 
-AmplifierFeed::~AmplifierFeed() {
-    for (const auto& c : mConnections)
-        disconnect(c);
-}
-
 void AmplifierFeed::follow(const char* base) {
     if (const ItemPtr it = mAmp.item(QString::fromLatin1(base)))
-        mConnections.push_back(
-            connect(it.get(), &Item::ValueChange, this, [this] { mDirty = true; }));
+        connect(it.get(), &Item::ValueChange, this, [this] { mDirty = true; });
 }
 
 QString AmplifierFeed::swrText(int forward, int reflected) {

@@ -6,10 +6,7 @@
 #include "remote_clock.h"
 
 #include <QJsonObject>
-#include <QMetaObject>
 #include <QObject>
-
-#include <vector>
 
 namespace tarvex {
 
@@ -24,7 +21,6 @@ public:
     static constexpr int kSwrMinForwardW = 10;
 
     AmplifierFeed(HubPtr hub, int index, RemoteClock clock, QObject* parent = nullptr);
-    ~AmplifierFeed() override;
 
     const RemoteAmplifier& amplifier() const { return mAmp; }
     ConfirmationWatch& watch() { return mWatch; }
@@ -52,7 +48,6 @@ private:
     PeakMeter mPeak;
     ConfirmationWatch mWatch;
     ItemPtr mForward;
-    std::vector<QMetaObject::Connection> mConnections;
     QJsonObject mState;
     bool mDirty = true;
 };
