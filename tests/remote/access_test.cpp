@@ -44,24 +44,13 @@ TEST(LoginThrottle, FiveFreeFailuresThenADelayDoublingFromOneSecondToAMinute) {
     for (const auto& [failures, delay] : schedule)
         EXPECT_EQ(LoginThrottle::delayAfter(failures), delay) << failures << " failures";
 
+    // How the wait runs out and a success ends it is tested over a socket (panel_test).
     test::TestClock clock;
     LoginThrottle throttle(clock.fn());
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(throttle.waitMs("192.0.2.7"), 0);
+    for (int i = 0; i < 6; ++i)
         throttle.failed("192.0.2.7");
-    }
-    EXPECT_EQ(throttle.waitMs("192.0.2.7"), 1000);
-    EXPECT_EQ(throttle.waitMs("192.0.2.8"), 0) << "another address is not slowed";
-    clock.advance(400);
-    EXPECT_EQ(throttle.waitMs("192.0.2.7"), 600);
-    clock.advance(600);
-    EXPECT_EQ(throttle.waitMs("192.0.2.7"), 0);
-    throttle.failed("192.0.2.7");
     EXPECT_EQ(throttle.waitMs("192.0.2.7"), 2000);
-    throttle.succeeded("192.0.2.7");
-    EXPECT_EQ(throttle.waitMs("192.0.2.7"), 0);
-    throttle.failed("192.0.2.7");
-    EXPECT_EQ(throttle.waitMs("192.0.2.7"), 0) << "a success forgets the failures";
+    EXPECT_EQ(throttle.waitMs("192.0.2.8"), 0) << "another address is not slowed";
 }
 
 TEST(LoginThrottle, OneMachinesIpv6AddressesCountAsOne) {

@@ -99,10 +99,8 @@ TEST(RemoteCommand, WaitsForTheAmplifiersReportThenConfirmsOrTurnsBack) {
     // What it reports already needs no command.
     EXPECT_TRUE(rig.ask(kAnn, RemoteControl::Tune, 35).text.contains("already reports"));
     EXPECT_EQ(rig.station.sent(0), "");
-}
 
-TEST(RemoteCommand, PowerOnIsConfirmedByWarmUp) {
-    DeskRig rig;
+    // Mains on is confirmed by the warm-up.
     rig.station.say(0, "AMPLIFIER = OFF");
     ASSERT_TRUE(rig.ask(kAnn, RemoteControl::Power, 1).ok);
     EXPECT_EQ(rig.station.sent(0), "AC ON,");

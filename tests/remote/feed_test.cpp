@@ -42,20 +42,14 @@ TEST(RemoteFeed, ShowsWhatTheAmplifierReportedNotWhatWasAsked) {
     rig.station.hub()->GetItem("0band")->setValue(std::int16_t{3}); // asked, not confirmed
     rig.station.hub()->GetItem("0tune")->setValue(std::int16_t{60});
     rig.page();
-    const QJsonObject a = rig.hello["amplifiers"].toArray()[0].toObject();
-    EXPECT_EQ(a["number"], 1);
-    EXPECT_EQ(a["link"], "up");
-    EXPECT_EQ(a["state"], "standby");
-    EXPECT_EQ(a["band"], 5);
-    EXPECT_EQ(a["bandName"], "20 m");
-    EXPECT_EQ(a["segment"], 2);
-    EXPECT_EQ(a["freq"], 14175);
-    EXPECT_EQ(a["tune"], 35);
-    EXPECT_EQ(a["load"], 20);
-    EXPECT_EQ(a["high"], true);
-    EXPECT_EQ(a["autoTune"], true);
-    EXPECT_EQ(a["lights"].toObject(),
-              (QJsonObject{{"operate", "STBY"}, {"fault", "OK"}, {"warmup", "READY"}}));
+    QJsonObject a = rig.hello["amplifiers"].toArray()[0].toObject();
+    for (const char* other : {"name", "message", "fault", "faultText", "meters", "pending"})
+        a.remove(other);
+    EXPECT_EQ(a, (QJsonObject{{"number", 1}, {"link", "up"}, {"state", "standby"}, {"band", 5},
+                              {"bandName", "20 m"}, {"segment", 2}, {"freq", 14175}, {"tune", 35},
+                              {"load", 20}, {"high", true}, {"autoTune", true},
+                              {"lights", QJsonObject{{"operate", "STBY"}, {"fault", "OK"},
+                                                     {"warmup", "READY"}}}}));
     EXPECT_EQ(rig.hello["you"].toObject()["role"], "operate");
     EXPECT_EQ(rig.hello["meters"].toObject()["fwd"].toObject()["red"], 1500);
 

@@ -93,10 +93,6 @@ TEST(RemoteRequest, ARefusalStillAnswersToTheRequestsId) {
     EXPECT_FALSE(RemoteRequest::parse(R"({"type":"command","id":"b-12","control":"x"})", &reason,
                                       &id));
     EXPECT_EQ(id, QJsonValue("b-12"));
-    const auto take = RemoteRequest::parse(R"({"type":"take"})", &reason, &id);
-    ASSERT_TRUE(take);
-    EXPECT_EQ(take->type, RemoteRequest::Type::Take);
-    EXPECT_TRUE(take->id.isNull());
 }
 
 } // namespace
