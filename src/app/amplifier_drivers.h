@@ -16,13 +16,9 @@ public:
     explicit AmplifierDrivers(const PortNames::Overrides& ports) : mPortNames(ports) {}
 
     PortNames& portNames() { return mPortNames; }
-    // Starts the simulated amplifiers on pseudo-terminals; false with *error when one could
-    // not be made.
-    bool startDemo(int count, QString* error) { return mDemo.start(count, mPortNames, error); }
-    // Writes a list of them where there is none; false with *error when it could not be.
-    bool seedDemoList(const QString& dataFile, QString* error) const {
-        return mDemo.seedList(dataFile, error);
-    }
+    // Starts the simulated amplifiers on pseudo-terminals and writes a list of them where
+    // there is none. The exit status, after saying why on standard error, when it could not.
+    int startDemo(int count, const QString& dataFile);
     // Drivers reaching their ports as the port numbers resolve; editSettings is the settings
     // dialog of a run with a window, empty without one.
     ServerObject::DriverFactory factory(std::function<bool(DriverSettingsText&)> editSettings = {});

@@ -3,6 +3,7 @@
 #include "amplifier_list_commands.h"
 #include "command_line.h"
 #include "exit_status.h"
+#include "headless_run.h"
 #include "history_commands.h"
 #include "run_options.h"
 #include "window_run.h"
@@ -35,7 +36,9 @@ int refuseWithoutDisplay(int argc, char* argv[], const char* reason) {
     tarvex::setApplicationNames();
     if (!tarvex::RunOptions::parse(QCoreApplication::arguments()))
         return tarvex::exit_status::kInvalidUse;
-    std::fprintf(stderr, "tarvex: %s; run it under Xvfb, for example: xvfb-run -a make run\n",
+    std::fprintf(stderr,
+                 "tarvex: %s; run it under Xvfb, for example: xvfb-run -a make run, or without a "
+                 "window: tarvex --headless\n",
                  reason);
     return tarvex::exit_status::kFileProblem;
 }
@@ -56,6 +59,8 @@ int main(int argc, char* argv[]) {
                                                       QStringLiteral("server.dat"));
         return tarvex::HistoryCommands::run(app.arguments(), QStringLiteral("history.db"));
     }
+    if (tarvex::RunOptions::headlessRequested(arguments))
+        return tarvex::runHeadless(argc, argv);
     if (!displayAvailable())
         return refuseWithoutDisplay(argc, argv,
                                     "no display found (DISPLAY and WAYLAND_DISPLAY are unset)");

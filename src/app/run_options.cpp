@@ -18,6 +18,8 @@ namespace tarvex {
 
 namespace {
 
+const QString kHeadless = QStringLiteral("headless");
+
 // Says on standard error why a command line is invalid; the caller exits with kInvalidUse.
 std::nullopt_t refuse(const QString& message) {
     // It may quote what was typed: one line, and no escape sequence reaches the terminal.
@@ -41,6 +43,11 @@ struct ProgramOptions {
         QStringLiteral("Drive %1 simulated amplifiers on pseudo-terminals (ports 1 and 2); "
                        "writes a list using them when the working directory has none.")
             .arg(RunOptions::kDemoAmplifiers)};
+    QCommandLineOption headless{
+        kHeadless,
+        QStringLiteral("Run without a window or display: the amplifiers, the station links and "
+                       "the history, with a log of events on standard error. SIGTERM, SIGINT "
+                       "and SIGHUP end it.")};
     QCommandLineOption screenshot{
         QStringLiteral("screenshot"),
         QStringLiteral("Start normally, wait the settle time, save the main window as a PNG "
@@ -54,10 +61,17 @@ struct ProgramOptions {
 
 ProgramOptions::ProgramOptions(QCommandLineParser& parser)
     : help(parser.addHelpOption()), version(parser.addVersionOption()) {
-    parser.setApplicationDescription(
-        QStringLiteral("Shows and operates Ferro linear amplifiers over serial ports."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Shows and operates Ferro linear amplifiers over serial ports.\n\n"
+        "Exit status:\n"
+        "  0  done, or stopped by SIGTERM, SIGINT or SIGHUP\n"
+        "  1  a file could not be read or written (the window: no display)\n"
+        "  2  invalid command line\n"
+        "  3  a service could not start (a station port taken, no pseudo-terminal for --demo)\n"
+        "  4  --headless: the amplifier list holds no amplifier"));
     parser.addOption(port);
     parser.addOption(demo);
+    parser.addOption(headless);
     parser.addOption(screenshot);
     parser.addOption(settle);
     AmplifierListCommands::addOptions(parser);
@@ -66,6 +80,10 @@ ProgramOptions::ProgramOptions(QCommandLineParser& parser)
 }
 
 } // namespace
+
+bool RunOptions::headlessRequested(const QStringList& arguments) {
+    return command_line::requests(arguments, {kHeadless});
+}
 
 bool RunOptions::acceptedForCommand(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -84,7 +102,7 @@ bool RunOptions::acceptedForCommand(const QStringList& arguments) {
 std::optional<RunOptions> RunOptions::parse(const QStringList& arguments) {
     QCommandLineParser parser;
     const ProgramOptions programOptions(parser);
-    const auto& [help, version, port, demo, screenshot, settle] = programOptions;
+    const auto& [help, version, port, demo, headless, screenshot, settle] = programOptions;
     // parse(), not process(): process() ends an invalid command line with 1 and Qt's own
     // wording, where every command of ours uses 2 and "tarvex:".
     if (!parser.parse(arguments))
@@ -97,9 +115,13 @@ std::optional<RunOptions> RunOptions::parse(const QStringList& arguments) {
         return refuse(misplaced);
     if (parser.isSet(settle) && !parser.isSet(screenshot))
         return refuse(QStringLiteral("--settle is only used with --screenshot"));
+    // There is no window to take a picture of.
+    if (parser.isSet(headless) && parser.isSet(screenshot))
+        return refuse(QStringLiteral("--headless and --screenshot cannot be combined"));
 
     RunOptions options;
     options.demo = parser.isSet(demo);
+    options.headless = parser.isSet(headless);
     options.screenshot = parser.value(screenshot);
     bool settleOk = false;
     options.settleMs = parser.value(settle).toInt(&settleOk);

@@ -17,11 +17,14 @@ struct RunOptions {
 
     PortNames::Overrides ports;
     bool demo = false;
+    bool headless = false;
     QString screenshot;  // save the main window here, then quit
     int settleMs = 1000; // how long the amplifiers get to answer before the screenshot
     int historyDays = HistoryRecorder::kDefaultReadingDays;
     StationOptions station;
 
+    // Whether the arguments (program name first) ask for a run without a window.
+    static bool headlessRequested(const QStringList& arguments);
     // Nothing (after saying why on standard error) for an invalid command line. --help and
     // --version print and end the program here with 0.
     static std::optional<RunOptions> parse(const QStringList& arguments);

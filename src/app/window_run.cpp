@@ -30,13 +30,8 @@ int runWindow(const RunOptions& options) {
 
     AmplifierDrivers drivers(options.ports);
     if (options.demo) {
-        QString error;
-        if (!drivers.startDemo(RunOptions::kDemoAmplifiers, &error) ||
-            !drivers.seedDemoList(dataFile, &error)) {
-            std::fprintf(stderr, "tarvex: the demo amplifiers could not start: %s\n",
-                         qPrintable(error));
-            return exit_status::kFileProblem;
-        }
+        if (const int status = drivers.startDemo(RunOptions::kDemoAmplifiers, dataFile))
+            return status;
     }
 
     // One settings dialog and one way to reach a port, shared by every driver.
