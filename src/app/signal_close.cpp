@@ -74,7 +74,9 @@ void SignalClose::readSignal() {
 void SignalClose::deliver() {
     // A modal dialog runs a nested loop, and the code that opened it carries on when it ends:
     // close the dialog as Cancel would, and report only once that code has finished.
-    if (QWidget* modal = QApplication::activeModalWidget())
+    // A run without a window has no dialog to close, and must not ask the widgets of one.
+    const bool widgets = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+    if (QWidget* modal = widgets ? QApplication::activeModalWidget() : nullptr)
         modal->close();
     if (QThread::currentThread()->loopLevel() > 1) {
         QTimer::singleShot(10, this, &SignalClose::deliver);

@@ -2,21 +2,19 @@
 
 #include "station/station_options.h"
 
-#include <QPointer>
-
 #include <memory>
 
 class QCommandLineParser;
 
 namespace tarvex {
 
-class frmMain;
-class frmStationLinks;
+class ServerObject;
 class StationLinks;
+class UserSink;
 
-// Puts the station links into the program: their command-line options over the per-user
-// settings, the links themselves following the main window's server, and "&Station Links..."
-// in the Control menu.
+// Puts the station links into a run: their command-line options over the per-user settings,
+// and the links themselves following the server, telling the user through the sink of a lost
+// radio and of ports that could not be had.
 class StationWiring {
 public:
     static void addOptions(QCommandLineParser& parser);
@@ -24,16 +22,17 @@ public:
     // option given is not valid.
     static bool readOptions(const QCommandLineParser& parser, StationOptions& options,
                             QString* error);
+    // Says on standard error when the amplifier server listens beyond this computer.
+    static void warnIfExposed(const StationOptions& options);
 
-    StationWiring(frmMain& window, const StationOptions& options);
+    StationWiring(ServerObject& server, UserSink& sink, const StationOptions& options);
     ~StationWiring();
 
-private:
-    void mnuStationLinks_Click();
+    StationLinks& links() { return *mLinks; }
 
-    frmMain& mWindow;
+private:
+    UserSink& mSink;
     std::unique_ptr<StationLinks> mLinks;
-    QPointer<frmStationLinks> mDialog;
 };
 
 } // namespace tarvex

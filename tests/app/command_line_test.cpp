@@ -15,16 +15,17 @@
 namespace tarvex {
 namespace {
 
-// What the working directory holds: nothing, a FIFO that would hang a plain read, or a history
-// to send to a full standard output.
-enum class Files { None, FifoList, FifoHistory, HistoryToFullOutput };
+// What the working directory holds: nothing, a FIFO that would hang a plain read, a history
+// to send to a full standard output, or a list that is no list.
+enum class Files { None, FifoList, FifoHistory, HistoryToFullOutput, DamagedList };
 
 struct Invocation {
     const char* name;
     QStringList args;
     bool display; // the offscreen platform; otherwise no display at all
     int status;
-    // A part of standard output when it succeeds; otherwise its one "tarvex:" line, less that.
+    // A part of standard output when it succeeds; otherwise its one "tarvex:" line, less that,
+    // with %DIR for the working directory.
     const char* says;
     Files files = Files::None;
 };
@@ -42,6 +43,10 @@ TEST_P(CommandLine, EndsWithItsStatusAndSaysWhy) {
     if (c.files == Files::FifoList || c.files == Files::FifoHistory) {
         ASSERT_EQ(mkfifo(QFile::encodeName(c.files == Files::FifoList ? list : history), 0600), 0);
     }
+    if (c.files == Files::DamagedList) {
+        QFile junk(list);
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly) && junk.write("not a list") > 0);
+    }
     if (c.files == Files::HistoryToFullOutput) {
         ASSERT_TRUE(HistoryStore(history).open(0));
         tarvex.setStandardOutputFile("/dev/full"); // a redirection: nothing replaces the node
@@ -55,7 +60,8 @@ TEST_P(CommandLine, EndsWithItsStatusAndSaysWhy) {
                                  .split(u'\n')
                                  .filter(QRegularExpression("^tarvex:"));
     EXPECT_EQ(tarvex.exitCode(), c.status) << said.join('\n').toStdString();
-    EXPECT_EQ(said, c.status ? QStringList{"tarvex: " + QString::fromUtf8(c.says)} : QStringList{});
+    const QString says = QString::fromUtf8(c.says).replace("%DIR", dir.path());
+    EXPECT_EQ(said, c.status ? QStringList{"tarvex: " + says} : QStringList{});
     EXPECT_TRUE(c.status || tarvex.readAllStandardOutput().contains(c.says));
     EXPECT_TRUE(c.status || c.args[0] != "--screenshot" || QFile::exists(dir.filePath(c.args[1])));
 }
@@ -76,7 +82,12 @@ INSTANTIATE_TEST_SUITE_P(Binary, CommandLine, testing::Values(
     Invocation{"port_out_of_range", {"--port", "1=tcp://host:99999"}, false, 2, "--port: \"tcp://host:99999\" is not a network address; write it as tcp://HOST:PORT with a port from 1 to 65535."},
     Invocation{"list_from_fifo", {"--list-amplifiers"}, false, 1, "server.dat could not be read: not a regular file", Files::FifoList},
     Invocation{"export_from_fifo", {"--export-history", "x.csv"}, false, 1, "history.db is not a regular file; it is left as it is", Files::FifoHistory},
-    Invocation{"export_to_full_output", {"--export-history", "-"}, false, 1, "the events could not be written to standard output: No space left on device", Files::HistoryToFullOutput}),
+    Invocation{"export_to_full_output", {"--export-history", "-"}, false, 1, "the events could not be written to standard output: No space left on device", Files::HistoryToFullOutput},
+    Invocation{"headless_screenshot", {"--headless", "--screenshot", "x.png"}, false, 2, "--headless and --screenshot cannot be combined"},
+    Invocation{"headless_and_list", {"--headless", "--list-amplifiers"}, false, 2, "--headless and --list-amplifiers cannot be combined"},
+    Invocation{"headless_without_list", {"--headless"}, false, 4, "no amplifier to serve: %DIR/server.dat lists none; add one with --add-amplifier NAME,PORT"},
+    Invocation{"headless_list_from_fifo", {"--headless"}, false, 1, "no amplifier to serve: %DIR/server.dat could not be read (not a regular file)", Files::FifoList},
+    Invocation{"headless_damaged_list", {"--headless"}, false, 1, "no amplifier to serve: %DIR/server.dat is damaged", Files::DamagedList}),
     test::CaseName{});
 // clang-format on
 

@@ -1,0 +1,11 @@
+#include "run_services.h"
+
+#include "run_options.h"
+
+namespace tarvex {
+
+RunServices::RunServices(ServerObject& server, UserSink& sink, const RunOptions& options)
+    : mHistory(server, sink, QStringLiteral("history.db"), options.historyDays),
+      mStation(server, sink, options.station) {}
+
+} // namespace tarvex

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "history_wiring.h"
+#include "station_wiring.h"
+
+namespace tarvex {
+
+struct RunOptions;
+class ServerObject;
+class UserSink;
+
+// The services that run beside the amplifiers, made in this one place for a run with a
+// window and one without: the history and the station links. Each follows the server through
+// its restarts and meets the amplifiers only through items; what the user must know goes to
+// the sink.
+class RunServices {
+public:
+    // history.db beside server.dat, in the working directory.
+    RunServices(ServerObject& server, UserSink& sink, const RunOptions& options);
+
+    HistoryWiring& history() { return mHistory; }
+    StationWiring& station() { return mStation; }
+
+private:
+    HistoryWiring mHistory;
+    StationWiring mStation;
+};
+
+} // namespace tarvex
