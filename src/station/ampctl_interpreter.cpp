@@ -4,6 +4,8 @@
 #include "core/band_table.h"
 #include "core/swr.h"
 #include "peak_hold.h"
+#include "rig_items.h"
+#include "station_log.h"
 
 #include <tarvex/version.h>
 
@@ -14,6 +16,13 @@ namespace tarvex {
 namespace {
 
 const QByteArray kLevels = "SWR PWRINPUT PWRFORWARD PWRREFLECTED PWRPEAK FAULT ";
+const QByteArrayList kSets = {"\\set_powerstat", "F", "\\set_freq", "L", "\\set_level"};
+// Commands that take the next line as their argument when they have none.
+const QByteArrayList kNeedArgument = kSets + QByteArrayList{"l", "\\get_level"};
+
+QByteArray bare(const QByteArray& command) {
+    return command.startsWith('+') ? command.mid(1) : command;
+}
 
 QByteArray number(qint64 n) {
     return QByteArray::number(n);
@@ -45,27 +54,35 @@ std::optional<int> AmpctlInterpreter::powerStat(amp::State state) {
     return std::nullopt;
 }
 
+AmpctlInterpreter::Parsed AmpctlInterpreter::parse(const QByteArray& line) const {
+    if (!mWaiting.isEmpty())
+        return {mWaiting, line, true};
+    const qsizetype space = line.indexOf(' ');
+    return {space < 0 ? line : line.left(space),
+            space < 0 ? QByteArray() : line.mid(space + 1).trimmed()};
+}
+
+bool AmpctlInterpreter::wouldSet(const QByteArray& line) const {
+    const QByteArray trimmed = line.trimmed();
+    if (trimmed.isEmpty())
+        return false;
+    const Parsed p = parse(trimmed);
+    return (p.fromWaiting || !p.arg.isEmpty()) && kSets.contains(bare(p.command));
+}
+
 AmpctlInterpreter::Reply AmpctlInterpreter::handle(QByteArray line) {
     line = line.trimmed();
     if (line.isEmpty())
         return {};
-    QByteArray command;
-    QByteArray arg;
-    if (!mWaiting.isEmpty()) {
-        command = std::exchange(mWaiting, {});
-        arg = line;
-    } else {
-        const qsizetype space = line.indexOf(' ');
-        command = space < 0 ? line : line.left(space);
-        arg = space < 0 ? QByteArray() : line.mid(space + 1).trimmed();
-    }
+    const Parsed p = parse(line);
+    mWaiting.clear();
+    const QByteArray& command = p.command;
+    const QByteArray& arg = p.arg;
     const bool extended = command.startsWith('+');
-    const QByteArray name = extended ? command.mid(1) : command;
+    const QByteArray name = bare(command);
     if (name == "q" || name == "Q")
         return {{}, true};
-    static const QByteArrayList kNeedArgument = {"\\set_powerstat", "l", "\\get_level", "F",
-                                                 "\\set_freq",      "L", "\\set_level"};
-    if (arg.isEmpty() && kNeedArgument.contains(name)) {
+    if (arg.isEmpty() && !p.fromWaiting && kNeedArgument.contains(name)) {
         mWaiting = command;
         return {};
     }
@@ -161,21 +178,19 @@ QByteArray AmpctlInterpreter::faultText() const {
     return text.isEmpty() ? QByteArray("No Fault") : text.toUtf8();
 }
 
-bool AmpctlInterpreter::transmitting() const {
-    const ItemPtr ptt = mAmp.hub()->GetItem(QStringLiteral("rig.ptt"));
-    bool on = false;
-    return ptt && ptt->Value().tryToBoolean(on) == 0 && on;
-}
-
 AmpctlInterpreter::Answer AmpctlInterpreter::setPowerStat(const QByteArray& arg) {
     Answer a{"set_powerstat: " + arg, {}, {}, kOk, true};
     bool ok = false;
     const int stat = arg.toInt(&ok);
     const char* item = stat == 0 || stat == 1 ? "ac" : "oper";
-    if (!ok || (stat != 0 && stat != 1 && stat != 2 && stat != 4))
+    if (!ok || (stat != 0 && stat != 1 && stat != 2 && stat != 4)) {
         a.error = kInvalid;
-    else if (!mAmp.write(QString::fromLatin1(item), stat == 1 || stat == 4))
+    } else if (stat == 4 && mBands.rf().present()) {
+        qCInfo(lcStation).noquote() << mAmp.title() << "refused operate from a client: RF present";
+        a.error = kRejected;
+    } else if (!mAmp.write(QString::fromLatin1(item), stat == 1 || stat == 4)) {
         a.error = kIo;
+    }
     return a;
 }
 
@@ -186,8 +201,14 @@ AmpctlInterpreter::Answer AmpctlInterpreter::setFrequency(const QByteArray& arg)
     const auto band = ok && std::isfinite(hz) ? BandTable::bandOf(std::llround(hz)) : std::nullopt;
     if (!band)
         return failed(a, kInvalid);
-    // Not while the radio transmits, as band following.
-    if (transmitting())
+    // Following would put it straight back, and a reply of success would be a lie.
+    if (mBands.followed()) {
+        qCInfo(lcStation).noquote()
+            << mAmp.title() << "refused a client's frequency: it follows the radio's band";
+        return failed(a, kRejected);
+    }
+    // Not while the radio transmits or nobody knows whether it does, as band following.
+    if (!RigItems::allowsBandChange(mAmp.hub()))
         return failed(a, kRejected);
     switch (mBands.request(*band, true)) {
     case BandSwitch::Result::Sent:

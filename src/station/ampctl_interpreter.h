@@ -17,7 +17,10 @@ class PeakHold;
 // argument is missing takes the next line as its argument, as the daemon does.
 // Values come from what the amplifier reported, never from what a panel or client wrote: a set
 // while the amplifier does not answer, and a get while its port is down, fail with kIo (and
-// the power state too while it is silent).
+// the power state too while it is silent). What could hurt is refused with kRejected: a
+// frequency while the radio transmits or may, while the amplifier shows RF, or while the
+// amplifier follows the radio; operate while it shows RF. Standby and off are always carried
+// out: they are how trouble is stopped.
 class AmpctlInterpreter {
 public:
     // The protocol's error numbers (answered negated).
@@ -31,6 +34,9 @@ public:
     AmpctlInterpreter(AmplifierItems amp, const PeakHold& peak, BandSwitch& bands);
 
     Reply handle(QByteArray line);
+    // Whether handling this line would carry out a set command, the argument of one waiting
+    // included.
+    bool wouldSet(const QByteArray& line) const;
 
     // The protocol's power status of a reported state: 0 mains off, 1 warming up, 2 standby,
     // 4 operating; nullopt while unknown.
@@ -47,12 +53,18 @@ public:
     };
 
 private:
+    struct Parsed {
+        QByteArray command; // "+" included
+        QByteArray arg;
+        bool fromWaiting = false;
+    };
+    Parsed parse(const QByteArray& trimmedLine) const;
+
     Answer run(const QByteArray& command, const QByteArray& arg, bool* known);
     Answer getLevel(const QByteArray& level) const;
     Answer setPowerStat(const QByteArray& arg);
     Answer setFrequency(const QByteArray& arg);
     QByteArray faultText() const;
-    bool transmitting() const;
 
     AmplifierItems mAmp;
     const PeakHold& mPeak;

@@ -65,6 +65,7 @@ TEST_P(AmpctlCommandTest, RepliesAndReachesTheAmplifierThroughItsItems) {
     auto ptt = hub->AttachItem("rig.ptt");
     ptt->setInfo(std::make_shared<ItemInfo>(ItemInfo{0, 1, ItemInfo::kBool, 0, {}}));
     ptt->setValue(c.transmitting);
+    BandSwitch bands(AmplifierItems(hub, 0)); // watching the amplifier before it reports
     for (const QString& l : QString(c.reports).split('|', Qt::SkipEmptyParts))
         amp.line(l);
     if (c.link == 0)
@@ -74,7 +75,6 @@ TEST_P(AmpctlCommandTest, RepliesAndReachesTheAmplifierThroughItsItems) {
     int writes = 0;
     QObject context;
     QObject::connect(hub.get(), &Hub::ItemChangedValue, &context, [&] { ++writes; });
-    BandSwitch bands(AmplifierItems(hub, 0));
     PeakHold peak;
     AmpctlInterpreter interpreter(AmplifierItems(hub, 0), peak, bands);
     QByteArray reply;
@@ -109,6 +109,12 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"set_frequency_mains_off", "AMPLIFIER IS OFF", "F 14200000", "RPRT -9\n", ""},
         CommandCase{"set_frequency_transmitting", "STATE = STANDBY", "F 14200000", "RPRT -9\n", "",
                     true},
+        CommandCase{"frequency_just_after_rf", "STATE = STANDBY|FWD = 11|FWD = 0", "F 3700000",
+                    "RPRT -9\n", ""},
+        CommandCase{"operate_under_rf", "STATE = STANDBY|FWD = 11", "\\set_powerstat 4",
+                    "RPRT -9\n", ""},
+        CommandCase{"standby_and_off_under_rf", "STATE = OPERATE|FWD = 50",
+                    "\\set_powerstat 2|\\set_powerstat 0", "RPRT 0\nRPRT 0\n", "OPER OFF,AC OFF,"},
         CommandCase{"device_removed", "STATE = OPERATE", kEveryKind,
                     "RPRT -6\nRPRT -6\nRPRT -6\nRPRT -6\nRPRT -6\nRPRT -6\n", "", false, 0},
         CommandCase{"silent", "STATE = OPERATE|BAND 5 SEGMENT 2 FREQUENCY 14175|FWD = 400",

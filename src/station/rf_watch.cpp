@@ -1,0 +1,24 @@
+#include "rf_watch.h"
+
+namespace tarvex {
+
+RfWatch::RfWatch(const AmplifierItems& amp, QObject* parent) : QObject(parent), mAmp(amp) {
+    mSettling.setSingleShot(true);
+    mSettling.setTimerType(Qt::PreciseTimer); // never early
+    mSettling.setInterval(kHold);
+    connect(&mSettling, &QTimer::timeout, this, &RfWatch::cleared);
+    if (const ItemPtr forward = mAmp.item(QStringLiteral("pfwd")))
+        connect(forward.get(), &Item::ValueChange, this, &RfWatch::forward_ValueChange);
+    mAbove = mAmp.integer(QStringLiteral("pfwd")) > kWatts;
+}
+
+void RfWatch::forward_ValueChange() {
+    const bool above = mAmp.integer(QStringLiteral("pfwd")) > kWatts;
+    if (above)
+        mSettling.stop();
+    else if (mAbove)
+        mSettling.start();
+    mAbove = above;
+}
+
+} // namespace tarvex
