@@ -15,6 +15,8 @@ namespace tarvex {
 
 namespace {
 
+const QString kReportedFreq = QString::fromLatin1(amp::kReportedFreq);
+const QString kFaultText = QString::fromLatin1(amp::kFaultText);
 const QByteArray kLevels = "SWR PWRINPUT PWRFORWARD PWRREFLECTED PWRPEAK FAULT ";
 const QByteArrayList kSets = {"\\set_powerstat", "F", "\\set_freq", "L", "\\set_level"};
 // Commands that take the next line as their argument when they have none.
@@ -87,18 +89,19 @@ AmpctlInterpreter::Reply AmpctlInterpreter::handle(QByteArray line) {
         return {};
     }
     bool known = true;
-    const Answer a = run(name, arg.split(' ').value(0), &known);
+    const qsizetype space = arg.indexOf(' ');
+    const Answer a = run(name, space < 0 ? arg : arg.left(space), &known);
     if (!known)
         return {};
     QByteArray out;
-    const QByteArray report = "RPRT " + number(-a.error) + '\n';
+    const auto report = [&a] { return "RPRT " + number(-a.error) + '\n'; };
     if (extended) {
         out = a.header + '\n';
         for (const QByteArray& l : a.extended)
             out += l + '\n';
-        out += report;
+        out += report();
     } else if (a.isSet || a.error != kOk) {
-        out = report;
+        out = report();
     } else {
         for (const QByteArray& l : a.plain)
             out += l + '\n';
@@ -127,8 +130,7 @@ AmpctlInterpreter::Answer AmpctlInterpreter::run(const QByteArray& name, const Q
     if (name == "L" || name == "\\set_level")
         return {"set_level: " + arg, {}, {}, link == amp::Link::Up ? kNotAvailable : kIo, true};
     if (name == "f" || name == "\\get_freq") {
-        const QByteArray hz =
-            number(qint64{mAmp.integer(QString::fromLatin1(amp::kReportedFreq))} * 1000);
+        const QByteArray hz = number(qint64{mAmp.integer(kReportedFreq)} * 1000);
         const Answer a{"get_freq:", {hz}, {"Frequency(Hz): " + hz}};
         return link == amp::Link::Down ? failed(a, kIo) : a;
     }
@@ -174,7 +176,7 @@ AmpctlInterpreter::Answer AmpctlInterpreter::getLevel(const QByteArray& level) c
 
 QByteArray AmpctlInterpreter::faultText() const {
     QString text;
-    mAmp.value(QString::fromLatin1(amp::kFaultText)).tryToString(text);
+    mAmp.value(kFaultText).tryToString(text);
     return text.isEmpty() ? QByteArray("No Fault") : text.toUtf8();
 }
 
@@ -182,13 +184,13 @@ AmpctlInterpreter::Answer AmpctlInterpreter::setPowerStat(const QByteArray& arg)
     Answer a{"set_powerstat: " + arg, {}, {}, kOk, true};
     bool ok = false;
     const int stat = arg.toInt(&ok);
-    const char* item = stat == 0 || stat == 1 ? "ac" : "oper";
+    const QString item = stat == 0 || stat == 1 ? QStringLiteral("ac") : QStringLiteral("oper");
     if (!ok || (stat != 0 && stat != 1 && stat != 2 && stat != 4)) {
         a.error = kInvalid;
     } else if (stat == 4 && mBands.rf().present()) {
         qCInfo(lcStation).noquote() << mAmp.title() << "refused operate from a client: RF present";
         a.error = kRejected;
-    } else if (!mAmp.write(QString::fromLatin1(item), stat == 1 || stat == 4)) {
+    } else if (!mAmp.write(item, stat == 1 || stat == 4)) {
         a.error = kIo;
     }
     return a;
