@@ -29,8 +29,9 @@ using namespace tarvex;
 namespace {
 
 // Operating on 20 m, forward power below what counts as RF, so that every command goes through.
-const QString kReports = QStringLiteral("STATE = OPERATE\r\nBAND 5 SEGMENT 2 FREQUENCY 14175\r\n"
-                                        "FWD = 8 RFL = 1 INP = 1\r\n");
+// A client can change the power state and the band, not what the meters read.
+const QString kReports = QStringLiteral("STATE = OPERATE\r\nBAND 5 SEGMENT 2 FREQUENCY 14175\r\n");
+const QString kMeters = QStringLiteral("FWD = 8 RFL = 1 INP = 1\r\n");
 
 // The driver over an in-memory link, as a client meets it.
 struct Amp {
@@ -50,6 +51,7 @@ struct Amp {
         };
         driver = std::make_unique<FerroDriver>(env);
         driver->Initialize(hub, 0);
+        link->receive(kMeters);
         restore();
         canonical = values();
         QObject::connect(hub.get(), &Hub::ItemChangedValue, [this] { changed = true; });

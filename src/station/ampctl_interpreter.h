@@ -23,6 +23,7 @@ class PeakHold;
 // out: they are how trouble is stopped.
 class AmpctlInterpreter {
 public:
+    enum class Command; // what a line asks for, by its short or long name
     // The protocol's error numbers (answered negated).
     enum Error { kOk = 0, kInvalid = 1, kIo = 6, kRejected = 9, kNotAvailable = 11 };
 
@@ -43,9 +44,10 @@ public:
     static std::optional<int> powerStat(amp::State state);
 
     // Lines without their newlines. The plain form of a set, or of a get that failed, is
-    // "RPRT n" alone.
+    // "RPRT n" alone. A get fills only the form asked for.
     struct Answer {
-        QByteArray header;
+        const char* name = ""; // the extended form's first line ("set_freq:") ...
+        QByteArray echo;       // ... with the argument after it, for a set or a level
         QByteArrayList plain;
         QByteArrayList extended;
         int error = kOk;
@@ -53,6 +55,7 @@ public:
     };
 
 private:
+    // Parts of the line parsed, valid while it is.
     struct Parsed {
         QByteArray command; // "+" included
         QByteArray arg;
@@ -60,7 +63,7 @@ private:
     };
     Parsed parse(const QByteArray& trimmedLine) const;
 
-    Answer run(const QByteArray& command, const QByteArray& arg, bool* known);
+    Answer run(Command command, const QByteArray& arg, bool extended);
     Answer getLevel(const QByteArray& level) const;
     Answer setPowerStat(const QByteArray& arg);
     Answer setFrequency(const QByteArray& arg);

@@ -55,8 +55,8 @@ bool AmplifierItems::write(const QString& base, const Variant& v) const {
 QString AmplifierItems::title() const {
     QString name;
     value(QStringLiteral("name")).tryToString(name);
-    const QString number = QStringLiteral("Amplifier %1").arg(mIndex + 1);
-    return name.isEmpty() ? number : QStringLiteral("%1 (%2)").arg(number, name);
+    const QString number = QLatin1String("Amplifier ") + QString::number(mIndex + 1);
+    return name.isEmpty() ? number : number + QLatin1String(" (") + name + u')';
 }
 
 } // namespace tarvex

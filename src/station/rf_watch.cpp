@@ -3,10 +3,6 @@
 namespace tarvex {
 
 RfWatch::RfWatch(const AmplifierItems& amp, QObject* parent) : QObject(parent), mAmp(amp) {
-    mSettling.setSingleShot(true);
-    mSettling.setTimerType(Qt::PreciseTimer); // never early
-    mSettling.setInterval(kHold);
-    connect(&mSettling, &QTimer::timeout, this, &RfWatch::cleared);
     if (const ItemPtr forward = mAmp.item(QStringLiteral("pfwd")))
         connect(forward.get(), &Item::ValueChange, this, &RfWatch::forward_ValueChange);
     mAbove = mAmp.integer(QStringLiteral("pfwd")) > kWatts;
@@ -14,10 +10,21 @@ RfWatch::RfWatch(const AmplifierItems& amp, QObject* parent) : QObject(parent), 
 
 void RfWatch::forward_ValueChange() {
     const bool above = mAmp.integer(QStringLiteral("pfwd")) > kWatts;
-    if (above)
-        mSettling.stop();
-    else if (mAbove)
-        mSettling.start();
+    if (above) {
+        mFell.invalidate();
+        if (mSettling)
+            mSettling->stop();
+    } else if (mAbove) {
+        mFell.start();
+        if (!mSettling) {
+            mSettling = std::make_unique<QTimer>();
+            mSettling->setSingleShot(true);
+            mSettling->setTimerType(Qt::PreciseTimer); // never early
+            mSettling->setInterval(kHold);
+            connect(mSettling.get(), &QTimer::timeout, this, &RfWatch::cleared);
+        }
+        mSettling->start();
+    }
     mAbove = above;
 }
 

@@ -2,10 +2,12 @@
 
 #include "amplifier_items.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
 #include <chrono>
+#include <memory>
 
 namespace tarvex {
 
@@ -20,7 +22,10 @@ public:
 
     explicit RfWatch(const AmplifierItems& amp, QObject* parent = nullptr);
 
-    bool present() const { return mAbove || mSettling.isActive(); }
+    bool present() const {
+        return mAbove ||
+               (mFell.isValid() && std::chrono::nanoseconds(mFell.nsecsElapsed()) < kHold);
+    }
 
 signals:
     // The power has stayed at kWatts or below for kHold.
@@ -31,7 +36,8 @@ private:
 
     AmplifierItems mAmp;
     bool mAbove = false;
-    QTimer mSettling;
+    QElapsedTimer mFell;               // since the power fell to kWatts or below
+    std::unique_ptr<QTimer> mSettling; // made on the first fall: most watches never see one
 };
 
 } // namespace tarvex
