@@ -2,9 +2,14 @@
 //  - BM_RigToBandLatency: from a second client's "F HZ" to the "BAND n" command the driver
 //    writes, with the change landing at a random point of the poll interval;
 //  - BM_RigPollingCpu: the process CPU time that polling at 250 ms costs over 60 s of wall time.
+// And the amplifier server on its own:
+//  - BM_OffWhileAClientFloods: one client floods 1000 alternating \set_powerstat 2/4 while a
+//    second asks for mains off (\set_powerstat 0) at five moments of the flood; the worst time
+//    from asking to "AC OFF" leaving on a 4800 baud line (480 characters a second).
 #include "core/hub.h"
 #include "driver/ferro_driver.h"
 #include "driver/memory_serial_link.h"
+#include "station/ampctl_server.h"
 #include "station/amplifier_items.h"
 #include "station/band_follower.h"
 #include "station/band_switch.h"
@@ -23,6 +28,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <ctime>
 #include <random>
@@ -191,6 +197,104 @@ BENCHMARK(BM_RigPollingCpu)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+// Asks for mains off on a connection of its own; returns when it was asked.
+Clock::time_point askOff(quint16 port) {
+    QTcpSocket s;
+    s.connectToHost(QHostAddress::LocalHost, port);
+    if (!s.waitForConnected(2000))
+        return {};
+    const auto asked = Clock::now();
+    s.write("\\set_powerstat 0\n");
+    s.waitForBytesWritten(2000);
+    s.waitForReadyRead(2000);
+    return asked;
+}
+
+void BM_OffWhileAClientFloods(benchmark::State& state) {
+    constexpr int kCharactersPerSecond = 480;
+    for (auto _ : state) {
+        HubPtr hub = Hub::create();
+        MemorySerialLink* link = nullptr;
+        DriverEnvironment env;
+        env.makeLink = [&link] {
+            auto l = std::make_unique<MemorySerialLink>();
+            link = l.get();
+            return l;
+        };
+        FerroDriver driver(env);
+        driver.Initialize(hub, 0);
+        link->receive(QStringLiteral("STATE = OPERATE\r\n"));
+        link->setLineRate(kCharactersPerSecond);
+        BandSwitch bands(AmplifierItems(hub, 0));
+        AmpctlServer server(AmplifierItems(hub, 0), bands);
+        if (!server.listen(QHostAddress::LocalHost, 0, nullptr)) {
+            state.SkipWithError("no port for the server");
+            return;
+        }
+        const quint16 port = server.port();
+        std::atomic<bool> over{false};
+        std::thread flood([&] {
+            QTcpSocket s;
+            s.connectToHost(QHostAddress::LocalHost, port);
+            if (!s.waitForConnected(2000))
+                return;
+            s.write(QByteArray("\\set_powerstat 2\n\\set_powerstat 4\n").repeated(500));
+            while (!over && s.state() == QAbstractSocket::ConnectedState) {
+                s.waitForBytesWritten(10);
+                s.waitForReadyRead(10);
+                s.readAll();
+            }
+        });
+        const auto start = Clock::now();
+        double worst = 0;
+        for (const auto at : {50ms, 200ms, 500ms, 1000ms, 2000ms}) {
+            runEventLoopFor(std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::max(Clock::duration::zero(), start + at - Clock::now())));
+            hub->GetItem(QStringLiteral("0ac"))->setValue(true); // mains on again, by a panel
+            link->clearWritten();
+            Clock::time_point asked;
+            std::atomic<bool> answered{false};
+            std::thread off([&] {
+                asked = askOff(port);
+                answered = true;
+            });
+            Clock::time_point left;
+            QEventLoop loop;
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+                if (left == Clock::time_point{} &&
+                    link->written().contains(QStringLiteral("AC OFF")))
+                    left = Clock::now();
+                if (answered && left != Clock::time_point{})
+                    loop.quit();
+            });
+            poll.start(1);
+            QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+            loop.exec();
+            off.join();
+            if (asked == Clock::time_point{} || left == Clock::time_point{}) {
+                over = true;
+                flood.join();
+                state.SkipWithError("mains off never left");
+                return;
+            }
+            worst =
+                std::max(worst, std::chrono::duration<double, std::milli>(left - asked).count());
+        }
+        over = true;
+        flood.join();
+        state.SetIterationTime(worst / 1000);
+        state.counters["worst_off_delay_ms"] = worst;
+        driver.Terminate();
+    }
+}
+BENCHMARK(BM_OffWhileAClientFloods)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 } // namespace tarvex::bench

@@ -4,16 +4,81 @@
 #include "core/band_table.h"
 #include "core/swr.h"
 #include "peak_hold.h"
+#include "rig_items.h"
+#include "station_log.h"
 
 #include <tarvex/version.h>
 
+#include <QHash>
+
+#include <cctype>
 #include <cmath>
 
 namespace tarvex {
 
 namespace {
 
+const QString kReportedFreq = QString::fromLatin1(amp::kReportedFreq);
+const QString kFaultText = QString::fromLatin1(amp::kFaultText);
 const QByteArray kLevels = "SWR PWRINPUT PWRFORWARD PWRREFLECTED PWRPEAK FAULT ";
+
+} // namespace
+
+enum class AmpctlInterpreter::Command {
+    Unknown,
+    Quit,
+    GetPowerStat,
+    SetPowerStat,
+    GetLevel,
+    SetLevel,
+    GetFreq,
+    SetFreq,
+    Info,
+    DumpState
+};
+
+namespace {
+
+using Command = AmpctlInterpreter::Command;
+
+struct CommandKind {
+    Command command = Command::Unknown;
+    bool set = false;
+    bool needsArgument = false; // without one, the next line is its argument
+};
+
+// By name, short and long; one lookup per line rather than a comparison per command.
+const QHash<QByteArray, CommandKind> kCommands = {
+    {"q", {Command::Quit}},
+    {"Q", {Command::Quit}},
+    {"\\get_powerstat", {Command::GetPowerStat}},
+    {"\\set_powerstat", {Command::SetPowerStat, true, true}},
+    {"l", {Command::GetLevel, false, true}},
+    {"\\get_level", {Command::GetLevel, false, true}},
+    {"L", {Command::SetLevel, true, true}},
+    {"\\set_level", {Command::SetLevel, true, true}},
+    {"f", {Command::GetFreq}},
+    {"\\get_freq", {Command::GetFreq}},
+    {"F", {Command::SetFreq, true, true}},
+    {"\\set_freq", {Command::SetFreq, true, true}},
+    {"_", {Command::Info}},
+    {"\\get_info", {Command::Info}},
+    {"\\dump_state", {Command::DumpState}},
+};
+
+// A part of a line, spaces around it left out, that lives while the line does: what is only
+// looked at is not copied.
+QByteArray part(const QByteArray& line, qsizetype from, qsizetype to) {
+    while (from < to && std::isspace(uchar(line.at(from))))
+        ++from;
+    while (to > from && std::isspace(uchar(line.at(to - 1))))
+        --to;
+    return QByteArray::fromRawData(line.constData() + from, to - from);
+}
+
+QByteArray bare(const QByteArray& command) {
+    return command.startsWith('+') ? part(command, 1, command.size()) : command;
+}
 
 QByteArray number(qint64 n) {
     return QByteArray::number(n);
@@ -45,89 +110,107 @@ std::optional<int> AmpctlInterpreter::powerStat(amp::State state) {
     return std::nullopt;
 }
 
+AmpctlInterpreter::Parsed AmpctlInterpreter::parse(const QByteArray& line) const {
+    if (!mWaiting.isEmpty())
+        return {mWaiting, line, true};
+    const qsizetype space = line.indexOf(' ');
+    if (space < 0)
+        return {line, {}};
+    return {part(line, 0, space), part(line, space + 1, line.size())};
+}
+
+bool AmpctlInterpreter::wouldSet(const QByteArray& line) const {
+    const QByteArray trimmed = line.trimmed();
+    if (trimmed.isEmpty())
+        return false;
+    const Parsed p = parse(trimmed);
+    return (p.fromWaiting || !p.arg.isEmpty()) && kCommands.value(bare(p.command)).set;
+}
+
 AmpctlInterpreter::Reply AmpctlInterpreter::handle(QByteArray line) {
     line = line.trimmed();
     if (line.isEmpty())
         return {};
-    QByteArray command;
-    QByteArray arg;
-    if (!mWaiting.isEmpty()) {
-        command = std::exchange(mWaiting, {});
-        arg = line;
-    } else {
-        const qsizetype space = line.indexOf(' ');
-        command = space < 0 ? line : line.left(space);
-        arg = space < 0 ? QByteArray() : line.mid(space + 1).trimmed();
-    }
+    const Parsed p = parse(line);
+    mWaiting.clear();
+    const QByteArray& command = p.command;
+    const QByteArray& arg = p.arg;
     const bool extended = command.startsWith('+');
-    const QByteArray name = extended ? command.mid(1) : command;
-    if (name == "q" || name == "Q")
+    const CommandKind kind = kCommands.value(bare(command));
+    if (kind.command == Command::Quit)
         return {{}, true};
-    static const QByteArrayList kNeedArgument = {"\\set_powerstat", "l", "\\get_level", "F",
-                                                 "\\set_freq",      "L", "\\set_level"};
-    if (arg.isEmpty() && kNeedArgument.contains(name)) {
-        mWaiting = command;
+    if (arg.isEmpty() && !p.fromWaiting && kind.needsArgument) {
+        mWaiting = QByteArray(command.constData(), command.size()); // outlives the line
         return {};
     }
-    bool known = true;
-    const Answer a = run(name, arg.split(' ').value(0), &known);
-    if (!known)
+    if (kind.command == Command::Unknown)
         return {};
+    const qsizetype space = arg.indexOf(' ');
+    const Answer a = run(kind.command, space < 0 ? arg : arg.left(space), extended);
     QByteArray out;
-    const QByteArray report = "RPRT " + number(-a.error) + '\n';
+    const auto put = [&out](const QByteArray& text) {
+        out += text;
+        out += '\n';
+    };
     if (extended) {
-        out = a.header + '\n';
+        put(a.echo.isEmpty() ? QByteArray(a.name) : a.name + (' ' + a.echo));
         for (const QByteArray& l : a.extended)
-            out += l + '\n';
-        out += report;
-    } else if (a.isSet || a.error != kOk) {
-        out = report;
+            put(l);
+    }
+    if (extended || a.isSet || a.error != kOk) {
+        put("RPRT " + number(-a.error));
     } else {
         for (const QByteArray& l : a.plain)
-            out += l + '\n';
+            put(l);
     }
     return {out, false};
 }
 
-AmpctlInterpreter::Answer AmpctlInterpreter::run(const QByteArray& name, const QByteArray& arg,
-                                                 bool* known) {
+AmpctlInterpreter::Answer AmpctlInterpreter::run(Command command, const QByteArray& arg,
+                                                 bool extended) {
     // Asked is not done: a set goes only to an amplifier that answers, and a get while the port
     // is down has nothing true to give. Both fail as the daemon's own backends fail then.
     const amp::Link link = mAmp.link();
-    if (name == "\\get_powerstat") {
+    switch (command) {
+    case Command::GetPowerStat: {
         const auto stat = link == amp::Link::Up ? powerStat(mAmp.state()) : std::nullopt;
         if (!stat)
-            return {"get_powerstat:", {}, {}, kIo};
-        return {"get_powerstat:", {number(*stat)}, {"Power Status: " + number(*stat)}};
+            return {"get_powerstat:", {}, {}, {}, kIo};
+        if (extended)
+            return {"get_powerstat:", {}, {}, {"Power Status: " + number(*stat)}};
+        return {"get_powerstat:", {}, {number(*stat)}, {}};
     }
-    if (name == "\\set_powerstat")
+    case Command::SetPowerStat:
         return link == amp::Link::Up ? setPowerStat(arg)
-                                     : failed({"set_powerstat: " + arg, {}, {}, kOk, true}, kIo);
-    if (name == "l" || name == "\\get_level") {
+                                     : failed({"set_powerstat:", arg, {}, {}, kOk, true}, kIo);
+    case Command::GetLevel: {
         const Answer a = getLevel(arg);
         return link == amp::Link::Down && arg != "?" ? failed(a, kIo) : a;
     }
-    if (name == "L" || name == "\\set_level")
-        return {"set_level: " + arg, {}, {}, link == amp::Link::Up ? kNotAvailable : kIo, true};
-    if (name == "f" || name == "\\get_freq") {
-        const QByteArray hz =
-            number(qint64{mAmp.integer(QString::fromLatin1(amp::kReportedFreq))} * 1000);
-        const Answer a{"get_freq:", {hz}, {"Frequency(Hz): " + hz}};
+    case Command::SetLevel:
+        return {"set_level:", arg, {}, {}, link == amp::Link::Up ? kNotAvailable : kIo, true};
+    case Command::GetFreq: {
+        const QByteArray hz = number(qint64{mAmp.integer(kReportedFreq)} * 1000);
+        const Answer a = extended ? Answer{"get_freq:", {}, {}, {"Frequency(Hz): " + hz}}
+                                  : Answer{"get_freq:", {}, {hz}, {}};
         return link == amp::Link::Down ? failed(a, kIo) : a;
     }
-    if (name == "F" || name == "\\set_freq")
+    case Command::SetFreq:
         return link == amp::Link::Up ? setFrequency(arg)
-                                     : failed({"set_freq: " + arg, {}, {}, kOk, true}, kIo);
-    // What the server itself is; true whatever the amplifier does.
-    if (name == "_" || name == "\\get_info") {
-        const QByteArray info = QStringLiteral("Tarvex %1, %2")
-                                    .arg(QString::fromLatin1(version::kFull), mAmp.title())
-                                    .toUtf8();
-        return {"get_info:", {info}, {"Info: " + info}};
+                                     : failed({"set_freq:", arg, {}, {}, kOk, true}, kIo);
+    case Command::Info: { // what the server itself is; true whatever the amplifier does
+        const QByteArray info =
+            "Tarvex " + QByteArray(version::kFull) + ", " + mAmp.title().toUtf8();
+        return {"get_info:", {}, {info}, {"Info: " + info}};
     }
-    if (name == "\\dump_state")
-        return {"dump_state:", {"0"}, {"ampctld Protocol Ver: 0", "Amplifier Model: Ferro"}};
-    *known = false;
+    case Command::DumpState:
+        if (extended)
+            return {"dump_state:", {}, {}, {"ampctld Protocol Ver: 0", "Amplifier Model: Ferro"}};
+        return {"dump_state:", {}, {"0"}, {}};
+    case Command::Unknown:
+    case Command::Quit:
+        break;
+    }
     return {};
 }
 
@@ -150,44 +233,48 @@ AmpctlInterpreter::Answer AmpctlInterpreter::getLevel(const QByteArray& level) c
     } else if (level == "FAULT") {
         value = faultText();
     } else {
-        return {"get_level: " + level, {}, {}, kInvalid};
+        return {"get_level:", level, {}, {}, kInvalid};
     }
-    return {"get_level: " + level, {value}, {value}};
+    return {"get_level:", level, {value}, {value}};
 }
 
 QByteArray AmpctlInterpreter::faultText() const {
     QString text;
-    mAmp.value(QString::fromLatin1(amp::kFaultText)).tryToString(text);
+    mAmp.value(kFaultText).tryToString(text);
     return text.isEmpty() ? QByteArray("No Fault") : text.toUtf8();
 }
 
-bool AmpctlInterpreter::transmitting() const {
-    const ItemPtr ptt = mAmp.hub()->GetItem(QStringLiteral("rig.ptt"));
-    bool on = false;
-    return ptt && ptt->Value().tryToBoolean(on) == 0 && on;
-}
-
 AmpctlInterpreter::Answer AmpctlInterpreter::setPowerStat(const QByteArray& arg) {
-    Answer a{"set_powerstat: " + arg, {}, {}, kOk, true};
+    Answer a{"set_powerstat:", arg, {}, {}, kOk, true};
     bool ok = false;
     const int stat = arg.toInt(&ok);
-    const char* item = stat == 0 || stat == 1 ? "ac" : "oper";
-    if (!ok || (stat != 0 && stat != 1 && stat != 2 && stat != 4))
+    const QString item = stat == 0 || stat == 1 ? QStringLiteral("ac") : QStringLiteral("oper");
+    if (!ok || (stat != 0 && stat != 1 && stat != 2 && stat != 4)) {
         a.error = kInvalid;
-    else if (!mAmp.write(QString::fromLatin1(item), stat == 1 || stat == 4))
+    } else if (stat == 4 && mBands.rf().present()) {
+        qCInfo(lcStation).noquote() << mAmp.title() << "refused operate from a client: RF present";
+        a.error = kRejected;
+    } else if (!mAmp.write(item, stat == 1 || stat == 4)) {
         a.error = kIo;
+    }
     return a;
 }
 
 AmpctlInterpreter::Answer AmpctlInterpreter::setFrequency(const QByteArray& arg) {
-    Answer a{"set_freq: " + arg, {}, {}, kOk, true};
+    Answer a{"set_freq:", arg, {}, {}, kOk, true};
     bool ok = false;
     const double hz = arg.toDouble(&ok);
     const auto band = ok && std::isfinite(hz) ? BandTable::bandOf(std::llround(hz)) : std::nullopt;
     if (!band)
         return failed(a, kInvalid);
-    // Not while the radio transmits, as band following.
-    if (transmitting())
+    // Following would put it straight back, and a reply of success would be a lie.
+    if (mBands.followed()) {
+        qCInfo(lcStation).noquote()
+            << mAmp.title() << "refused a client's frequency: it follows the radio's band";
+        return failed(a, kRejected);
+    }
+    // Not while the radio transmits or nobody knows whether it does, as band following.
+    if (!RigItems::allowsBandChange(mAmp.hub()))
         return failed(a, kRejected);
     switch (mBands.request(*band, true)) {
     case BandSwitch::Result::Sent:

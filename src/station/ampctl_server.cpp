@@ -1,14 +1,20 @@
 #include "ampctl_server.h"
 
+#include "ampctl_connection.h"
 #include "ampctl_interpreter.h"
 #include "station_log.h"
 
 #include <QTcpSocket>
 
+#include <algorithm>
+
 namespace tarvex {
 
-AmpctlServer::AmpctlServer(AmplifierItems amp, BandSwitch& bands, QObject* parent)
-    : QObject(parent), mAmp(std::move(amp)), mBands(bands) {
+AmpctlServer::AmpctlServer(AmplifierItems amp, BandSwitch& bands, AmpctlLimits limits,
+                           QObject* parent)
+    : QObject(parent), mAmp(std::move(amp)), mBands(bands), mLimits(limits) {
+    // A burst of connections must not fill the queue before the next client.
+    mServer.setListenBacklogSize(limits.listenBacklog);
     connect(&mServer, &QTcpServer::newConnection, this, &AmpctlServer::mServer_newConnection);
     if (const ItemPtr forward = mAmp.item(QStringLiteral("pfwd"))) {
         mPeak.add(mAmp.integer(QStringLiteral("pfwd")));
@@ -18,10 +24,10 @@ AmpctlServer::AmpctlServer(AmplifierItems amp, BandSwitch& bands, QObject* paren
 }
 
 AmpctlServer::~AmpctlServer() {
-    for (auto& [socket, interpreter] : mClients) {
-        socket->disconnect(this);
-        socket->abort();
-        socket->deleteLater();
+    for (AmpctlConnection* client : mClients) {
+        client->disconnect(this);
+        client->abandon();
+        client->deleteLater();
     }
 }
 
@@ -38,63 +44,51 @@ bool AmpctlServer::listen(const QHostAddress& address, quint16 port, QString* er
 
 void AmpctlServer::mServer_newConnection() {
     while (QTcpSocket* socket = mServer.nextPendingConnection()) {
-        if (clientCount() >= kMaxClients) {
-            qCInfo(lcStation) << mAmp.title() << "refused a client: already" << kMaxClients;
+        if (clientCount() >= mLimits.maxClients) {
+            // A burst of connections that close at once must not hold the places of those
+            // after them until the event loop notices.
+            const std::vector<AmpctlConnection*> clients = mClients;
+            for (AmpctlConnection* client : clients)
+                client->checkGone();
+        }
+        if (clientCount() >= mLimits.maxClients && !makeRoom()) {
+            qCInfo(lcStation).noquote()
+                << mAmp.title() << "refused a client: already" << mLimits.maxClients
+                << "and none silent for" << mLimits.idle.count() / 1000 << "s";
             socket->abort();
             socket->deleteLater();
             continue;
         }
-        mClients.emplace(socket, std::make_unique<AmpctlInterpreter>(mAmp, mPeak, mBands));
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readClient(socket); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
+        auto* client =
+            new AmpctlConnection(socket, std::make_unique<AmpctlInterpreter>(mAmp, mPeak, mBands),
+                                 mLimits, mAmp.title());
+        connect(client, &AmpctlConnection::finished, this, [this, client] { forget(client); });
+        mClients.push_back(client);
         emit clientsChanged();
     }
 }
 
-void AmpctlServer::readClient(QTcpSocket* socket) {
-    const auto client = mClients.find(socket);
-    if (client == mClients.end())
-        return;
-    while (socket->canReadLine()) {
-        const QByteArray line = socket->readLine(kMaxLine + 1);
-        if (!line.endsWith('\n')) {
-            qCInfo(lcStation) << mAmp.title() << "closed a client: line over" << kMaxLine;
-            drop(socket);
-            return;
-        }
-        const AmpctlInterpreter::Reply reply = client->second->handle(line);
-        socket->write(reply.text);
-        if (socket->bytesToWrite() > kMaxBacklog) { // a client that does not read its replies
-            drop(socket);
-            return;
-        }
-        if (reply.close) {
-            // The replies to the lines before "q" still go out: the socket is freed only once
-            // they are written, as deleting it earlier would throw them away.
-            mClients.erase(client);
-            socket->disconnect(this);
-            connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
-            socket->disconnectFromHost();
-            emit clientsChanged();
-            return;
-        }
+bool AmpctlServer::makeRoom() {
+    AmpctlConnection* idlest = nullptr;
+    for (AmpctlConnection* client : mClients) {
+        if (!client->closing() && client->silence() >= mLimits.idle &&
+            (!idlest || client->silence() > idlest->silence()))
+            idlest = client;
     }
-    if (socket->bytesAvailable() > kMaxLine) {
-        qCInfo(lcStation) << mAmp.title() << "closed a client: line over" << kMaxLine;
-        drop(socket);
-    }
+    if (!idlest)
+        return false;
+    idlest->drop(
+        QStringLiteral("silent for %1 s, to make room for a new client")
+            .arg(std::chrono::duration_cast<std::chrono::seconds>(idlest->silence()).count()));
+    return true;
 }
 
-void AmpctlServer::drop(QTcpSocket* socket) {
-    const auto client = mClients.find(socket);
-    if (client == mClients.end())
+void AmpctlServer::forget(AmpctlConnection* client) {
+    const auto it = std::find(mClients.begin(), mClients.end(), client);
+    if (it == mClients.end())
         return;
-    mClients.erase(client);
-    socket->disconnect(this);
-    if (socket->state() != QAbstractSocket::UnconnectedState &&
-        socket->state() != QAbstractSocket::ClosingState)
-        socket->abort();
-    socket->deleteLater();
+    mClients.erase(it);
+    client->deleteLater();
     emit clientsChanged();
 }
 

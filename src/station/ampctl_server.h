@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ampctl_limits.h"
 #include "amplifier_items.h"
 #include "peak_hold.h"
 
@@ -7,33 +8,29 @@
 #include <QObject>
 #include <QTcpServer>
 
-#include <map>
-#include <memory>
-
-class QTcpSocket;
+#include <vector>
 
 namespace tarvex {
 
-class AmpctlInterpreter;
+class AmpctlConnection;
 class BandSwitch;
 
 // Serves one amplifier to station software on one TCP port in the amplifier daemon's
-// protocol. Whatever a client sends costs only that client its connection: a line over
-// kMaxLine, or replies it leaves unread beyond kMaxBacklog.
+// protocol, to at most AmpctlLimits::maxClients clients at a time. A full server makes room for
+// a newcomer by closing the client silent the longest, once that has been silent for
+// AmpctlLimits::idle; else the newcomer is refused.
 class AmpctlServer : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int kMaxClients = 8;
-    static constexpr qsizetype kMaxLine = 1024;
-    static constexpr qint64 kMaxBacklog = 64 * 1024;
-
-    AmpctlServer(AmplifierItems amp, BandSwitch& bands, QObject* parent = nullptr);
+    AmpctlServer(AmplifierItems amp, BandSwitch& bands, AmpctlLimits limits = {},
+                 QObject* parent = nullptr);
     ~AmpctlServer() override;
 
     // False with *error when the port cannot be had.
     bool listen(const QHostAddress& address, quint16 port, QString* error);
     quint16 port() const { return mServer.serverPort(); }
+    // Those that said "q" count until their socket is gone.
     int clientCount() const { return static_cast<int>(mClients.size()); }
 
 signals:
@@ -41,14 +38,15 @@ signals:
 
 private:
     void mServer_newConnection();
-    void readClient(QTcpSocket* socket);
-    void drop(QTcpSocket* socket);
+    bool makeRoom();
+    void forget(AmpctlConnection* client);
 
     AmplifierItems mAmp;
     BandSwitch& mBands;
+    AmpctlLimits mLimits;
     PeakHold mPeak;
     QTcpServer mServer;
-    std::map<QTcpSocket*, std::unique_ptr<AmpctlInterpreter>> mClients;
+    std::vector<AmpctlConnection*> mClients; // deleted later: one may be in its own signal
 };
 
 } // namespace tarvex

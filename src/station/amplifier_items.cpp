@@ -6,7 +6,12 @@
 namespace tarvex {
 
 ItemPtr AmplifierItems::item(const QString& base) const {
-    return mHub ? mHub->GetItem(QString::number(mIndex) + base) : nullptr;
+    if (const auto found = mFound->constFind(base); found != mFound->cend())
+        return *found;
+    ItemPtr it = mHub ? mHub->GetItem(QString::number(mIndex) + base) : nullptr;
+    if (it)
+        mFound->insert(base, it);
+    return it;
 }
 
 Variant AmplifierItems::value(const QString& base) const {
@@ -20,14 +25,16 @@ int AmplifierItems::integer(const QString& base) const {
 }
 
 amp::Link AmplifierItems::link() const {
-    const int v = integer(QString::fromLatin1(amp::kLink));
+    static const QString kName = QString::fromLatin1(amp::kLink);
+    const int v = integer(kName);
     return v == static_cast<int>(amp::Link::Up) || v == static_cast<int>(amp::Link::Silent)
                ? static_cast<amp::Link>(v)
                : amp::Link::Down;
 }
 
 amp::State AmplifierItems::state() const {
-    const int v = integer(QString::fromLatin1(amp::kState));
+    static const QString kName = QString::fromLatin1(amp::kState);
+    const int v = integer(kName);
     return v >= static_cast<int>(amp::State::Off) && v <= static_cast<int>(amp::State::Operate)
                ? static_cast<amp::State>(v)
                : amp::State::Unknown;
@@ -48,8 +55,8 @@ bool AmplifierItems::write(const QString& base, const Variant& v) const {
 QString AmplifierItems::title() const {
     QString name;
     value(QStringLiteral("name")).tryToString(name);
-    const QString number = QStringLiteral("Amplifier %1").arg(mIndex + 1);
-    return name.isEmpty() ? number : QStringLiteral("%1 (%2)").arg(number, name);
+    const QString number = QLatin1String("Amplifier ") + QString::number(mIndex + 1);
+    return name.isEmpty() ? number : number + QLatin1String(" (") + name + u')';
 }
 
 } // namespace tarvex

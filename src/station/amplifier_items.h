@@ -3,15 +3,22 @@
 #include "core/amplifier_vocabulary.h"
 #include "core/hub.h"
 
+#include <QHash>
 #include <QString>
+
+#include <memory>
 
 namespace tarvex {
 
 // One amplifier's items in the hub, by base name ("band", "pfwd"), as a panel reaches them:
 // the station never calls a driver. Reading an item that is missing gives the empty value.
+// Copies share what they have found: a hub never loses an item, and a server asks for the same
+// few items on every command.
 class AmplifierItems {
 public:
-    AmplifierItems(HubPtr hub, int index) : mHub(std::move(hub)), mIndex(index) {}
+    AmplifierItems(HubPtr hub, int index)
+        : mHub(std::move(hub)), mIndex(index), mFound(std::make_shared<QHash<QString, ItemPtr>>()) {
+    }
 
     ItemPtr item(const QString& base) const;
     Variant value(const QString& base) const;
@@ -34,6 +41,7 @@ public:
 private:
     HubPtr mHub;
     int mIndex;
+    std::shared_ptr<QHash<QString, ItemPtr>> mFound; // by base name
 };
 
 } // namespace tarvex

@@ -2,6 +2,7 @@
 
 #include "band_switch.h"
 #include "core/band_table.h"
+#include "rig_items.h"
 
 namespace tarvex {
 
@@ -10,7 +11,7 @@ BandFollower::BandFollower(const HubPtr& hub, BandSwitch& bands, QObject* parent
       mRigPtt(hub->AttachItem(QStringLiteral("rig.ptt"))) {
     for (const ItemPtr& it : {mRigFreq, mRigPtt})
         connect(it.get(), &Item::ValueChange, this, &BandFollower::evaluate);
-    // What the amplifier reports counts too: its band, its mains, its link, the end of its
+    // What the amplifier reports counts too: its band, its mains, its link, and the end of its
     // forward power. Such a change usually comes from one of its reports, while which the
     // driver sends nothing: answer once the report is done.
     mAfterReport.setSingleShot(true);
@@ -21,18 +22,17 @@ BandFollower::BandFollower(const HubPtr& hub, BandSwitch& bands, QObject* parent
         if (const ItemPtr it = amp.item(QString::fromLatin1(base)))
             connect(it.get(), &Item::ValueChange, &mAfterReport, qOverload<>(&QTimer::start));
     }
-    if (const ItemPtr forward = amp.item(QStringLiteral("pfwd"))) {
-        connect(forward.get(), &Item::ValueChange, this, [this] {
-            if (mBands.amplifier().integer(QStringLiteral("pfwd")) == 0)
-                mAfterReport.start();
-        });
-    }
+    connect(&bands.rf(), &RfWatch::cleared, this, &BandFollower::evaluate);
+    mBands.setFollowed(true);
+}
+
+BandFollower::~BandFollower() {
+    mBands.setFollowed(false);
 }
 
 void BandFollower::evaluate() {
-    bool transmitting = false;
     std::int32_t hz = 0;
-    if (mRigPtt->Value().tryToBoolean(transmitting) != 0 || transmitting)
+    if (!RigItems::allowsBandChange(mRigPtt->Value()))
         return;
     if (mRigFreq->Value().tryToLong(hz) != 0)
         return;

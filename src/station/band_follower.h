@@ -10,15 +10,18 @@ namespace tarvex {
 class BandSwitch;
 
 // Keeps one amplifier on the radio's band, reading the radio from the rig items ("rig.freq"
-// in Hz, "rig.ptt") that the rig link publishes. Nothing moves while the radio transmits: the
-// change waits until PTT reads 0. A frequency outside every band changes nothing. An amplifier
-// that reports another band than the radio's (moved on its panel or its own front panel) is
-// put back, and its message line says why.
+// in Hz, "rig.ptt") that the rig link publishes. Nothing moves while the radio transmits or
+// nobody knows whether it does: the change waits until PTT reads receiving, or, for a radio
+// that cannot report PTT, until the amplifier's forward power has been low for a while. A
+// frequency outside every band changes nothing. An amplifier that reports another band than
+// the radio's (moved on its panel or its own front panel) is put back, and its message line
+// says why. While it follows, nobody else chooses its band.
 class BandFollower : public QObject {
     Q_OBJECT
 
 public:
     BandFollower(const HubPtr& hub, BandSwitch& bands, QObject* parent = nullptr);
+    ~BandFollower() override;
 
     void evaluate();
 

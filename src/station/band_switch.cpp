@@ -33,7 +33,7 @@ BandSwitch::Result BandSwitch::request(int band, bool force) {
     // With the mains off the amplifier can only answer that it is off.
     if (!mAmp.reportsMainsOn())
         return Result::MainsOff;
-    if (mAmp.integer(QStringLiteral("pfwd")) > 0)
+    if (mRf.present())
         return Result::UnderPower;
     mTriedFrom = from;
     // Still asked for, unanswered: writing the same value again would send nothing.

@@ -10,6 +10,16 @@
 
 namespace tarvex {
 
+// What is known of the radio's transmitter, as "rig.ptt" holds it. Read as a truth value,
+// everything but Receiving is true, so that whoever only asks "transmitting?" fails closed.
+enum class RigPtt : int {
+    Receiving = 0,
+    Transmitting = 1,
+    Unknown = 2,     // an answer that was not a PTT state, or none yet, or the link is down
+    NotReported = 3, // the radio cannot report it, or no radio is followed: the amplifier's
+                     // forward power alone decides
+};
+
 // A link to the station's transceiver that reads its frequency and PTT over and over.
 class RigClient : public QObject {
     Q_OBJECT
@@ -29,9 +39,12 @@ public:
 signals:
     void stateChanged();
     void frequencyRead(qint64 hz);
-    void pttRead(bool transmitting);
-    // A reply that was not the number asked for: counted and otherwise ignored.
-    void replyIgnored(const QByteArray& line);
+    void pttRead(tarvex::RigPtt ptt);
+    // Replies that were not what was asked for: counted and otherwise ignored. One signal per
+    // batch read, with the last of them.
+    void repliesIgnored(int count, const QByteArray& last);
+    // Input beyond what is read at a time, thrown away unread.
+    void inputDropped(qint64 bytes);
 };
 
 using RigClientFactory = std::function<std::unique_ptr<RigClient>(const QString& host, quint16 port,

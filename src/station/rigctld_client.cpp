@@ -3,6 +3,7 @@
 #include "station_log.h"
 
 #include <cmath>
+#include <utility>
 
 namespace tarvex {
 
@@ -52,6 +53,8 @@ void RigctldClient::connectNow() {
     mSocket.abort();
     mBuffer.clear();
     mExpected.clear();
+    mResync = false;
+    mPttUnreported.invalidate(); // perhaps another radio behind it now
     setState(State::Connecting, QStringLiteral("%1:%2").arg(mHost).arg(mPort));
     mSocket.connectToHost(mHost, mPort);
 }
@@ -83,47 +86,90 @@ void RigctldClient::mPoll_timeout() {
         return;
     }
     // PTT first: a frequency is acted on only with the transmit state of the same poll.
-    mExpected = {'t', 'f'};
+    if (mPttUnreported.isValid() && !mPttUnreported.hasExpired(kPttRecheck.count())) {
+        mExpected = {'f'};
+        mSocket.write("f\n");
+    } else {
+        mExpected = {'t', 'f'};
+        mSocket.write("t\nf\n");
+    }
     mAsked.start();
-    mSocket.write("t\nf\n");
 }
 
 void RigctldClient::mSocket_readyRead() {
-    mBuffer += mSocket.readAll();
-    qsizetype end;
-    while ((end = mBuffer.indexOf('\n')) >= 0) {
-        const QByteArray line = mBuffer.left(end).trimmed();
-        mBuffer.remove(0, end + 1);
-        handleLine(line);
+    mBuffer += mSocket.read(kMaxRead);
+    const qint64 dropped = mSocket.bytesAvailable();
+    char lastDropped = '\n';
+    if (dropped > 0) {
+        mSocket.skip(dropped - 1);
+        mSocket.getChar(&lastDropped);
     }
+    int ignored = 0;
+    QByteArray last;
+    qsizetype start = 0;
+    qsizetype end;
+    while ((end = mBuffer.indexOf('\n', start)) >= 0) {
+        const QByteArray line = mBuffer.mid(start, end - start).trimmed();
+        start = end + 1;
+        if (std::exchange(mResync, false))
+            continue; // the tail of a line cut off
+        if (!handleLine(line)) {
+            ++ignored;
+            last = line;
+        }
+    }
+    mBuffer.remove(0, start);
     if (mBuffer.size() > kMaxLine) {
-        emit replyIgnored(mBuffer.left(80));
+        ++ignored;
+        last = mBuffer.left(80);
         mBuffer.clear();
+        mResync = true;
+    }
+    if (ignored > 0)
+        emit repliesIgnored(ignored, last);
+    if (dropped > 0) {
+        // Our replies may have been in what went: ask afresh, and until then nobody knows
+        // whether the radio transmits.
+        mBuffer.clear();
+        mResync = lastDropped != '\n'; // a line was cut off
+        mExpected.clear();
+        emit inputDropped(dropped);
+        emit pttRead(RigPtt::Unknown);
     }
 }
 
-void RigctldClient::handleLine(const QByteArray& line) {
-    if (mExpected.empty()) {
-        emit replyIgnored(line);
-        return;
-    }
+bool RigctldClient::handleLine(const QByteArray& line) {
+    if (mExpected.empty())
+        return false;
     const char asked = mExpected.front();
     mExpected.pop_front();
-    bool ok = false;
-    if (asked == 'f') {
-        const double hz = line.toDouble(&ok);
-        if (ok && std::isfinite(hz) && hz >= 0 && hz < 1e12) {
-            emit frequencyRead(std::llround(hz));
-            return;
-        }
-    } else {
-        const int ptt = line.toInt(&ok);
-        if (ok) {
-            emit pttRead(ptt != 0);
-            return;
-        }
+    if (asked == 't') {
+        const RigPtt ptt = readPtt(line);
+        emit pttRead(ptt);
+        return ptt != RigPtt::Unknown;
     }
-    emit replyIgnored(line);
+    bool ok = false;
+    const double hz = line.toDouble(&ok);
+    if (!ok || !std::isfinite(hz) || hz < 0 || hz >= 1e12)
+        return false;
+    emit frequencyRead(std::llround(hz));
+    return true;
+}
+
+RigPtt RigctldClient::readPtt(const QByteArray& line) {
+    bool ok = false;
+    const int ptt = line.toInt(&ok);
+    if (ok) {
+        mPttUnreported.invalidate();
+        // Hamlib's other transmit states (from the microphone, data) are transmitting too.
+        return ptt == 0 ? RigPtt::Receiving : RigPtt::Transmitting;
+    }
+    // "Not available", "not implemented": the radio cannot tell.
+    if (line == "RPRT -11" || line == "RPRT -4") {
+        mPttUnreported.start();
+        return RigPtt::NotReported;
+    }
+    return RigPtt::Unknown;
 }
 
 } // namespace tarvex

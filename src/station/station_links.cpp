@@ -3,9 +3,12 @@
 #include "ampctl_server.h"
 #include "band_follower.h"
 #include "band_switch.h"
+#include "rf_watch.h"
 #include "rig_items.h"
 #include "rig_notice.h"
 #include "station_log.h"
+
+#include <algorithm>
 
 namespace tarvex {
 
@@ -117,10 +120,18 @@ QString StationLinks::status() const {
             << tr("Radio: rigctld at %1, %2").arg(mOptions.rigAddress(), RigItems::linkText(*mRig));
         if (mRigItems && mRig->state() == RigClient::State::Up) {
             const ItemPtr hz = mHub->GetItem(QStringLiteral("rig.freq"));
-            const ItemPtr ptt = mHub->GetItem(QStringLiteral("rig.ptt"));
+            std::int32_t ptt = static_cast<int>(RigPtt::Unknown);
+            mHub->GetItem(QStringLiteral("rig.ptt"))->Value().tryToLong(ptt);
+            const QString transmit[] = {tr("receiving"), tr("transmitting"),
+                                        tr("transmit state unknown"),
+                                        tr("transmit state not reported")};
             lines << tr("Radio frequency: %1 MHz, %2")
                          .arg(hz->Value().toDouble() / 1e6, 0, 'f', 6)
-                         .arg(ptt->Value().toBoolean() ? tr("transmitting") : tr("receiving"));
+                         .arg(transmit[std::clamp(ptt, 0, 3)]);
+            if (ptt == static_cast<int>(RigPtt::NotReported))
+                lines << tr("The radio cannot report transmit: bands follow it after %1 s "
+                            "without forward power")
+                             .arg(RfWatch::kHold.count() / 1000.0);
         }
     }
     for (const auto& amp : mAmplifiers) {

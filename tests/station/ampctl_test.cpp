@@ -7,7 +7,13 @@
 #include "station/band_switch.h"
 #include "station/peak_hold.h"
 
+#include "station/command_budget.h"
+
 #include <QRegularExpression>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace tarvex {
 namespace {
@@ -65,6 +71,7 @@ TEST_P(AmpctlCommandTest, RepliesAndReachesTheAmplifierThroughItsItems) {
     auto ptt = hub->AttachItem("rig.ptt");
     ptt->setInfo(std::make_shared<ItemInfo>(ItemInfo{0, 1, ItemInfo::kBool, 0, {}}));
     ptt->setValue(c.transmitting);
+    BandSwitch bands(AmplifierItems(hub, 0)); // watching the amplifier before it reports
     for (const QString& l : QString(c.reports).split('|', Qt::SkipEmptyParts))
         amp.line(l);
     if (c.link == 0)
@@ -74,7 +81,6 @@ TEST_P(AmpctlCommandTest, RepliesAndReachesTheAmplifierThroughItsItems) {
     int writes = 0;
     QObject context;
     QObject::connect(hub.get(), &Hub::ItemChangedValue, &context, [&] { ++writes; });
-    BandSwitch bands(AmplifierItems(hub, 0));
     PeakHold peak;
     AmpctlInterpreter interpreter(AmplifierItems(hub, 0), peak, bands);
     QByteArray reply;
@@ -109,6 +115,12 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"set_frequency_mains_off", "AMPLIFIER IS OFF", "F 14200000", "RPRT -9\n", ""},
         CommandCase{"set_frequency_transmitting", "STATE = STANDBY", "F 14200000", "RPRT -9\n", "",
                     true},
+        CommandCase{"frequency_just_after_rf", "STATE = STANDBY|FWD = 11|FWD = 0", "F 3700000",
+                    "RPRT -9\n", ""},
+        CommandCase{"operate_under_rf", "STATE = STANDBY|FWD = 11", "\\set_powerstat 4",
+                    "RPRT -9\n", ""},
+        CommandCase{"standby_and_off_under_rf", "STATE = OPERATE|FWD = 50",
+                    "\\set_powerstat 2|\\set_powerstat 0", "RPRT 0\nRPRT 0\n", "OPER OFF,AC OFF,"},
         CommandCase{"device_removed", "STATE = OPERATE", kEveryKind,
                     "RPRT -6\nRPRT -6\nRPRT -6\nRPRT -6\nRPRT -6\nRPRT -6\n", "", false, 0},
         CommandCase{"silent", "STATE = OPERATE|BAND 5 SEGMENT 2 FREQUENCY 14175|FWD = 400",
@@ -175,7 +187,7 @@ TEST(AmpctlServerTest, EightClientsAreServedAndAJunkClientLosesOnlyItself) {
     AmpctlServer server(AmplifierItems(hub, 0), bands);
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0, nullptr));
     std::vector<std::unique_ptr<QTcpSocket>> clients;
-    for (int i = 0; i <= AmpctlServer::kMaxClients; ++i) {
+    for (int i = 0; i <= AmpctlLimits{}.maxClients; ++i) {
         clients.push_back(std::make_unique<QTcpSocket>());
         clients.back()->connectToHost(QHostAddress::LocalHost, server.port());
         ASSERT_TRUE(test::waitUntil([&] { return server.clientCount() == std::min(i + 1, 8); }));
@@ -184,7 +196,7 @@ TEST(AmpctlServerTest, EightClientsAreServedAndAJunkClientLosesOnlyItself) {
         return test::waitUntil([&] { return s.state() == QAbstractSocket::UnconnectedState; });
     };
     EXPECT_TRUE(closed(*clients.back())); // the ninth
-    clients[0]->write(QByteArray(AmpctlServer::kMaxLine + 10, 'x'));
+    clients[0]->write(QByteArray(AmpctlLimits{}.maxLine + 10, 'x'));
     EXPECT_TRUE(closed(*clients[0]));
     clients[1]->write("\\get_powerstat\n\\set_powerstat 2\n");
     EXPECT_TRUE(test::waitUntil([&] { return clients[1]->bytesAvailable() == 9; }));
@@ -194,6 +206,107 @@ TEST(AmpctlServerTest, EightClientsAreServedAndAJunkClientLosesOnlyItself) {
     EXPECT_TRUE(closed(*clients[2]));
     EXPECT_EQ(clients[2]->readAll(), "4\n") << "asked for standby, not yet reported";
     EXPECT_EQ(server.clientCount(), 6);
+}
+
+TEST(CommandBudgetTest, AQuietHourRefillsOnlyTheBurst) {
+    qint64 now = 0;
+    CommandBudget budget(10, 5, [&] { return now; });
+    now += 3'600'000;
+    for (int i = 0; i < 10; ++i)
+        EXPECT_TRUE(budget.take());
+    EXPECT_FALSE(budget.take());
+}
+
+// Until that many reply lines came, or the server closed the connection.
+QByteArray askOn(QTcpSocket& s, const QByteArray& lines, qsizetype replyLines) {
+    s.write(lines);
+    QByteArray got;
+    test::waitUntil([&] {
+        got += s.readAll();
+        return got.count('\n') >= replyLines || s.state() != QAbstractSocket::ConnectedState;
+    });
+    return got;
+}
+
+// One amplifier operating, served with the limits given.
+struct Served {
+    explicit Served(AmpctlLimits limits = {}) : server(AmplifierItems(hub, 0), bands, limits) {
+        amp.line("STATE = OPERATE");
+        EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0, nullptr));
+    }
+    std::unique_ptr<QTcpSocket> client() {
+        auto s = std::make_unique<QTcpSocket>();
+        s->connectToHost(QHostAddress::LocalHost, server.port());
+        EXPECT_TRUE(test::waitUntil([&] { return s->state() == QAbstractSocket::ConnectedState; }));
+        return s;
+    }
+    // A plain socket with a small receive buffer, which a client that does not read fills soon.
+    int rawClient() const {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0), small = 4096;
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in to{AF_INET, htons(server.port()), {htonl(INADDR_LOOPBACK)}, {}};
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+        return fd;
+    }
+    QByteArray ask(const QByteArray& line) const {
+        return test::Daemon::askAt(server.port(), line, [](auto& r) { return r.endsWith('\n'); });
+    }
+    HubPtr hub = Hub::create();
+    test::MemoryAmp amp{hub, 0};
+    BandSwitch bands{AmplifierItems(hub, 0)};
+    AmpctlServer server;
+};
+
+TEST(AmpctlServerTest, AFloodingClientIsSlowedThenClosedAndNeverDelaysAnother) {
+    Served served({.floodClose = 1500ms});
+    const auto flood = served.client(), other = served.client();
+    const auto since = std::chrono::steady_clock::now();
+    QByteArray flooded =
+        askOn(*flood, QByteArray("\\set_powerstat 2\n\\set_powerstat 4\n").repeated(500), 10);
+    EXPECT_EQ(askOn(*other, "\\set_powerstat 0\n\\get_powerstat\n", 2), "RPRT 0\n4\n");
+    flooded += askOn(*flood, {}, 1000); // until it is closed
+    EXPECT_EQ(flood->state(), QAbstractSocket::UnconnectedState);
+    EXPECT_LE(flooded.count('\n'), 11 + 5 * (std::chrono::steady_clock::now() - since) / 1s);
+}
+
+TEST(AmpctlServerTest, AFullServerClosesTheClientSilentLongestToMakeRoom) {
+    Served served({.idle = 300ms});
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int i = 0; i < 8; ++i)
+        clients.push_back(served.client());
+    EXPECT_EQ(served.ask("\\get_powerstat\n"), "") << "nobody silent long enough yet";
+    for (int i = 0; i < 7; ++i) // all but the last talk
+        askOn(*clients[i], "\\get_powerstat\n", 1);
+    EXPECT_TRUE(test::waitUntil([&] { return served.ask("\\get_powerstat\n") == "4\n"; }));
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(clients[i]->state() == QAbstractSocket::ConnectedState, i < 7) << i;
+}
+
+TEST(AmpctlServerTest, RepliesGoOutAsMadeAndAClientGoneOrNotReadingIsLetGo) {
+    Served served({.sendBuffer = 4096, .closeGrace = 300ms});
+    const auto many = served.client();
+    EXPECT_EQ(askOn(*many, QByteArray("+\\dump_state\n").repeated(1000), 4000).count("RPRT 0\n"),
+              1000);
+    std::vector<std::unique_ptr<QTcpSocket>> ended; // their input ends with their lines
+    for (int i = 0; i < 5; ++i) {
+        ended.push_back(served.client());
+        ended.back()->write(QByteArray("\\get_powerstat\n").repeated(100));
+        ended.back()->flush();
+        ::shutdown(int(ended.back()->socketDescriptor()), SHUT_WR);
+    }
+    for (const auto& s : ended)
+        EXPECT_EQ(askOn(*s, {}, 100), QByteArray("4\n").repeated(100));
+    ASSERT_TRUE(test::waitUntil([&] { return served.server.clientCount() == 1; }));
+    const int fd = served.rawClient(); // says "q" and never reads
+    const QByteArray lines = QByteArray("+\\dump_state\n").repeated(600) + "\\set_powerstat 2\nq\n";
+    ASSERT_EQ(::write(fd, lines.data(), lines.size()), lines.size());
+    ASSERT_TRUE(test::waitUntil([&] { return served.amp.link->written().contains("OPER OFF"); }));
+    EXPECT_EQ(served.server.clientCount(), 2) << "counted until its socket is gone";
+    EXPECT_TRUE(test::waitUntil([&] { return served.server.clientCount() == 1; }));
+    ::close(fd);
+    for (int i = 0; i < 8; ++i) // connected and closed before the server took them
+        ::close(served.rawClient());
+    EXPECT_EQ(served.ask("\\get_powerstat\n"), "4\n") << "the gone hold no place";
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "station/band_follower.h"
 #include "station/band_switch.h"
 #include "station/peak_hold.h"
+#include "station/rig_client.h"
 
 namespace tarvex {
 namespace {
@@ -16,14 +17,14 @@ class BandFollowTest : public ::testing::Test {
 protected:
     BandFollowTest() {
         for (const auto& [name, type] :
-             {std::pair{"rig.freq", ItemInfo::kLong}, {"rig.ptt", ItemInfo::kBool}})
+             {std::pair{"rig.freq", ItemInfo::kLong}, {"rig.ptt", ItemInfo::kInt}})
             hub->AttachItem(name)->setInfo(std::make_shared<ItemInfo>(ItemInfo{0, 1, type, 0, {}}));
         amp.line("STATE = STANDBY");
         amp.line("BAND 3 SEGMENT 1 FREQUENCY 7050");
         amp.sent();
     }
-    void read(std::int32_t hz, bool ptt) {
-        hub->GetItem("rig.ptt")->setValue(ptt); // as the rig link reads them: PTT first
+    void read(std::int32_t hz, int ptt) { // a RigPtt, as the rig link reads them: PTT first
+        hub->GetItem("rig.ptt")->setValue(std::int16_t(ptt));
         hub->GetItem("rig.freq")->setValue(hz);
     }
     QString message() const { return hub->GetItem("0message")->Value().toString(); }
@@ -36,6 +37,7 @@ protected:
 
 TEST_F(BandFollowTest, FollowsOnlyBetweenTransmissionsAndInsideTheBands) {
     read(14'200'000, true);
+    read(14'200'000, int(RigPtt::Unknown));
     EXPECT_EQ(amp.sent(), "");
     read(14'200'000, false);
     EXPECT_EQ(amp.sent(), "BAND 5,");
@@ -79,13 +81,19 @@ TEST_F(BandFollowTest, NeverAsksUnderForwardPowerNorASilentAmplifier) {
     EXPECT_EQ(bands.request(5), BandSwitch::Result::Unreachable);
 }
 
-TEST_F(BandFollowTest, ALoggersFrequencyIsNoConfirmationEither) {
+TEST_F(BandFollowTest, ARadioThatCannotReportTransmitIsFollowedOnceTheAmplifierShowsNoRf) {
+    amp.line("FWD = 400");
+    read(14'200'000, int(RigPtt::NotReported));
+    amp.line("FWD = 10");
+    const auto quiet = std::chrono::steady_clock::now();
+    ASSERT_TRUE(test::waitUntil([&] { return amp.link->written().contains("BAND 5"); }));
+    EXPECT_GE(std::chrono::steady_clock::now() - quiet, RfWatch::kHold);
+}
+
+TEST_F(BandFollowTest, AClientsFrequencyIsRefusedWhileFollowing) {
     PeakHold peak;
     AmpctlInterpreter logger(AmplifierItems(hub, 0), peak, bands);
-    EXPECT_EQ(logger.handle("F 14200000\n").text, "RPRT 0\n");
-    EXPECT_EQ(bands.request(5), BandSwitch::Result::AlreadyTried) << "asked, not yet there";
-    EXPECT_TRUE(test::waitUntil(
-        [&] { return message() == "The amplifier did not confirm the change to 20 m"; }));
+    EXPECT_EQ(logger.handle("F 14200000\n").text, "RPRT -9\n");
 }
 
 TEST_F(BandFollowTest, WaitsForTheMainsToComeOn) {
