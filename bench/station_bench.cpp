@@ -16,6 +16,7 @@
 #include "station/rig_items.h"
 #include "station/rigctld_client.h"
 
+#include "memory_amplifier.h"
 #include "run_all.h"
 
 #include <benchmark/benchmark.h>
@@ -214,17 +215,9 @@ Clock::time_point askOff(quint16 port) {
 void BM_OffWhileAClientFloods(benchmark::State& state) {
     constexpr int kCharactersPerSecond = 480;
     for (auto _ : state) {
-        HubPtr hub = Hub::create();
-        MemorySerialLink* link = nullptr;
-        DriverEnvironment env;
-        env.makeLink = [&link] {
-            auto l = std::make_unique<MemorySerialLink>();
-            link = l.get();
-            return l;
-        };
-        FerroDriver driver(env);
-        driver.Initialize(hub, 0);
-        link->receive(QStringLiteral("STATE = OPERATE\r\n"));
+        MemoryAmplifier amp(QStringLiteral("STATE = OPERATE"));
+        const HubPtr& hub = amp.hub;
+        MemorySerialLink* link = amp.link;
         link->setLineRate(kCharactersPerSecond);
         BandSwitch bands(AmplifierItems(hub, 0));
         AmpctlServer server(AmplifierItems(hub, 0), bands);
@@ -286,7 +279,6 @@ void BM_OffWhileAClientFloods(benchmark::State& state) {
         flood.join();
         state.SetIterationTime(worst / 1000);
         state.counters["worst_off_delay_ms"] = worst;
-        driver.Terminate();
     }
 }
 BENCHMARK(BM_OffWhileAClientFloods)
