@@ -25,7 +25,7 @@ namespace {
 constexpr qint64 kMinute = 60'000;
 const QStringList kKinds = {QStringLiteral("state"), QStringLiteral("fault"),
                             QStringLiteral("band"), QStringLiteral("link"),
-                            QStringLiteral("message")};
+                            QStringLiteral("message"), QStringLiteral("remote")};
 
 QString shownTime(qint64 ms) {
     return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
