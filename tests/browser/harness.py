@@ -23,7 +23,7 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import WebDriverWait
 
 TARVEX = os.environ["TARVEX"]
-AMPSIM = os.environ["TARVEX_AMPSIM"]
+AMPSIM = os.environ.get("TARVEX_AMPSIM", "tarvex-ampsim")
 WAIT_S = 20  # generous: the suite may run beside the sanitizer build on two cores
 
 
