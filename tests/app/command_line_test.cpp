@@ -83,7 +83,6 @@ INSTANTIATE_TEST_SUITE_P(Binary, CommandLine, testing::Values(
     Invocation{"list_from_fifo", {"--list-amplifiers"}, false, 1, "server.dat could not be read: not a regular file", Files::FifoList},
     Invocation{"export_from_fifo", {"--export-history", "x.csv"}, false, 1, "history.db is not a regular file; it is left as it is", Files::FifoHistory},
     Invocation{"export_to_full_output", {"--export-history", "-"}, false, 1, "the events could not be written to standard output: No space left on device", Files::HistoryToFullOutput},
-    Invocation{"remote_port_not_a_number", {"--headless", "--remote-port", "http"}, false, 2, "--remote-port expects a TCP port number (0 for off), got \"http\""},
     Invocation{"headless_screenshot", {"--headless", "--screenshot", "x.png"}, false, 2, "--headless and --screenshot cannot be combined"},
     Invocation{"headless_and_list", {"--headless", "--list-amplifiers"}, false, 2, "--headless and --list-amplifiers cannot be combined"},
     Invocation{"headless_without_list", {"--headless"}, false, 4, "no amplifier to serve: %DIR/server.dat lists none; add one with --add-amplifier NAME,PORT"},

@@ -51,12 +51,9 @@ TEST_P(RemoteOptionsTest, CommandLineOverSettings) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Remote, RemoteOptionsTest, testing::Values(
-    OptionCase{"nothing_is_off", {}, {}, "off"},
     OptionCase{"from_the_settings", {{"Port", 8080}, {"Bind", "::1"}}, {}, "8080 ::1  "},
     OptionCase{"port_over_setting", {{"Port", 8080}, {"Bind", "::1"}}, {"--remote-port", "9090"}, "9090 ::1  "},
     OptionCase{"port_0_turns_it_off", {{"Port", 8080}}, {"--remote-port", "0"}, "off"},
-    OptionCase{"a_bad_setting_is_off", {{"Port", "http"}}, {}, "off"},
-    OptionCase{"tls_from_the_options", {{"Port", 8443}}, {"--remote-bind", "0.0.0.0", "--remote-cert", "c.pem", "--remote-key", "k.pem"}, "8443 0.0.0.0 c.pem k.pem"},
     OptionCase{"localhost_is_a_bind", {}, {"--remote-port", "8080", "--remote-bind", "localhost"}, "8080 localhost  "},
     OptionCase{"port_not_a_number", {}, {"--remote-port", "65536"}, "--remote-port expects a TCP port number (0 for off), got \"65536\""},
     OptionCase{"bind_not_an_address", {}, {"--remote-port", "8080", "--remote-bind", "station"}, "--remote-bind expects an IP address"},

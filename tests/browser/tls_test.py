@@ -1,5 +1,5 @@
-"""The remote panel over TLS, as it must be served beyond this computer: a certificate made
-with openssl for the test, the page and its feed over https and wss."""
+# The remote panel over TLS, as it must be served beyond this computer: a certificate made with
+# openssl for the test, the page and its feed over https and wss.
 
 import os
 import subprocess
@@ -10,10 +10,9 @@ from selenium.webdriver.common.by import By
 from harness import Station, WAIT_S, browser, card_text, log_in, page_text, wait_for
 
 
+# A self-signed certificate for 127.0.0.1 and its key; the options that serve them.
 def certificate(folder):
-    """A self-signed certificate for 127.0.0.1 and its key; the options that serve them."""
-    cert = os.path.join(folder, "cert.pem")
-    key = os.path.join(folder, "key.pem")
+    cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
     made = subprocess.run(
         ["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
          "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
@@ -25,19 +24,15 @@ def certificate(folder):
 
 class Tls(unittest.TestCase):
     def test_the_panel_and_its_feed_over_tls(self):
-        with Station({"ann": ("operate", "ann-password")}, extra_args=certificate,
-                     scheme="https") as station:
+        with Station({"ann": ("operate", "ann-password")}, certificate, "https") as station:
             driver = browser(insecure=True)
-            try:
-                log_in(driver, station.url, "ann", "ann-password")
-                wait_for("the feed over wss", lambda: card_text(driver, ".badge") == "LINK UP",
-                         explain=lambda: page_text(driver))
-                self.assertEqual(driver.find_element(By.ID, "connection").text, "Connected")
-                self.assertTrue(driver.current_url.startswith("https://"), driver.current_url)
-                cookies = driver.get_cookies()
-                self.assertTrue(cookies and all(c["secure"] for c in cookies), cookies)
-            finally:
-                driver.quit()
+            self.addCleanup(driver.quit)
+            log_in(driver, station.url, "ann", "ann-password")
+            wait_for("the feed over wss", lambda: card_text(driver, ".badge") == "LINK UP",
+                     explain=lambda: page_text(driver))
+            self.assertEqual(driver.find_element(By.ID, "connection").text, "Connected")
+            self.assertTrue(driver.current_url.startswith("https://"), driver.current_url)
+            self.assertTrue(all(c["secure"] for c in driver.get_cookies()))
 
 
 if __name__ == "__main__":
