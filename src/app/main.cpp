@@ -61,8 +61,8 @@ int main(int argc, char* argv[]) {
             return tarvex::AmplifierListCommands::run(app.arguments(),
                                                       QStringLiteral("server.dat"));
         if (userCommand)
-            return tarvex::RemoteUserCommands::run(
-                app.arguments(), QLatin1String(tarvex::RemoteWiring::kUsersFile));
+            return tarvex::RemoteUserCommands::run(app.arguments(),
+                                                   QLatin1String(tarvex::RemoteWiring::kUsersFile));
         return tarvex::HistoryCommands::run(app.arguments(), QStringLiteral("history.db"));
     }
     if (tarvex::RunOptions::headlessRequested(arguments))

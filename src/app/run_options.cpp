@@ -47,10 +47,9 @@ struct ProgramOptions {
             .arg(RunOptions::kDemoAmplifiers)};
     QCommandLineOption headless{
         kHeadless,
-        QStringLiteral(
-            "Run without a window or display: the amplifiers, the station links, the "
-            "history and the remote panel, with a log of events on standard error. SIGTERM, SIGINT "
-            "and SIGHUP end it.")};
+        QStringLiteral("Run without a window or display: the amplifiers, the station links, "
+                       "the history and the remote panel, with a log of events on standard "
+                       "error. SIGTERM, SIGINT and SIGHUP end it.")};
     QCommandLineOption screenshot{
         QStringLiteral("screenshot"),
         QStringLiteral("Start normally, wait the settle time, save the main window as a PNG "

@@ -23,8 +23,8 @@ namespace tarvex {
 namespace {
 
 constexpr qint64 kMinute = 60'000;
-const QStringList kKinds = {QStringLiteral("state"), QStringLiteral("fault"),
-                            QStringLiteral("band"), QStringLiteral("link"),
+const QStringList kKinds = {QStringLiteral("state"),   QStringLiteral("fault"),
+                            QStringLiteral("band"),    QStringLiteral("link"),
                             QStringLiteral("message"), QStringLiteral("remote")};
 
 QString shownTime(qint64 ms) {
