@@ -6,6 +6,7 @@
 #include "core/data_file.h"
 #include "core/printable.h"
 #include "core/server_object.h"
+#include "remote/remote_panel.h"
 #include "station/station_links.h"
 
 #include <QCoreApplication>
@@ -86,6 +87,16 @@ std::optional<int> HeadlessRun::start() {
         return say(
             exit_status::kServiceUnavailable,
             tr("the station links could not start: %1").arg(taken.join(QStringLiteral("; "))));
+    if (const QString refused = mServices->remote().problem(); !refused.isEmpty())
+        return say(exit_status::kServiceUnavailable, refused);
+    if (RemotePanel* panel = mServices->remote().panel()) {
+        qCInfo(lcEvents).noquote()
+            << tr("Remote panel listening at %1").arg(panel->url().toString());
+        connect(panel, &RemotePanel::audit, this, [](const RemoteAuditEvent& event) {
+            qCInfo(lcEvents).noquote()
+                << tr("Remote panel: %1").arg(printable(RemoteWiring::describe(event)));
+        });
+    }
     return std::nullopt;
 }
 
@@ -102,9 +113,10 @@ int runHeadless(int argc, char* argv[]) {
                                       "%{if-fatal}fatal: %{endif}%{message}"));
     // The station links' own lines: the rig link's every failed retry would fill the log, and
     // what they must tell (a lost radio and its return, a port not served) the sink logs
-    // once. QT_LOGGING_RULES still wins over this.
-    QLoggingCategory::setFilterRules(
-        QStringLiteral("tarvex.station.info=false\ntarvex.station.warning=false"));
+    // once. The remote panel's news (where it listens, who did what) is logged here in the
+    // log's own words; its warnings stay. QT_LOGGING_RULES still wins over this.
+    QLoggingCategory::setFilterRules(QStringLiteral(
+        "tarvex.station.info=false\ntarvex.station.warning=false\ntarvex.remote.info=false"));
     QCoreApplication app(argc, argv);
     setApplicationNames();
     std::optional<RunOptions> options = RunOptions::parse(QCoreApplication::arguments());

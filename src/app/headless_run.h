@@ -17,8 +17,9 @@ class RunServices;
 class ServerObject;
 
 // A run of the amplifiers without a window (a station computer with no display): the drivers,
-// the station links and the history under the core application, with a log of events on
-// standard error, until SIGTERM, SIGINT or SIGHUP ends it.
+// the station links, the history and the remote panel under the core application, with a log
+// of events (the remote panel's logins and commands among them) on standard error, until
+// SIGTERM, SIGINT or SIGHUP ends it.
 class HeadlessRun : public QObject {
     Q_OBJECT
 

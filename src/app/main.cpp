@@ -5,6 +5,8 @@
 #include "exit_status.h"
 #include "headless_run.h"
 #include "history_commands.h"
+#include "remote_user_commands.h"
+#include "remote_wiring.h"
 #include "run_options.h"
 #include "window_run.h"
 #include "x_display.h"
@@ -49,7 +51,8 @@ int main(int argc, char* argv[]) {
     // The list commands work over a remote shell: no display, no GUI application object.
     const QStringList arguments = tarvex::command_line::arguments(argc, argv);
     const bool listCommand = tarvex::AmplifierListCommands::requested(arguments);
-    if (listCommand || tarvex::HistoryCommands::requested(arguments)) {
+    const bool userCommand = tarvex::RemoteUserCommands::requested(arguments);
+    if (listCommand || userCommand || tarvex::HistoryCommands::requested(arguments)) {
         QCoreApplication app(argc, argv);
         tarvex::setApplicationNames();
         if (!tarvex::RunOptions::acceptedForCommand(app.arguments()))
@@ -57,6 +60,9 @@ int main(int argc, char* argv[]) {
         if (listCommand)
             return tarvex::AmplifierListCommands::run(app.arguments(),
                                                       QStringLiteral("server.dat"));
+        if (userCommand)
+            return tarvex::RemoteUserCommands::run(app.arguments(),
+                                                   QLatin1String(tarvex::RemoteWiring::kUsersFile));
         return tarvex::HistoryCommands::run(app.arguments(), QStringLiteral("history.db"));
     }
     if (tarvex::RunOptions::headlessRequested(arguments))

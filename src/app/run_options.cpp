@@ -3,6 +3,8 @@
 #include "amplifier_list_commands.h"
 #include "command_line.h"
 #include "history_commands.h"
+#include "remote_user_commands.h"
+#include "remote_wiring.h"
 #include "station_wiring.h"
 
 #include "core/printable.h"
@@ -45,9 +47,9 @@ struct ProgramOptions {
             .arg(RunOptions::kDemoAmplifiers)};
     QCommandLineOption headless{
         kHeadless,
-        QStringLiteral("Run without a window or display: the amplifiers, the station links and "
-                       "the history, with a log of events on standard error. SIGTERM, SIGINT "
-                       "and SIGHUP end it.")};
+        QStringLiteral("Run without a window or display: the amplifiers, the station links, "
+                       "the history and the remote panel, with a log of events on standard "
+                       "error. SIGTERM, SIGINT and SIGHUP end it.")};
     QCommandLineOption screenshot{
         QStringLiteral("screenshot"),
         QStringLiteral("Start normally, wait the settle time, save the main window as a PNG "
@@ -67,7 +69,8 @@ ProgramOptions::ProgramOptions(QCommandLineParser& parser)
         "  0  done, or stopped by SIGTERM, SIGINT or SIGHUP\n"
         "  1  a file could not be read or written (the window: no display)\n"
         "  2  invalid command line\n"
-        "  3  a service could not start (a station port taken, no pseudo-terminal for --demo)\n"
+        "  3  a service could not start (a station port taken, the remote panel refused, no\n"
+        "     pseudo-terminal for --demo)\n"
         "  4  --headless: the amplifier list holds no amplifier"));
     parser.addOption(port);
     parser.addOption(demo);
@@ -76,7 +79,9 @@ ProgramOptions::ProgramOptions(QCommandLineParser& parser)
     parser.addOption(settle);
     AmplifierListCommands::addOptions(parser);
     HistoryCommands::addOptions(parser);
+    RemoteUserCommands::addOptions(parser);
     StationWiring::addOptions(parser);
+    RemoteWiring::addOptions(parser);
 }
 
 } // namespace
@@ -91,6 +96,7 @@ bool RunOptions::acceptedForCommand(const QStringList& arguments) {
     command_line::CommandTable table;
     AmplifierListCommands::addCommands(table);
     HistoryCommands::addCommands(table);
+    RemoteUserCommands::addCommands(table);
     const QString problem = parser.parse(arguments)
                                 ? command_line::combinedCommands(parser.optionNames(), table)
                                 : parser.errorText();
@@ -143,6 +149,9 @@ std::optional<RunOptions> RunOptions::parse(const QStringList& arguments) {
     QString stationError;
     if (!StationWiring::readOptions(parser, options.station, &stationError))
         return refuse(stationError);
+    QString remoteError;
+    if (!RemoteWiring::readOptions(parser, options.remote, &remoteError))
+        return refuse(remoteError);
     return options;
 }
 

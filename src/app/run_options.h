@@ -2,6 +2,7 @@
 
 #include "driver/port_names.h"
 #include "history/history_recorder.h"
+#include "remote/remote_options.h"
 #include "station/station_options.h"
 
 #include <QString>
@@ -22,6 +23,7 @@ struct RunOptions {
     int settleMs = 1000; // how long the amplifiers get to answer before the screenshot
     int historyDays = HistoryRecorder::kDefaultReadingDays;
     StationOptions station;
+    std::optional<RemoteOptions> remote; // none: the remote panel is off
 
     // Whether the arguments (program name first) ask for a run without a window.
     static bool headlessRequested(const QStringList& arguments);

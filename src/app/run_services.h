@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history_wiring.h"
+#include "remote_wiring.h"
 #include "station_wiring.h"
 
 namespace tarvex {
@@ -10,9 +11,9 @@ class ServerObject;
 class UserSink;
 
 // The services that run beside the amplifiers, made in this one place for a run with a
-// window and one without: the history and the station links. Each follows the server through
-// its restarts and meets the amplifiers only through items; what the user must know goes to
-// the sink.
+// window and one without: the history, the station links and the remote panel. Each follows the
+// server through its restarts and meets the amplifiers only through items; what the user must know
+// goes to the sink.
 class RunServices {
 public:
     // history.db beside server.dat, in the working directory.
@@ -20,10 +21,13 @@ public:
 
     HistoryWiring& history() { return mHistory; }
     StationWiring& station() { return mStation; }
+    RemoteWiring& remote() { return mRemote; }
 
 private:
     HistoryWiring mHistory;
     StationWiring mStation;
+    // After the history, which records what its users do, and so gone before it.
+    RemoteWiring mRemote;
 };
 
 } // namespace tarvex

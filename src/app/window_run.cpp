@@ -3,6 +3,7 @@
 #include "amplifier_drivers.h"
 #include "exit_status.h"
 #include "history_browser.h"
+#include "local_use_watch.h"
 #include "run_options.h"
 #include "run_services.h"
 #include "screenshot.h"
@@ -16,11 +17,14 @@
 #include "ui/panel_registry.h"
 #include "ui/panels/amplifier_panels.h"
 
+#include "remote/remote_panel.h"
+
 #include <QApplication>
 #include <QPointer>
 #include <QTimer>
 
 #include <cstdio>
+#include <optional>
 
 namespace tarvex {
 
@@ -69,6 +73,10 @@ int runWindow(const RunOptions& options) {
     RunServices services(*window.server(), sink, options);
     HistoryBrowser historyBrowser(window, services.history());
     StationLinksMenu stationMenu(window, services.station().links());
+    // Remote pages show that someone is at the desk.
+    std::optional<LocalUseWatch> localUse;
+    if (RemotePanel* panel = services.remote().panel())
+        localUse.emplace(window, [panel] { panel->noteLocalUse(); });
     window.show();
     if (!options.screenshot.isEmpty()) {
         QTimer::singleShot(options.settleMs, &window, [&window, &options] {

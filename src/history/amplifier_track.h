@@ -30,6 +30,9 @@ public:
 
     explicit AmplifierTrack(int amplifier);
 
+    // The amplifier's name as its item last gave it.
+    const QString& name() const { return mName; }
+
     // asChange false: the value an item holds when the recorder meets it (on a new hub, or as
     // the item's first value), which says where things stand but did not just happen.
     void set(Field field, std::size_t meter, const Value& value, qint64 timeMs, bool asChange,

@@ -263,6 +263,15 @@ void HistoryRecorder::settle() {
         track.settle(mBatch);
 }
 
+void HistoryRecorder::recordEvent(int amplifier, const QString& kind, const QString& text) {
+    if (!mRecording)
+        return;
+    const auto track = mTracks.find(amplifier);
+    mBatch.events.push_back({mClock(), std::max(0, amplifier),
+                             track != mTracks.end() ? track->second.name() : QString(), kind,
+                             std::nullopt, text});
+}
+
 void HistoryRecorder::flush() {
     if (!mRecording)
         return;

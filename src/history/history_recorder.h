@@ -58,6 +58,10 @@ public:
     // Follows this hub; the items it already holds are taken as they stand. Null: the hub is
     // going, nothing more is read until the next.
     void setHub(const HubPtr& hub);
+    // An event that happened outside the hub (a remote user's login or command), recorded
+    // with the rest under the amplifier's module index and the name it has now. Events that
+    // concern no one amplifier go under the first, index 0. Nothing once the file failed.
+    void recordEvent(int amplifier, const QString& kind, const QString& text);
     // Hands the events and finished seconds gathered so far to the writer.
     void flush();
     // Deletes readings and events past keeping.

@@ -52,6 +52,8 @@ void AmpModel::finishLine() {
         return;
     if (logging_)
         commandLog_.push_back(line);
+    if (commandObserver_)
+        commandObserver_(line);
     handleCommand(line);
 }
 

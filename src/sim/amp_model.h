@@ -85,6 +85,10 @@ public:
 
     // --- observation ----------------------------------------------------------------------
     const std::vector<std::string>& commandLog() const { return commandLog_; }
+    // Called with every whole command line received (an over-long one is not a command).
+    void setCommandObserver(std::function<void(const std::string& line)> observer) {
+        commandObserver_ = std::move(observer);
+    }
     const std::string& receivedBytes() const { return receivedBytes_; }
     void clearLog();
     void setLogging(bool on) { logging_ = on; } // benchmarks switch the logs off
@@ -158,6 +162,7 @@ private:
     bool lineOverflow_ = false;
     bool logging_ = true;
     std::vector<std::string> commandLog_;
+    std::function<void(const std::string&)> commandObserver_;
     std::string receivedBytes_;
 
     std::int64_t nowMs_ = 0;

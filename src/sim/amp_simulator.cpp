@@ -8,7 +8,8 @@ AmpSimulator::AmpSimulator(QObject* parent) : QObject(parent) {
     clock_.start();
     model_.setClock([this] { return clock_.elapsed(); });
     model_.setOutputHandler([this](const std::string& bytes) {
-        port_.write(QByteArray::fromStdString(bytes));
+        if (!muted_)
+            port_.write(QByteArray::fromStdString(bytes));
         // Every change that starts a timed event also says something, so this is the one
         // place that needs to look at the model's next deadline.
         reschedule();
@@ -51,6 +52,20 @@ void AmpSimulator::setMeterInterval(int ms) {
         meterTimer_.start(ms);
     else
         meterTimer_.stop();
+}
+
+bool AmpSimulator::traceTo(const QString& path) {
+    trace_.close();
+    trace_.setFileName(path);
+    if (!trace_.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        error_ = QStringLiteral("cannot write %1: %2").arg(path, trace_.errorString());
+        return false;
+    }
+    model_.setCommandObserver([this](const std::string& line) {
+        trace_.write(QByteArray::fromStdString(line) + '\n');
+        trace_.flush();
+    });
+    return true;
 }
 
 void AmpSimulator::reschedule() {

@@ -4,6 +4,7 @@
 #include "sim/pty_port.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -33,8 +34,16 @@ public:
     bool isRunning() const { return port_.isOpen(); }
 
     QString devicePath() const { return port_.slavePath(); }
-    QString errorString() const { return port_.errorString(); }
+    QString errorString() const { return error_.isEmpty() ? port_.errorString() : error_; }
     void setMeterInterval(int ms);
+    // Appends every command line the amplifier receives to the file at path, one a line, each
+    // flushed as it comes, so that a test can read what reached the serial line. False with
+    // errorString() when the file cannot be opened.
+    bool traceTo(const QString& path);
+    // A muted amplifier still hears and obeys its commands but sends nothing, as with a broken
+    // receive wire: the client sees it stop answering.
+    void setMuted(bool muted) { muted_ = muted; }
+    bool isMuted() const { return muted_; }
 
     // Drive the model directly for faults, metering, raw lines and front-panel actions; its
     // replies go out on the port and its timed events are rescheduled automatically.
@@ -50,6 +59,9 @@ private:
     QElapsedTimer clock_;
     QTimer eventTimer_;
     QTimer meterTimer_;
+    QFile trace_;
+    QString error_;
+    bool muted_ = false;
 };
 
 } // namespace tarvex::sim

@@ -46,8 +46,11 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Simulated amplifiers on pseudo-terminals. Prints each device path.\n"
-        "While running, a line \"fault CODE[@SECONDS]\" on standard input makes every "
-        "amplifier report that fault code (at once, or after that many seconds)."));
+        "While running, these lines on standard input act on every amplifier:\n"
+        "  fault CODE[@SECONDS]  report that fault code (at once, or after that many seconds)\n"
+        "  mute                  stop answering: commands are still heard and obeyed, but\n"
+        "                        nothing is sent, as with a broken receive wire\n"
+        "  unmute                answer again"));
     parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("link"),
@@ -68,6 +71,10 @@ int main(int argc, char* argv[]) {
          QStringLiteral("Every amplifier reports fault CODE, SECONDS after start (0 if left "
                         "out), e.g. 12@30. Repeatable."),
          QStringLiteral("CODE[@SECONDS]")},
+        {QStringLiteral("trace"),
+         QStringLiteral("Append every command line received to FILE, one a line, flushed as it "
+                        "comes (with --count above 1: FILE0, FILE1, ...)."),
+         QStringLiteral("FILE")},
     });
     parser.process(app);
 
@@ -101,11 +108,20 @@ int main(int argc, char* argv[]) {
     }
 
     const QString link = parser.value(QStringLiteral("link"));
+    const QString trace = parser.value(QStringLiteral("trace"));
+    // One name for one amplifier; numbered from 0 for several.
+    const auto nth = [count](const QString& path, int i) {
+        return path.isEmpty() || count == 1 ? path : path + QString::number(i);
+    };
     Amps amps;
     QTextStream out(stdout);
     for (int i = 0; i < count; ++i) {
         auto amp = std::make_unique<tarvex::sim::AmpSimulator>();
-        options.linkPath = link.isEmpty() || count == 1 ? link : link + QString::number(i);
+        options.linkPath = nth(link, i);
+        if (!trace.isEmpty() && !amp->traceTo(nth(trace, i))) {
+            err << "tarvex-ampsim: " << amp->errorString() << '\n';
+            return 1;
+        }
         if (!amp->start(options)) {
             err << "tarvex-ampsim: " << amp->errorString() << '\n';
             return 1; // the simulators already started remove their links as they go
@@ -118,16 +134,22 @@ int main(int argc, char* argv[]) {
         schedule(request, amps);
 
     tarvex::sim::ConsoleReader console(STDIN_FILENO);
-    QObject::connect(&console, &tarvex::sim::ConsoleReader::lineRead, &app,
-                     [&amps](const QString& line) {
-                         if (line.isEmpty())
-                             return;
-                         if (const auto request = tarvex::sim::parseConsoleLine(line))
-                             schedule(*request, amps);
-                         else
-                             QTextStream(stderr) << "tarvex-ampsim: not understood: " << line
-                                                 << " (try: fault CODE[@SECONDS])\n";
-                     });
+    QObject::connect(
+        &console, &tarvex::sim::ConsoleReader::lineRead, &app, [&amps](const QString& line) {
+            if (line.isEmpty())
+                return;
+            const bool mute = line.compare(u"mute", Qt::CaseInsensitive) == 0;
+            if (mute || line.compare(u"unmute", Qt::CaseInsensitive) == 0) {
+                for (const auto& amp : amps)
+                    amp->setMuted(mute);
+                QTextStream(stderr) << "tarvex-ampsim: " << (mute ? "muted" : "answering") << '\n';
+            } else if (const auto request = tarvex::sim::parseConsoleLine(line)) {
+                schedule(*request, amps);
+            } else {
+                QTextStream(stderr) << "tarvex-ampsim: not understood: " << line
+                                    << " (try: fault CODE[@SECONDS], mute, unmute)\n";
+            }
+        });
 
     if (!blocked || !watcher.isValid())
         err << "tarvex-ampsim: cannot watch SIGTERM/SIGINT; links stay behind when killed\n";

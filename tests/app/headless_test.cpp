@@ -115,5 +115,19 @@ TEST_F(Headless, ATakenStationPortEndsTheStartWithStatus3) {
     EXPECT_TRUE(log.contains("tarvex: the station links could not start: "));
 }
 
+// The remote panel asked for and not to be had is a service that cannot start, said as such.
+TEST_F(Headless, ARefusedRemotePanelEndsTheStartWithStatus3) {
+    QTcpServer holder;
+    ASSERT_TRUE(holder.listen(QHostAddress::LocalHost, freePort()));
+    start({"--port", "1=/nonexistent/tty", "--remote-port", QString::number(holder.serverPort())});
+    ASSERT_TRUE(tarvex.waitForFinished(10000));
+    log += QString::fromLocal8Bit(tarvex.readAllStandardError());
+    EXPECT_EQ(tarvex.exitCode(), 3) << log.toStdString();
+    EXPECT_TRUE(log.contains("tarvex: The remote panel did not start: The remote panel cannot "
+                             "listen on 127.0.0.1 port " +
+                             QString::number(holder.serverPort())))
+        << log.toStdString();
+}
+
 } // namespace
 } // namespace tarvex

@@ -112,7 +112,10 @@ INSTANTIATE_TEST_SUITE_P(Kinds, Events, testing::Values(
     // Each flush ends a pass of the event loop; a text that came with an event restates it when it comes back.
     EventCase{"a_message_on_its_own_is_news", [](auto& a, auto& r) { a.state->setValue(4); a.message->setValue("Amp on and operating"); r.recorder.flush();
                   a.message->setValue("AutoTune Disabled"); r.recorder.flush(); a.message->setValue("Amp on and operating"); },
-              {{"state", {}, "Operate"}, {"message", {}, "AutoTune Disabled"}}}),
+              {{"state", {}, "Operate"}, {"message", {}, "AutoTune Disabled"}}},
+    // A remote user's doing, from outside the hub, filed with the amplifier's own events.
+    EventCase{"an_outside_event_with_the_amplifier_name", [](auto& a, auto& r) { a.report(amp::State::Standby); r.now += 500; r.recorder.recordEvent(2, "remote", "ann from 127.0.0.1: login (operate)"); },
+              {{"state", {}, "Standby"}, {"remote", {}, "ann from 127.0.0.1: login (operate)", 2000}}}),
     test::CaseName{});
 // clang-format on
 

@@ -34,6 +34,7 @@ void seed(const QString& path) {
     const std::vector<HistoryEvent> events = {
         {kNow - 55 * 60'000, 0, "Tower", "state", {}, "Operate"},
         {kNow - 50 * 60'000, 0, "Tower", "band", 5, ""},
+        {kNow - 30 * 60'000, 0, "Tower", "remote", {}, "ann from 127.0.0.1: login (operate)"},
         {kFaultAt, 0, "Tower", "fault", 14, "Excessive refl. power"},
         {kNow - 19 * 60'000, 0, "Tower", "state", {}, "Standby"},
         {kNow - 10 * 60'000, 0, "Tower", "link", {}, "No answer from the amplifier"},
@@ -67,9 +68,9 @@ TEST(HistoryWindow, ShowsTheEventsAndPlotsTheChosenAmplifier) {
     window.refresh();
 
     QTableWidget* table = window.eventTable();
-    ASSERT_EQ(table->rowCount(), 7);
+    ASSERT_EQ(table->rowCount(), 8);
     EXPECT_EQ(table->item(0, 2)->text(), QStringLiteral("Shack")); // newest first
-    EXPECT_EQ(table->item(5, 5)->text(), QStringLiteral("20 m"));  // a band row of an older file
+    EXPECT_EQ(table->item(6, 5)->text(), QStringLiteral("20 m"));  // a band row of an older file
 
     const HistoryChart* chart = window.chart();
     // With every amplifier listed, each is plotted under its name; SWR waits for a choice.
@@ -88,8 +89,9 @@ TEST(HistoryWindow, ShowsTheEventsAndPlotsTheChosenAmplifier) {
         return QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     };
     const QStringList events = lines("out.csv");
-    ASSERT_EQ(events.size(), 8);
-    EXPECT_TRUE(events[7].endsWith(QStringLiteral(",2,Shack,state,,Operate")));
+    ASSERT_EQ(events.size(), 9);
+    EXPECT_TRUE(events[3].endsWith(",1,Tower,remote,,ann from 127.0.0.1: login (operate)"));
+    EXPECT_TRUE(events[8].endsWith(QStringLiteral(",2,Shack,state,,Operate")));
     const QStringList readings = lines("out-readings.csv").mid(1);
     EXPECT_TRUE(std::is_sorted(readings.begin(), readings.end()));
     EXPECT_EQ(readings.filter(QStringLiteral("Z,2,1,600,")).size(), 60);
@@ -105,6 +107,10 @@ TEST(HistoryWindow, ShowsTheEventsAndPlotsTheChosenAmplifier) {
     window.refresh();
     ASSERT_EQ(table->rowCount(), 1);
     EXPECT_EQ(table->item(0, 4)->text(), QStringLiteral("14"));
+    window.kindBox()->setCurrentIndex(window.kindBox()->findData(QStringLiteral("remote")));
+    window.refresh();
+    ASSERT_EQ(table->rowCount(), 1);
+    EXPECT_EQ(table->item(0, 3)->text(), QStringLiteral("remote"));
 
     window.kindBox()->setCurrentIndex(0);
     window.amplifierBox()->setCurrentIndex(window.amplifierBox()->findData(1));

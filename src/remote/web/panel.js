@@ -229,12 +229,21 @@
     showPending(part, amp);
   }
 
+  // Values come in W and mA; a read-out is in the unit printed under its meter's name, as the
+  // scale's captions are: 750 W on the kW meter reads 0.75.
+  const PER_UNIT = { kW: 1000, A: 1000 };
+
+  function readout(value, unit) {
+    const per = PER_UNIT[unit] || 1;
+    return per === 1 ? String(Math.round(value)) : (value / per).toFixed(2);
+  }
+
   function showMeter(m, value, peak) {
     const pct = (v) => `${Math.max(0, Math.min(100, (100 * v) / m.scale.max))}%`;
     m.fill.style.width = pct(value);
     m.fill.classList.toggle('hot', value >= m.scale.red);
     m.fill.classList.toggle('warm', value >= m.scale.yellow && value < m.scale.red);
-    setText(m.reading, String(value));
+    setText(m.reading, readout(value, m.scale.unit));
     if (peak !== undefined) {
       m.peak.style.left = pct(peak);
       m.peak.hidden = peak <= 0;

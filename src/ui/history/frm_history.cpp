@@ -23,9 +23,9 @@ namespace tarvex {
 namespace {
 
 constexpr qint64 kMinute = 60'000;
-const QStringList kKinds = {QStringLiteral("state"), QStringLiteral("fault"),
-                            QStringLiteral("band"), QStringLiteral("link"),
-                            QStringLiteral("message")};
+const QStringList kKinds = {QStringLiteral("state"),   QStringLiteral("fault"),
+                            QStringLiteral("band"),    QStringLiteral("link"),
+                            QStringLiteral("message"), QStringLiteral("remote")};
 
 QString shownTime(qint64 ms) {
     return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
