@@ -19,4 +19,8 @@ QString stateName(int state) {
     return choice(kStateNames, state);
 }
 
+QString alarmName(int alarm) {
+    return choice(kAlarmNames, alarm);
+}
+
 } // namespace tarvex::amp

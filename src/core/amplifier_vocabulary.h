@@ -37,12 +37,25 @@ inline constexpr const char* kReportedLoad = "reportedload";
 inline constexpr const char* kReportedHv = "reportedhv";
 inline constexpr const char* kReportedTrim = "reportedtrim";
 
+// "<index>alarm": the alarm standing on the amplifier, until the operator acknowledges it
+// (the alarm monitor alone sets it): 0 none, 1 warning, 2 trip. "<index>alarmtext" says what
+// happened and what was done ("SWR 3.4:1 for 200 ms: transmission ended, standby"); it is set
+// before "<index>alarm", so whoever follows the level reads the matching text. Writing any
+// value to "<index>alarmack" (a click on the panel, a key, a remote user) acknowledges it.
+inline constexpr const char* kAlarm = "alarm";
+inline constexpr const char* kAlarmText = "alarmtext";
+inline constexpr const char* kAlarmAck = "alarmack";
+enum class Alarm : int { None = 0, Warning = 1, Trip = 2 };
+
 // The choice names, in value order, as the items' Extended field lists them.
 inline constexpr const char* kLinkNames = "Down,Up,Silent";
 inline constexpr const char* kStateNames = "Unknown,Off,Warm-up,Standby,Operate";
 
+inline constexpr const char* kAlarmNames = "None,Warning,Trip";
+
 QString linkName(int link);
 QString stateName(int state);
+QString alarmName(int alarm);
 
 } // namespace amp
 } // namespace tarvex
