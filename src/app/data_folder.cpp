@@ -7,10 +7,9 @@
 namespace tarvex {
 
 void DataFolder::addOption(QCommandLineParser& parser) {
-    parser.addOption({kOption,
-                      QStringLiteral("Keep server.dat, history.db and remote-users in the "
-                                     "per-user data folder (as the desktop launcher does) "
-                                     "instead of the working directory.")});
+    parser.addOption({kOption, QStringLiteral("Keep server.dat, history.db and remote-users in the "
+                                              "per-user data folder (as the desktop launcher does) "
+                                              "instead of the working directory.")});
 }
 
 DataFolder DataFolder::forArguments(const QStringList& arguments) {

@@ -15,8 +15,8 @@
 #include "ui/frm_options.h"
 #include "ui/frm_server.h"
 #include "ui/panel_registry.h"
-#include "ui/program_icon.h"
 #include "ui/panels/amplifier_panels.h"
+#include "ui/program_icon.h"
 
 #include "remote/remote_panel.h"
 

@@ -8,8 +8,8 @@ class QFrame;
 
 namespace tarvex {
 
-// The About box: program title and version, fixed description, the data folder and disclaimer. Shown without
-// blocking the main window; OK (also Enter and Escape) hides it for reuse.
+// The About box: program title and version, fixed description, the data folder and disclaimer.
+// Shown without blocking the main window; OK (also Enter and Escape) hides it for reuse.
 class frmAbout : public QDialog {
     Q_OBJECT
 

@@ -9,9 +9,9 @@ namespace tarvex {
 
 frmManual::frmManual(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmManual"));
-    setWindowTitle(tr("%1 %2 Manual")
-                       .arg(QString::fromLatin1(version::kTitle),
-                            QString::fromLatin1(version::kFull)));
+    setWindowTitle(
+        tr("%1 %2 Manual")
+            .arg(QString::fromLatin1(version::kTitle), QString::fromLatin1(version::kFull)));
     txtManual = new QTextBrowser(this);
     txtManual->setObjectName(QStringLiteral("txtManual"));
     // Its links to the web open in the browser; its pictures load from beside it.
