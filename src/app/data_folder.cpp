@@ -41,7 +41,7 @@ QString DataFolder::perUserPath() {
 }
 
 QString DataFolder::file(const QString& name) const {
-    return QDir(mPath).absoluteFilePath(name);
+    return mPerUser ? QDir(mPath).absoluteFilePath(name) : name;
 }
 
 bool DataFolder::prepare(QString* why) const {

@@ -27,7 +27,8 @@ public:
     bool perUser() const { return mPerUser; }
     // Absolute.
     const QString& path() const { return mPath; }
-    // A file of the folder, by absolute path.
+    // A file of the folder: by absolute path in the per-user folder; by its bare name in the
+    // working directory, so that what a terminal run says of its files reads as it always has.
     QString file(const QString& name) const;
     // Makes the per-user folder on first use (the working directory is there already); false
     // with the reason when it cannot be made.

@@ -67,7 +67,8 @@ std::optional<int> HeadlessRun::start() {
     // server.dat named in full: the log is read far from it.
     if (QString why; !mOptions.data.prepare(&why))
         return say(exit_status::kFileProblem, why);
-    const QString dataFile = mOptions.data.file(QStringLiteral("server.dat"));
+    const QString dataFile =
+        QFileInfo(mOptions.data.file(QStringLiteral("server.dat"))).absoluteFilePath();
     if (mOptions.demo) {
         if (const int status = mDrivers.startDemo(RunOptions::kDemoAmplifiers, dataFile))
             return status;

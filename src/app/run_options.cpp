@@ -13,6 +13,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 
 #include <cstdio>
 
@@ -166,7 +167,8 @@ std::optional<RunOptions> RunOptions::parse(const QStringList& arguments) {
         return refuse(remoteError);
     options.data = DataFolder::forArguments(arguments);
     if (options.remote)
-        options.remote->usersFile = options.data.file(QLatin1String(RemoteWiring::kUsersFile));
+        options.remote->usersFile = QDir::current().absoluteFilePath(
+            options.data.file(QLatin1String(RemoteWiring::kUsersFile)));
     return options;
 }
 
