@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 RUN_DIR    ?= $(BUILD)/run
 
-.PHONY: all deps configure build run test clean test-asan fuzz bench
+.PHONY: all deps configure build run test clean test-asan fuzz bench install package
 
 all: build
 
@@ -71,3 +71,13 @@ bench: deps
 	  -DTARVEX_BUILD_TESTS=OFF -DTARVEX_BUILD_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@bash bench/run-benchmarks $(BENCH_BUILD)
+
+# Installs what is built under PREFIX (DESTDIR=... stages it elsewhere, as packagers do).
+PREFIX ?= /usr/local
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of what is built: $(BUILD)/tarvex_VERSION_ARCH.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB

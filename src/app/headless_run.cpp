@@ -25,7 +25,7 @@ int say(int status, const QString& why) {
 }
 
 // Why there is no amplifier to serve, on standard error; the exit status.
-int noAmplifiers(const QString& where) {
+int noAmplifiers(const QString& where, bool perUser) {
     QString problem;
     const auto image = data_file::readImage(where, &problem);
     if (!image && QFileInfo::exists(where))
@@ -42,8 +42,8 @@ int noAmplifiers(const QString& where) {
                    HeadlessRun::tr("no amplifier to serve: %1 is damaged").arg(where));
     return say(exit_status::kNothingToServe,
                HeadlessRun::tr(
-                   "no amplifier to serve: %1 lists none; add one with --add-amplifier NAME,PORT")
-                   .arg(where));
+                   "no amplifier to serve: %1 lists none; add one with %2--add-amplifier NAME,PORT")
+                   .arg(where, perUser ? QStringLiteral("--user-data ") : QString()));
 }
 
 } // namespace
@@ -64,8 +64,11 @@ HeadlessRun::~HeadlessRun() {
 }
 
 std::optional<int> HeadlessRun::start() {
-    // server.dat in the working directory, named in full: the log is read far from it.
-    const QString dataFile = QDir::current().absoluteFilePath(QStringLiteral("server.dat"));
+    // server.dat named in full: the log is read far from it.
+    if (QString why; !mOptions.data.prepare(&why))
+        return say(exit_status::kFileProblem, why);
+    const QString dataFile =
+        QFileInfo(mOptions.data.file(QStringLiteral("server.dat"))).absoluteFilePath();
     if (mOptions.demo) {
         if (const int status = mDrivers.startDemo(RunOptions::kDemoAmplifiers, dataFile))
             return status;
@@ -79,7 +82,7 @@ std::optional<int> HeadlessRun::start() {
     mEventLog.follow(*mServer);
     mServer->StartServer();
     if (mServer->modules()->empty())
-        return noAmplifiers(dataFile);
+        return noAmplifiers(dataFile, mOptions.data.perUser());
 
     mServices = std::make_unique<RunServices>(*mServer, mSink, mOptions);
     // Said on the log already; a restart may find the port free.

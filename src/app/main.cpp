@@ -2,6 +2,7 @@
 // window. Everything else lives in the libraries.
 #include "amplifier_list_commands.h"
 #include "command_line.h"
+#include "data_folder.h"
 #include "exit_status.h"
 #include "headless_run.h"
 #include "history_commands.h"
@@ -57,13 +58,23 @@ int main(int argc, char* argv[]) {
         tarvex::setApplicationNames();
         if (!tarvex::RunOptions::acceptedForCommand(app.arguments()))
             return tarvex::exit_status::kInvalidUse;
+        const auto data = tarvex::DataFolder::forArguments(app.arguments());
+        // Checked whole above; the commands' own parsers do not know the data folder's option.
+        const QStringList commandArguments = tarvex::DataFolder::withoutOption(app.arguments());
+        if (listCommand || userCommand) {
+            if (QString why; !data.prepare(&why)) {
+                std::fprintf(stderr, "tarvex: %s\n", qPrintable(why));
+                return tarvex::exit_status::kFileProblem;
+            }
+        }
         if (listCommand)
-            return tarvex::AmplifierListCommands::run(app.arguments(),
-                                                      QStringLiteral("server.dat"));
+            return tarvex::AmplifierListCommands::run(commandArguments,
+                                                      data.file(QStringLiteral("server.dat")));
         if (userCommand)
-            return tarvex::RemoteUserCommands::run(app.arguments(),
-                                                   QLatin1String(tarvex::RemoteWiring::kUsersFile));
-        return tarvex::HistoryCommands::run(app.arguments(), QStringLiteral("history.db"));
+            return tarvex::RemoteUserCommands::run(
+                commandArguments, data.file(QLatin1String(tarvex::RemoteWiring::kUsersFile)));
+        return tarvex::HistoryCommands::run(commandArguments,
+                                            data.file(QStringLiteral("history.db")));
     }
     if (tarvex::RunOptions::headlessRequested(arguments))
         return tarvex::runHeadless(argc, argv);

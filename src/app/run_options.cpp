@@ -13,6 +13,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 
 #include <cstdio>
 
@@ -43,7 +44,7 @@ struct ProgramOptions {
     QCommandLineOption demo{
         QStringLiteral("demo"),
         QStringLiteral("Drive %1 simulated amplifiers on pseudo-terminals (ports 1 and 2); "
-                       "writes a list using them when the working directory has none.")
+                       "writes a list using them when the data folder has none.")
             .arg(RunOptions::kDemoAmplifiers)};
     QCommandLineOption headless{
         kHeadless,
@@ -71,12 +72,19 @@ ProgramOptions::ProgramOptions(QCommandLineParser& parser)
         "  2  invalid command line\n"
         "  3  a service could not start (a station port taken, the remote panel refused, no\n"
         "     pseudo-terminal for --demo)\n"
-        "  4  --headless: the amplifier list holds no amplifier"));
+        "  4  --headless: the amplifier list holds no amplifier\n\n"
+        "Files:\n"
+        "  server.dat (the amplifier list), history.db (the record) and remote-users (the\n"
+        "  remote panel's users) are in the working directory; with --user-data, as the\n"
+        "  desktop launcher starts it, in $XDG_DATA_HOME/Tarvex (by default\n"
+        "  ~/.local/share/Tarvex), made on first use. Per-user settings are in\n"
+        "  $XDG_CONFIG_HOME/Tarvex/Tarvex.conf (by default ~/.config/Tarvex/Tarvex.conf)."));
     parser.addOption(port);
     parser.addOption(demo);
     parser.addOption(headless);
     parser.addOption(screenshot);
     parser.addOption(settle);
+    DataFolder::addOption(parser);
     AmplifierListCommands::addOptions(parser);
     HistoryCommands::addOptions(parser);
     RemoteUserCommands::addOptions(parser);
@@ -97,6 +105,11 @@ bool RunOptions::acceptedForCommand(const QStringList& arguments) {
     AmplifierListCommands::addCommands(table);
     HistoryCommands::addCommands(table);
     RemoteUserCommands::addCommands(table);
+    // Every command reads or writes a file of the data folder.
+    QStringList everyCommand{command_line::kWindow};
+    for (const QStringList& commands : std::as_const(table))
+        everyCommand << commands;
+    table.insert(DataFolder::kOption, everyCommand);
     const QString problem = parser.parse(arguments)
                                 ? command_line::combinedCommands(parser.optionNames(), table)
                                 : parser.errorText();
@@ -152,6 +165,10 @@ std::optional<RunOptions> RunOptions::parse(const QStringList& arguments) {
     QString remoteError;
     if (!RemoteWiring::readOptions(parser, options.remote, &remoteError))
         return refuse(remoteError);
+    options.data = DataFolder::forArguments(arguments);
+    if (options.remote)
+        options.remote->usersFile = QDir::current().absoluteFilePath(
+            options.data.file(QLatin1String(RemoteWiring::kUsersFile)));
     return options;
 }
 

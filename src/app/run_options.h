@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data_folder.h"
+
 #include "driver/port_names.h"
 #include "history/history_recorder.h"
 #include "remote/remote_options.h"
@@ -24,6 +26,8 @@ struct RunOptions {
     int historyDays = HistoryRecorder::kDefaultReadingDays;
     StationOptions station;
     std::optional<RemoteOptions> remote; // none: the remote panel is off
+    // Where server.dat, history.db and remote-users are; made by whoever runs first.
+    DataFolder data = DataFolder::forArguments({});
 
     // Whether the arguments (program name first) ask for a run without a window.
     static bool headlessRequested(const QStringList& arguments);

@@ -5,7 +5,7 @@
 namespace tarvex {
 
 RunServices::RunServices(ServerObject& server, UserSink& sink, const RunOptions& options)
-    : mHistory(server, sink, QStringLiteral("history.db"), options.historyDays),
+    : mHistory(server, sink, options.data.file(QStringLiteral("history.db")), options.historyDays),
       mStation(server, sink, options.station),
       mRemote(server, sink, options.remote, mHistory.recorder()) {}
 

@@ -16,7 +16,7 @@ class UserSink;
 // goes to the sink.
 class RunServices {
 public:
-    // history.db beside server.dat, in the working directory.
+    // history.db beside server.dat, in the run's data folder.
     RunServices(ServerObject& server, UserSink& sink, const RunOptions& options);
 
     HistoryWiring& history() { return mHistory; }

@@ -16,10 +16,12 @@
 #include "ui/frm_server.h"
 #include "ui/panel_registry.h"
 #include "ui/panels/amplifier_panels.h"
+#include "ui/program_icon.h"
 
 #include "remote/remote_panel.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 
@@ -30,7 +32,16 @@ namespace tarvex {
 
 int runWindow(const RunOptions& options) {
     SignalClose signalClose; // before the window, so that no signal is lost
-    const QString dataFile = QStringLiteral("server.dat");
+    // The desktop matches the windows to the installed entry (and its icon) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tarvex.Tarvex"));
+    QApplication::setWindowIcon(programIcon());
+    if (QString why; !options.data.prepare(&why)) {
+        // Started from the desktop, there may be no terminal to read standard error.
+        std::fprintf(stderr, "tarvex: %s\n", qPrintable(why));
+        QMessageBox::critical(nullptr, QStringLiteral("Tarvex"), why);
+        return exit_status::kFileProblem;
+    }
+    const QString dataFile = options.data.file(QStringLiteral("server.dat"));
 
     AmplifierDrivers drivers(options.ports);
     if (options.demo) {
@@ -64,7 +75,7 @@ int runWindow(const RunOptions& options) {
     PanelRegistry panels;
     registerAmplifierPanels(panels);
 
-    // server.dat is read from and written to the current working directory.
+    // server.dat is read from and written to the run's data folder.
     frmMain window(std::move(driverFactory), std::move(listEditor), std::move(panels), dataFile);
     QObject::connect(&signalClose, &SignalClose::received, &window, &QWidget::close);
     mainWindow = &window;

@@ -1,48 +1,31 @@
 #include "frm_about.h"
 
+#include "program_icon.h"
 #include "twips.h"
 
 #include <tarvex/version.h>
 
 #include <QFrame>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 
 namespace tarvex {
 
 namespace {
 
-// Placement of the elements, in twips.
-constexpr QSize kInnerArea(5565, 2115);
+// Placement of the elements, in twips. The data folder's two lines sit between the
+// description and the rule, which moves down by their height.
+constexpr int kFolderRows = 450;
+constexpr QSize kInnerArea(5565, 2115 + kFolderRows);
 constexpr QRect kIcon(240, 180, 540, 540);
 constexpr QRect kTitle(1050, 120, 4275, 390);
 constexpr QRect kVersion(1050, 510, 4275, 255);
 constexpr QRect kDescription(1050, 780, 4275, 450);
-constexpr int kRuleTop = 1290;
+constexpr QRect kDataFolder(1050, 1260, 4275, kFolderRows);
+constexpr int kRuleTop = 1290 + kFolderRows;
 constexpr int kRuleInset = 90;
-constexpr QRect kDisclaimer(240, 1410, 3810, 570);
-constexpr QRect kOK(4185, 1560, 1140, 375);
-
-// The program has no icon file: a small bar gauge stands for it.
-QPixmap programIcon(int side) {
-    QPixmap pixmap(side, side);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(40, 48, 64));
-    p.drawRoundedRect(QRectF(0, 0, side, side), side / 6.0, side / 6.0);
-    const QColor bars[] = {QColor(0, 170, 0), QColor(0, 170, 0), QColor(0, 170, 0),
-                           QColor(230, 200, 0), QColor(210, 0, 0)};
-    const double slot = side / 6.0;
-    for (int i = 0; i < 5; ++i) {
-        const double barHeight = side * (0.25 + 0.12 * i);
-        p.setBrush(bars[i]);
-        p.drawRect(QRectF(slot * (i + 0.6), side * 0.88 - barHeight, slot * 0.7, barHeight));
-    }
-    return pixmap;
-}
+constexpr QRect kDisclaimer(240, 1410 + kFolderRows, 3810, 570);
+constexpr QRect kOK(4185, 1560 + kFolderRows, 1140, 375);
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& twips) {
     auto* label = new QLabel(text, parent);
@@ -77,7 +60,8 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setGeometry(Twips::toPixels(kIcon, this));
-    picIcon->setPixmap(programIcon(std::min(picIcon->width(), picIcon->height())));
+    const int side = std::min(picIcon->width(), picIcon->height());
+    picIcon->setPixmap(programIcon().pixmap(QSize(side, side), devicePixelRatio()));
 
     lblTitle = makeLabel(this, "lblTitle", tr("Tarvex System"), kTitle);
     QFont titleFont = lblTitle->font();
@@ -88,6 +72,8 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     lblDescription = makeLabel(this, "lblDescription",
                                tr("Shows and operates Ferro linear amplifiers over serial ports."),
                                kDescription);
+    lblDataFolder = makeLabel(this, "lblDataFolder", QString(), kDataFolder);
+    lblDataFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     // An etched rule: a grey line with a white one just below it.
     Line1[0] = makeRuleLine(this, QColor(128, 128, 128), kRuleTop);
@@ -116,6 +102,10 @@ QString frmAbout::versionText() {
         .arg(version::kMajor)
         .arg(version::kMinor)
         .arg(version::kRevision);
+}
+
+void frmAbout::setDataFolder(const QString& path) {
+    lblDataFolder->setText(tr("Amplifier list and history in:\n%1").arg(path));
 }
 
 void frmAbout::Form_Load() {

@@ -8,8 +8,8 @@ class QFrame;
 
 namespace tarvex {
 
-// The About box: program title and version, fixed description and disclaimer. Shown without
-// blocking the main window; OK (also Enter and Escape) hides it for reuse.
+// The About box: program title and version, fixed description, the data folder and disclaimer.
+// Shown without blocking the main window; OK (also Enter and Escape) hides it for reuse.
 class frmAbout : public QDialog {
     Q_OBJECT
 
@@ -18,6 +18,8 @@ public:
 
     // "Version major.minor.revision" of this build.
     static QString versionText();
+    // Says which folder this run keeps the amplifier list and its record in.
+    void setDataFolder(const QString& path);
 
 private:
     void Form_Load();
@@ -26,6 +28,7 @@ private:
     QLabel* lblTitle = nullptr;
     QLabel* lblVersion = nullptr;
     QLabel* lblDescription = nullptr;
+    QLabel* lblDataFolder = nullptr;
     QFrame* Line1[2] = {nullptr, nullptr};
     QLabel* lblDisclaimer = nullptr;
     QPushButton* cmdOK = nullptr;

@@ -1,10 +1,12 @@
 #include "frm_main.h"
 
 #include "frame_pacer.h"
+#include "program_icon.h"
 #include "window_placement.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -24,6 +26,7 @@ frmMain::frmMain(ServerObject::DriverFactory driverFactory, ServerObject::ListEd
     : QMainWindow(parent), mPanels(std::move(panels)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarvex"));
+    setWindowIcon(programIcon());
 
     // Panels sit at fixed places on a bare client area; with no panels it may shrink to nothing.
     mClient = new QWidget(this);
@@ -84,6 +87,10 @@ void frmMain::createMenus() {
 
     mnuHelp = menuBar()->addMenu(tr("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpManual = mnuHelp->addAction(tr("&Manual"));
+    mnuHelpManual->setObjectName(QStringLiteral("mnuHelpManual"));
+    mnuHelpManual->setShortcut(QKeySequence::HelpContents);
+    connect(mnuHelpManual, &QAction::triggered, this, &frmMain::mnuHelpManual_Click);
     mnuHelpAbout = mnuHelp->addAction(tr("About..."));
     mnuHelpAbout->setObjectName(QStringLiteral("mnuHelpAbout"));
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
@@ -102,6 +109,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
     savePlacement();
     if (mAbout)
         mAbout->hide();
+    if (mManual)
+        mManual->hide();
     closeDiagnostics();
     if (ServerObject* server = mServer) {
         mServer = nullptr;
@@ -116,9 +125,19 @@ void frmMain::closeEvent(QCloseEvent* event) {
 void frmMain::mnuHelpAbout_Click() {
     if (!mAbout)
         mAbout = new frmAbout(this);
+    if (mServer)
+        mAbout->setDataFolder(QFileInfo(mServer->dataFilePath()).absolutePath());
     mAbout->show();
     mAbout->raise();
     mAbout->activateWindow();
+}
+
+void frmMain::mnuHelpManual_Click() {
+    if (!mManual)
+        mManual = new frmManual(this);
+    mManual->show();
+    mManual->raise();
+    mManual->activateWindow();
 }
 
 void frmMain::mServer_errorOccurred(const QString& message) {

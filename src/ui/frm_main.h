@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frm_about.h"
+#include "frm_manual.h"
 #include "panel_registry.h"
 
 #include "core/hub.h"
@@ -54,6 +55,8 @@ public:
     std::int16_t moduleCount() const { return mModuleCount; }
     // Null until "About..." was first chosen.
     frmAbout* aboutBox() const { return mAbout; }
+    // Null until "&Manual" was first chosen.
+    frmManual* manual() const { return mManual; }
 
     // The diagnostic views the user opened from "&View" on the current hub.
     const std::vector<std::shared_ptr<Module>>& diagnosticViews() const { return mDiagnostics; }
@@ -79,6 +82,7 @@ private:
     void loadPlacement();
     void savePlacement() const;
     void mnuHelpAbout_Click();
+    void mnuHelpManual_Click();
     void mnuViewTrail_Click();
     void mnuViewInspector_Click();
     // Starts a view on the current hub and keeps it until it or the server closes.
@@ -90,6 +94,7 @@ private:
     QWidget* mClient = nullptr;
     QPointer<ServerObject> mServer;
     QPointer<frmAbout> mAbout;
+    QPointer<frmManual> mManual;
 
     HubPtr mHub;
     std::int16_t mNextView = 0;
@@ -109,6 +114,7 @@ private:
     QAction* mnuViewHistory = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuHelpAbout = nullptr;
+    QAction* mnuHelpManual = nullptr;
     QLabel* lblStatus = nullptr; // made when first needed
 };
 

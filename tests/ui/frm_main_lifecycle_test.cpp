@@ -6,11 +6,14 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBrowser>
 
 #include <stdexcept>
 
@@ -93,12 +96,26 @@ TEST_F(LifecycleTest, HelpAboutShowsOneReusedNonModalBoxWithTheBuildVersion) {
     ASSERT_TRUE(box && box->isVisible() && !box->isModal());
     EXPECT_EQ(box->findChild<QLabel*>("lblVersion")->text(),
               QStringLiteral("Version %1.%2.%3").arg(parts[0], parts[1], parts.value(3, "0")));
+    // The folder of the list this window runs on: here the working directory.
+    EXPECT_TRUE(box->findChild<QLabel*>("lblDataFolder")->text().endsWith(QDir::currentPath()));
     QTest::keyClick(box, Qt::Key_Escape);
     EXPECT_FALSE(box->isVisible());
     about->trigger();
     EXPECT_EQ(w->aboutBox(), box) << "the same box comes back";
     w->close();
     EXPECT_FALSE(box->isVisible()) << "closing the main window takes the box away too";
+}
+
+TEST_F(LifecycleTest, TheWindowHasTheProgramIconAndHelpManualShowsThisBuildsReadme) {
+    auto w = makeWindow(0);
+    EXPECT_FALSE(w->windowIcon().pixmap(16).isNull());
+    w->show();
+    w->findChild<QAction*>("mnuHelpManual")->trigger();
+    ASSERT_TRUE(w->manual() && w->manual()->isVisible());
+    QFile readme(QStringLiteral(TARVEX_README));
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    const QString firstLine = QString::fromUtf8(readme.readAll()).split('\n').value(2);
+    EXPECT_TRUE(w->manual()->text()->toPlainText().contains(firstLine)) << firstLine.toStdString();
 }
 
 } // namespace
