@@ -77,6 +77,52 @@ INSTANTIATE_TEST_SUITE_P(Commands, ExportHistory, testing::Values(
     test::CaseName{});
 // clang-format on
 
+// One trip of amplifier 2: listed, then written line by line with the SWR of each.
+TEST(ExportTrip, WritesItsReadingsWithTheirSwr) {
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("history.db"));
+    const qint64 at = kMay1 + 8'047'250; // 02:14:07.250Z
+    {
+        HistoryStore store(db);
+        ASSERT_TRUE(store.open(kMay1));
+        HistoryBatch b;
+        b.trips.push_back({0,
+                           at,
+                           1,
+                           "Shack",
+                           "SWR 3.0, keyed off",
+                           {{at - 4998, {1000, 20, 50, 180, 800}},
+                            {at + 2, {1000, 250, 50, 180, 800}},
+                            {at + 4, {0, 0, 0, 0, 0}}}});
+        ASSERT_TRUE(store.write(b));
+    }
+    const auto run = [&](const QStringList& args, QByteArray* printed = nullptr) {
+        QBuffer o;
+        o.open(QIODevice::WriteOnly);
+        QString said;
+        QTextStream e(&said);
+        const int status = HistoryCommands::run(QStringList{"tarvex"} + args, db, o, e);
+        if (printed)
+            *printed = o.data();
+        return status;
+    };
+    QByteArray listed;
+    ASSERT_EQ(run({"--list-trips"}, &listed), 0);
+    EXPECT_EQ(listed, "id,time,amplifier,name,cause\r\n"
+                      "1,2024-05-01T02:14:07.250Z,2,Shack,\"SWR 3.0, keyed off\"\r\n");
+    const QString out = dir.filePath(QStringLiteral("trip.csv"));
+    ASSERT_EQ(run({"--export-history", out, "--trip", "1"}), 0);
+    QFile written(out);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), "time,amplifier,from_trip_ms,pfwd,prfl,pinp,ig,ip,swr\r\n"
+                                 "2024-05-01T02:14:02.252Z,2,-4998,1000,20,50,180,800,1.33\r\n"
+                                 "2024-05-01T02:14:07.252Z,2,2,1000,250,50,180,800,3.00\r\n"
+                                 "2024-05-01T02:14:07.254Z,2,4,0,0,0,0,0,1.00\r\n");
+    EXPECT_EQ(run({"--export-history", "-", "--trip", "2"}), 1) << "no such trip";
+    EXPECT_EQ(run({"--export-history", "-", "--trip", "first"}), 2);
+    EXPECT_EQ(run({"--export-history", "-", "--trip", "1", "--since", "2024-05-01"}), 2);
+}
+
 struct SinceCase {
     const char* name;
     QString text;
