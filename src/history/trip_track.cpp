@@ -13,7 +13,7 @@ void TripTrack::meter(std::size_t meter, int value, qint64 timeMs) {
     else
         mRing.push({timeMs, mMeters});
     mLastMeter = meter;
-    mLineOpen = meter + 1 < kMeterCount;
+    mLineOpen = true;
 }
 
 void TripTrack::alarm(int level, qint64 timeMs, bool asChange) {

@@ -14,9 +14,9 @@ namespace tarvex {
 //
 // The driver sets the five meters in order from each line, and an item announces a change only,
 // so a line shows up as changes to some of them in that order. A change to a meter that comes
-// no later in the order than the last one changed starts a new line; so does the end of a pass
-// of the event loop (settle); a change to ip, the last, ends its line. Each line is one row with
-// all five meters as they stand after it, kept on the receive path without allocating.
+// no later in the order than the last one changed starts a new line (ip, the last, is always
+// followed by one), and so does the end of a pass of the event loop (settle). Each line is one row
+// with all five meters as they stand after it, kept on the receive path without allocating.
 class TripTrack {
 public:
     static constexpr qint64 kBeforeMs = 5000;

@@ -29,7 +29,7 @@ public:
         state = make(amp::kState, 0), faulttext = make(amp::kFaultText, 6);
         reportedband = make(amp::kReportedBand, 0);
         prfl = make("prfl", 0), pinp = make("pinp", 0), ig = make("ig", 0), ip = make("ip", 0);
-        alarm = make(amp::kAlarm, 0), alarmtext = make(amp::kAlarmText, 6);
+        alarmtext = make(amp::kAlarmText, 6), alarm = make(amp::kAlarm, 0);
     }
 
     // The first line heard.
@@ -42,11 +42,6 @@ public:
         link->setValue(static_cast<int>(to));
     }
     void report(amp::State s) { state->setValue(static_cast<int>(s)); }
-    // One metering line: the meters in the driver's order.
-    void meters(int fwd, int rfl, int inp, int gridMa, int plateMa) {
-        pfwd->setValue(fwd), prfl->setValue(rfl), pinp->setValue(inp);
-        ig->setValue(gridMa), ip->setValue(plateMa);
-    }
     // The alarm monitor: the text, then the level.
     void raise(amp::Alarm level, const QString& text) {
         alarmtext->setValue(text);
