@@ -1,5 +1,7 @@
 #include "trip_track.h"
 
+#include <limits>
+
 namespace tarvex {
 
 TripTrack::TripTrack(int amplifier) : mAmplifier(amplifier) {}
@@ -30,16 +32,23 @@ void TripTrack::fault(int code, qint64 timeMs, bool asChange) {
 }
 
 void TripTrack::trip(qint64 timeMs, const QString& cause) {
+    // The trip under way may have ended between two calls of close().
+    if (mCapture && timeMs > mCapture->timeMs + kAfterMs)
+        hand(mCapture->timeMs + kAfterMs, mDone);
     if (!mCapture)
         mCapture = Capture{timeMs, cause};
 }
 
 void TripTrack::close(qint64 timeMs, std::vector<HistoryTrip>& out) {
+    for (HistoryTrip& done : mDone)
+        out.push_back(std::move(done));
+    mDone.clear();
     if (mCapture && timeMs >= mCapture->timeMs + kAfterMs)
         hand(mCapture->timeMs + kAfterMs, out);
 }
 
 void TripTrack::end(std::vector<HistoryTrip>& out) {
+    close(std::numeric_limits<qint64>::min(), out);
     if (mCapture)
         hand(mCapture->timeMs + kAfterMs, out);
 }

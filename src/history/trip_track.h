@@ -63,6 +63,8 @@ private:
     QString mAlarmText;
     QString mFaultText;
     std::optional<Capture> mCapture;
+    // Trips whose two seconds after had passed when the next began, before close() came by.
+    std::vector<HistoryTrip> mDone;
 };
 
 } // namespace tarvex
