@@ -7,7 +7,8 @@ namespace tarvex {
 TripTrack::TripTrack(int amplifier) : mAmplifier(amplifier) {}
 
 void TripTrack::meter(std::size_t meter, int value, qint64 timeMs) {
-    if (meter >= kMeterCount)
+    // An item's first value (empty to 0) is no change of what the meter showed.
+    if (meter >= kMeterCount || (value == mMeters[meter] && !mRing.empty()))
         return;
     mMeters[meter] = value;
     if (mLineOpen && meter > mLastMeter)
