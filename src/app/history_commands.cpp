@@ -26,6 +26,8 @@ namespace {
 const QString kExport = QStringLiteral("export-history");
 const QString kSince = QStringLiteral("since");
 const QString kDays = QStringLiteral("history-days");
+const QString kTrip = QStringLiteral("trip");
+const QString kListTrips = QStringLiteral("list-trips");
 // Ten years: more is surely a slip of the keyboard, and the file would grow with it.
 constexpr int kMaxDays = 3660;
 
@@ -40,6 +42,14 @@ QList<QCommandLineOption> historyOptions() {
                         "YYYY-MM-DDTHH:MM or YYYY-MM-DDTHH:MM:SS in local time, or UTC or "
                         "another zone with Z or +HH:MM / -HH:MM after the time."),
          QStringLiteral("DATE")},
+        {kTrip,
+         QStringLiteral("With --export-history: write the readings of trip ID (see "
+                        "--list-trips) instead of the events, with the SWR of each line."),
+         QStringLiteral("ID")},
+        // Spelled out: two texts in braces would make one option of two names.
+        QCommandLineOption(kListTrips,
+                           QStringLiteral("List the trips kept in history.db as CSV (id, time, "
+                                          "amplifier, name, cause), newest first, and exit.")),
         {kDays,
          QStringLiteral("Keep the per-second readings N days (default %1).")
              .arg(HistoryRecorder::kDefaultReadingDays),
@@ -50,7 +60,7 @@ QList<QCommandLineOption> historyOptions() {
 } // namespace
 
 bool HistoryCommands::requested(const QStringList& arguments) {
-    return command_line::requests(arguments, {kExport});
+    return command_line::requests(arguments, {kExport, kListTrips});
 }
 
 void HistoryCommands::addOptions(QCommandLineParser& parser) {
@@ -60,6 +70,8 @@ void HistoryCommands::addOptions(QCommandLineParser& parser) {
 void HistoryCommands::addCommands(command_line::CommandTable& table) {
     table.insert(kExport, {kExport});
     table.insert(kSince, {kExport});
+    table.insert(kTrip, {kExport});
+    table.insert(kListTrips, {kListTrips});
 }
 
 std::optional<qint64> HistoryCommands::sinceTime(const QString& text, const QTimeZone& localZone) {
@@ -108,9 +120,32 @@ std::optional<int> HistoryCommands::readingDays(const QCommandLineParser& parser
 }
 
 QString HistoryCommands::exportOnlyOption(const QCommandLineParser& parser) {
-    if (!parser.isSet(kSince))
-        return {};
-    return QStringLiteral("--%1 is only used with --%2").arg(kSince, kExport);
+    for (const QString& option : {kSince, kTrip}) {
+        if (parser.isSet(option))
+            return QStringLiteral("--%1 is only used with --%2").arg(option, kExport);
+    }
+    return {};
+}
+
+int HistoryCommands::listTrips(const QString& historyPath, QIODevice& out, QTextStream& err) {
+    const auto say = [&err](const QString& message) {
+        err << "tarvex: " << printable(message) << Qt::endl;
+        return kFailed;
+    };
+    // Before SQLite opens it: a FIFO would hang the open.
+    if (const QString problem = historyFileProblem(historyPath); !problem.isEmpty())
+        return say(problem);
+    HistoryReader reader(historyPath);
+    if (!reader.open())
+        return say(reader.error());
+    const std::vector<HistoryTrip> trips = reader.trips();
+    if (!reader.error().isEmpty())
+        return say(reader.error());
+    const QByteArray csv = tripsCsv(trips);
+    if (out.write(csv) != csv.size())
+        return say(QStringLiteral("the trips could not be written to standard output: %1")
+                       .arg(out.errorString()));
+    return kOk;
 }
 
 int HistoryCommands::run(const QStringList& arguments, const QString& historyPath) {
@@ -134,6 +169,8 @@ int HistoryCommands::run(const QStringList& arguments, const QString& historyPat
         return say(parser.errorText(), kInvalid);
     if (const QString stray = command_line::strayArgument(parser); !stray.isEmpty())
         return say(stray, kInvalid);
+    if (parser.isSet(kListTrips))
+        return listTrips(historyPath, out, err);
     const QString file = parser.value(kExport);
     if (file.isEmpty())
         return say(QStringLiteral("--%1 needs a file name").arg(kExport), kInvalid);
@@ -150,6 +187,20 @@ int HistoryCommands::run(const QStringList& arguments, const QString& historyPat
                        kInvalid);
         query.fromMs = *since;
     }
+    std::optional<qint64> tripId;
+    if (parser.isSet(kTrip)) {
+        bool ok = false;
+        tripId = parser.value(kTrip).trimmed().toLongLong(&ok);
+        if (!ok || *tripId < 1)
+            return say(QStringLiteral("--%1 expects the number of a trip, as --%2 lists them; "
+                                      "got \"%3\"")
+                           .arg(kTrip, kListTrips, parser.value(kTrip)),
+                       kInvalid);
+        // A trip is its own span of time.
+        if (parser.isSet(kSince))
+            return say(QStringLiteral("--%1 and --%2 cannot be combined").arg(kTrip, kSince),
+                       kInvalid);
+    }
     const bool toStandardOutput = file == u"-";
     if (!toStandardOutput && sameFile(file, historyPath))
         return say(QStringLiteral("--%1: %2 is the history file %3 itself; choose another name")
@@ -161,23 +212,39 @@ int HistoryCommands::run(const QStringList& arguments, const QString& historyPat
     HistoryReader reader(historyPath);
     if (!reader.open())
         return say(reader.error(), kFailed);
-    const std::vector<HistoryEvent> events = reader.events(query);
-    if (!reader.error().isEmpty())
-        return say(reader.error(), kFailed);
-    const QByteArray csv = eventsCsv(events);
+    QByteArray csv;
+    QString written;
+    if (tripId) {
+        const std::optional<HistoryTrip> trip = reader.trip(*tripId);
+        if (!reader.error().isEmpty())
+            return say(reader.error(), kFailed);
+        if (!trip)
+            return say(QStringLiteral("%1 holds no trip %2; --%3 lists them")
+                           .arg(historyPath)
+                           .arg(*tripId)
+                           .arg(kListTrips),
+                       kFailed);
+        csv = tripCsv(*trip);
+        written = QStringLiteral("%1 readings of trip %2").arg(trip->readings.size()).arg(*tripId);
+    } else {
+        const std::vector<HistoryEvent> events = reader.events(query);
+        if (!reader.error().isEmpty())
+            return say(reader.error(), kFailed);
+        csv = eventsCsv(events);
+        written = QStringLiteral("%1 events").arg(events.size());
+    }
     if (toStandardOutput) {
         if (out.write(csv) != csv.size())
-            return say(QStringLiteral("the events could not be written to standard output: %1")
-                           .arg(out.errorString()),
+            return say(QStringLiteral("the %1 could not be written to standard output: %2")
+                           .arg(tripId ? QStringLiteral("trip") : QStringLiteral("events"),
+                                out.errorString()),
                        kFailed);
         return kOk;
     }
     QString error;
     if (!saveCsv(file, csv, &error))
         return say(error, kFailed);
-    out.write(
-        printable(QStringLiteral("%1 events written to %2").arg(events.size()).arg(file)).toUtf8() +
-        '\n');
+    out.write(printable(QStringLiteral("%1 written to %2").arg(written, file)).toUtf8() + '\n');
     return kOk;
 }
 

@@ -15,7 +15,8 @@ class QTextStream;
 namespace tarvex {
 
 // The history's command-line options: --export-history writes the events of history.db as CSV
-// and exits, without a display; --history-days sets how long readings are kept.
+// (or, with --trip, the readings of one trip) and exits, without a display; --list-trips lists
+// the trips kept; --history-days sets how long readings are kept.
 class HistoryCommands {
 public:
     enum Status { kOk = 0, kFailed = 1, kInvalid = 2 };
@@ -26,8 +27,8 @@ public:
     // Says which options go with the export.
     static void addCommands(command_line::CommandTable& table);
 
-    // Runs the export that arguments (program name first) name, reading historyPath: the CSV
-    // (for the file name "-") and what was done on out, reasons on err.
+    // Runs the export or the list of trips that arguments (program name first) name, reading
+    // historyPath: the CSV (for the file name "-") and what was done on out, reasons on err.
     static int run(const QStringList& arguments, const QString& historyPath, QIODevice& out,
                    QTextStream& err);
     // The same on the process's standard output and error.
@@ -45,6 +46,9 @@ public:
     // ±HH:MM. Nothing for any other text.
     static std::optional<qint64>
     sinceTime(const QString& text, const QTimeZone& localZone = QTimeZone::systemTimeZone());
+
+private:
+    static int listTrips(const QString& historyPath, QIODevice& out, QTextStream& err);
 };
 
 } // namespace tarvex

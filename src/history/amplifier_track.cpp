@@ -19,7 +19,8 @@ constexpr int kDown = static_cast<int>(amp::Link::Down);
 
 } // namespace
 
-AmplifierTrack::AmplifierTrack(int amplifier) : mAmplifier(amplifier), mReadings(amplifier) {}
+AmplifierTrack::AmplifierTrack(int amplifier)
+    : mAmplifier(amplifier), mReadings(amplifier), mTrips(amplifier) {}
 
 void AmplifierTrack::add(HistoryBatch& out, qint64 timeMs, const char* kind,
                          std::optional<int> code, const QString& text) {
@@ -44,6 +45,7 @@ void AmplifierTrack::set(Field field, std::size_t meter, const Value& value, qin
             forgetSaid();
         if (!value.text.isEmpty())
             mName = value.text;
+        mTrips.setName(mName);
         return;
     case Field::Message:
         mMessage = value.text;
@@ -58,6 +60,13 @@ void AmplifierTrack::set(Field field, std::size_t meter, const Value& value, qin
         return;
     case Field::FaultText:
         mFaultText = value.text;
+        mTrips.faultText(value.text);
+        return;
+    case Field::AlarmText:
+        mTrips.alarmText(value.text);
+        return;
+    case Field::Alarm:
+        mTrips.alarm(value.number, timeMs, asChange);
         return;
     case Field::State: {
         const auto state = static_cast<amp::State>(value.number);
@@ -73,6 +82,7 @@ void AmplifierTrack::set(Field field, std::size_t meter, const Value& value, qin
         return;
     }
     case Field::Fault:
+        mTrips.fault(value.number, timeMs, asChange);
         mFault = value.number;
         if (mFault == 0) {
             // A fault item's first 0 is a driver that has not heard yet, not a cleared fault.
@@ -96,6 +106,7 @@ void AmplifierTrack::set(Field field, std::size_t meter, const Value& value, qin
         return;
     case Field::Meter:
         mReadings.set(meter, value.number, timeMs, out.readings);
+        mTrips.meter(meter, value.number, timeMs);
         return;
     }
 }
@@ -140,6 +151,7 @@ void AmplifierTrack::settle(HistoryBatch& out) {
     }
     mMessageEvent.reset();
     mEventInPass = false;
+    mTrips.settle();
 }
 
 void AmplifierTrack::close(qint64 timeMs, HistoryBatch& out) {
@@ -152,12 +164,14 @@ void AmplifierTrack::close(qint64 timeMs, HistoryBatch& out) {
             sayLink(LinkSaid::NoAnswer, kNoAnswer, at, out);
     }
     mReadings.closeUpTo(timeMs, out.readings);
+    mTrips.close(timeMs, out.trips);
 }
 
 void AmplifierTrack::leaveHub(qint64 timeMs, HistoryBatch& out) {
     mReadings.setLive(false, timeMs, out.readings);
     mReadings.closeUpTo(timeMs, out.readings);
     mReadings.forgetValues();
+    mTrips.leaveHub(out.trips);
     mLink.reset();
     mNotHeardSince.reset();
     mMessage.clear();

@@ -2,6 +2,7 @@
 
 #include "history_rows.h"
 #include "reading_accumulator.h"
+#include "trip_track.h"
 
 #include <QSet>
 #include <QString>
@@ -17,7 +18,18 @@ namespace tarvex {
 // fault that is merely reported again makes no new row.
 class AmplifierTrack {
 public:
-    enum class Field { Name, Message, FaultText, State, Fault, ReportedBand, Link, Meter };
+    enum class Field {
+        Name,
+        Message,
+        FaultText,
+        State,
+        Fault,
+        ReportedBand,
+        Link,
+        Meter,
+        AlarmText,
+        Alarm
+    };
     // An item's value in the form its field needs.
     struct Value {
         int number = 0;
@@ -47,6 +59,8 @@ public:
     // The hub goes (the server stops): the seconds so far are kept, nothing more is read, and
     // what its items held is forgotten. What the record said is not.
     void leaveHub(qint64 timeMs, HistoryBatch& out);
+    // The record ends: a trip under way is handed over with what it has.
+    void endTrips(HistoryBatch& out) { mTrips.end(out.trips); }
 
 private:
     enum class LinkSaid { Fine, Down, NoAnswer };
@@ -79,6 +93,7 @@ private:
     bool mEventInPass = false;
     QSet<QString> mRestating;
     ReadingAccumulator mReadings;
+    TripTrack mTrips;
 };
 
 } // namespace tarvex

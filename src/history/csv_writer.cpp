@@ -3,6 +3,8 @@
 #include "history_file.h"
 #include "history_time.h"
 
+#include "core/swr.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -71,6 +73,34 @@ QByteArray readingsCsv(const std::vector<std::pair<int, HistorySeries>>& series)
                      QString::number(r.bucketMs / 1000), QString::number(p.fwdPeak),
                      QString::number(p.fwdMean, 'f', 1), QString::number(p.rflPeak),
                      QString::number(p.rflMean, 'f', 1)});
+    }
+    return out.toUtf8();
+}
+
+QByteArray tripCsv(const HistoryTrip& trip) {
+    QStringList header{QStringLiteral("time"), QStringLiteral("amplifier"),
+                       QStringLiteral("from_trip_ms")};
+    for (const char* meter : kHistoryMeters)
+        header << QLatin1String(meter);
+    header << QStringLiteral("swr");
+    QString out = line(header);
+    for (const TripReading& r : trip.readings) {
+        QStringList fields{historyTime(r.timeMs), QString::number(trip.amplifier + 1),
+                           QString::number(r.timeMs - trip.timeMs)};
+        for (const int value : r.meters)
+            fields << QString::number(value);
+        fields << QString::number(swr(r.meters[0], r.meters[1]), 'f', 2);
+        out += line(fields);
+    }
+    return out.toUtf8();
+}
+
+QByteArray tripsCsv(const std::vector<HistoryTrip>& trips) {
+    QString out = line({QStringLiteral("id"), QStringLiteral("time"), QStringLiteral("amplifier"),
+                        QStringLiteral("name"), QStringLiteral("cause")});
+    for (const HistoryTrip& t : trips) {
+        out += line({QString::number(t.id), historyTime(t.timeMs), QString::number(t.amplifier + 1),
+                     t.name, t.cause});
     }
     return out.toUtf8();
 }

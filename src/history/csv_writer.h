@@ -20,6 +20,12 @@ QByteArray eventsCsv(const std::vector<HistoryEvent>& events);
 // The points of each amplifier's series (by module index), oldest first.
 QByteArray readingsCsv(const std::vector<std::pair<int, HistorySeries>>& series);
 
+// One trip's readings, in the order they came: each line's time, the trip's amplifier, the
+// milliseconds from the trip (negative before it), the five meters and the SWR they give.
+QByteArray tripCsv(const HistoryTrip& trip);
+// The trips listed: id, time, amplifier, name and cause, in the order given.
+QByteArray tripsCsv(const std::vector<HistoryTrip>& trips);
+
 // Writes the file whole or not at all; false with the reason. Anything but a regular file (a
 // device, a FIFO) is refused, as the save would replace it; so is the history file historyPath
 // (under any name, or its journal beside it), which the export is made from.

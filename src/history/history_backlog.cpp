@@ -14,6 +14,7 @@ void HistoryBacklog::add(HistoryBatch&& batch) {
         std::move(batch.events.begin(), batch.events.end(), std::back_inserter(mBatch.events));
         std::move(batch.readings.begin(), batch.readings.end(),
                   std::back_inserter(mBatch.readings));
+        std::move(batch.trips.begin(), batch.trips.end(), std::back_inserter(mBatch.trips));
     }
     bound();
 }
@@ -39,6 +40,9 @@ void HistoryBacklog::bound() {
                             mBatch.events.begin() + static_cast<std::ptrdiff_t>(excess));
         mDroppedEvents += static_cast<qint64>(excess);
     }
+    if (mBatch.trips.size() > kMaxTrips)
+        mBatch.trips.erase(mBatch.trips.begin(),
+                           mBatch.trips.end() - static_cast<std::ptrdiff_t>(kMaxTrips));
 }
 
 std::optional<qint64> HistoryBacklog::oldestMs() const {
@@ -48,6 +52,8 @@ std::optional<qint64> HistoryBacklog::oldestMs() const {
         see(e.timeMs);
     for (const HistoryReading& r : mBatch.readings)
         see(r.timeMs);
+    for (const HistoryTrip& t : mBatch.trips)
+        see(t.timeMs);
     return oldest;
 }
 

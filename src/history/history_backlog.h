@@ -14,6 +14,8 @@ public:
     // Ten minutes of each amplifier's readings at one a second; events are far rarer.
     static constexpr std::size_t kReadingsPerAmplifier = 600;
     static constexpr std::size_t kMaxEvents = 10'000;
+    // A trip holds up to a few thousand lines; the newest are the ones worth keeping.
+    static constexpr std::size_t kMaxTrips = 20;
 
     // Adds what was gathered since, after what is kept, and drops the oldest past the bounds.
     void add(HistoryBatch&& batch);

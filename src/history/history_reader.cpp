@@ -183,4 +183,67 @@ HistorySeries HistoryReader::series(int amplifier, qint64 fromMs, qint64 toMs) {
     return out;
 }
 
+bool HistoryReader::hasTrips() {
+    QSqlQuery q(QSqlDatabase::database(mConnection));
+    return q.exec(QStringLiteral(
+               "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'trips'")) &&
+           q.next() && q.value(0).toInt() > 0;
+}
+
+std::vector<HistoryTrip> HistoryReader::trips() {
+    std::vector<HistoryTrip> out;
+    if (!open() || !hasTrips())
+        return out;
+    QSqlQuery q(QSqlDatabase::database(mConnection));
+    if (!q.exec(QStringLiteral(
+            "SELECT id, time, amplifier, name, cause FROM trips ORDER BY time DESC, id DESC"))) {
+        fail(q.lastError());
+        return out;
+    }
+    while (q.next()) {
+        out.push_back({q.value(0).toLongLong(),
+                       timeOf(q.value(1)),
+                       q.value(2).toInt(),
+                       q.value(3).toString(),
+                       q.value(4).toString(),
+                       {}});
+    }
+    return out;
+}
+
+std::optional<HistoryTrip> HistoryReader::trip(qint64 id) {
+    if (!open() || !hasTrips())
+        return std::nullopt;
+    QSqlQuery q(QSqlDatabase::database(mConnection));
+    q.prepare(QStringLiteral("SELECT id, time, amplifier, name, cause FROM trips WHERE id = ?"));
+    q.addBindValue(id);
+    if (!q.exec()) {
+        fail(q.lastError());
+        return std::nullopt;
+    }
+    if (!q.next())
+        return std::nullopt;
+    HistoryTrip t{q.value(0).toLongLong(), timeOf(q.value(1)),    q.value(2).toInt(),
+                  q.value(3).toString(),   q.value(4).toString(), {}};
+    QSqlQuery rows(QSqlDatabase::database(mConnection));
+    rows.setForwardOnly(true);
+    QStringList meters;
+    for (const char* meter : kHistoryMeters)
+        meters << QLatin1String(meter);
+    rows.prepare(QStringLiteral("SELECT time, %1 FROM trip_readings WHERE trip = ? ORDER BY rowid")
+                     .arg(meters.join(QStringLiteral(", "))));
+    rows.addBindValue(id);
+    if (!rows.exec()) {
+        fail(rows.lastError());
+        return std::nullopt;
+    }
+    while (rows.next()) {
+        TripReading r{timeOf(rows.value(0)), {}};
+        for (std::size_t m = 0; m < kMeterCount; ++m)
+            r.meters[m] = rows.value(static_cast<int>(1 + m)).toInt();
+        t.readings.push_back(r);
+    }
+    return t;
+}
+
 } // namespace tarvex

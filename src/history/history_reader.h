@@ -59,10 +59,15 @@ public:
     // Forward and reflected power of one amplifier over [fromMs, toMs). Where nothing was
     // recorded every meter read 0, so a gap is drawn as 0 rather than bridged.
     HistorySeries series(int amplifier, qint64 fromMs, qint64 toMs);
+    // The trips kept, newest first, without their readings; none in a file from before trips.
+    std::vector<HistoryTrip> trips();
+    // One trip with its readings in the order they came; nothing when there is no such trip.
+    std::optional<HistoryTrip> trip(qint64 id);
 
 private:
     bool fail(const QString& reason);
     bool fail(const QSqlError& error);
+    bool hasTrips();
 
     QString mPath;
     QString mConnection;

@@ -30,6 +30,8 @@ std::optional<std::pair<Field, std::size_t>> fieldOf(const QString& base) {
         {QStringLiteral("fault"), Field::Fault},
         {QLatin1String(amp::kReportedBand), Field::ReportedBand},
         {QLatin1String(amp::kLink), Field::Link},
+        {QLatin1String(amp::kAlarmText), Field::AlarmText},
+        {QLatin1String(amp::kAlarm), Field::Alarm},
     };
     if (const auto f = kFields.find(base); f != kFields.end())
         return std::pair{*f, std::size_t{0}};
@@ -42,7 +44,8 @@ std::optional<std::pair<Field, std::size_t>> fieldOf(const QString& base) {
 
 AmplifierTrack::Value valueFor(Field field, const Variant& v) {
     AmplifierTrack::Value out;
-    if (field == Field::Name || field == Field::Message || field == Field::FaultText)
+    if (field == Field::Name || field == Field::Message || field == Field::FaultText ||
+        field == Field::AlarmText)
         out.text = v.toString();
     else
         out.number = static_cast<int>(v.toLong());
@@ -58,6 +61,7 @@ int takenAs(Field field) {
         return 0;
     case Field::Message:
     case Field::FaultText:
+    case Field::AlarmText:
         return 1;
     case Field::Link:
         return 3;
@@ -83,9 +87,13 @@ HistoryRecorder::~HistoryRecorder() {
     mPruneTimer.stop();
     if (!mWriter.isRunning())
         return;
-    // The last chance for what a lock kept out, whenever the file was last tried.
-    if (mRecording)
+    // The last chance for what a lock kept out, whenever the file was last tried; a trip whose
+    // two seconds after have not passed goes with what it has.
+    if (mRecording) {
+        for (auto& [amplifier, track] : mTracks)
+            track.endTrips(mBatch);
         post(Opening::Due);
+    }
     QString notWritten;
     if (!mWriter.finish(kShutdownWait, &notWritten)) {
         qCWarning(lcHistory).noquote()

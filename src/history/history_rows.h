@@ -29,10 +29,28 @@ struct HistoryReading {
     std::array<double, kMeterCount> mean{};
 };
 
+// The five meters as they stood after one metering line.
+struct TripReading {
+    qint64 timeMs = 0;
+    std::array<int, kMeterCount> meters{};
+};
+
+// The seconds around an alarm or a fault: the readings of the last five seconds before it and
+// the two after, line by line. id is history.db's, 0 until written.
+struct HistoryTrip {
+    qint64 id = 0;
+    qint64 timeMs = 0;
+    int amplifier = 0;
+    QString name;
+    QString cause; // the alarm's text or the fault's
+    std::vector<TripReading> readings;
+};
+
 struct HistoryBatch {
     std::vector<HistoryEvent> events;
     std::vector<HistoryReading> readings;
-    bool empty() const { return events.empty() && readings.empty(); }
+    std::vector<HistoryTrip> trips;
+    bool empty() const { return events.empty() && readings.empty() && trips.empty(); }
 };
 
 } // namespace tarvex

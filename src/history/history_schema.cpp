@@ -30,7 +30,7 @@ QStringList createStatements() {
     return {
         QStringLiteral("PRAGMA synchronous=FULL"),
         QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId),
-        QStringLiteral("PRAGMA user_version=1"),
+        QStringLiteral("PRAGMA user_version=%1").arg(kVersion),
         QStringLiteral("CREATE TABLE IF NOT EXISTS events (time TEXT NOT NULL, amplifier INTEGER "
                        "NOT NULL, name TEXT, kind TEXT NOT NULL, code INTEGER, text TEXT)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS events_time ON events (time)"),
@@ -39,6 +39,13 @@ QStringList createStatements() {
         readingTable(QStringLiteral("readings"), QString()),
         // Seconds counts the readings a minute holds, so that minutes can be merged by weight.
         readingTable(QStringLiteral("readings_minute"), QStringLiteral("seconds INTEGER, ")),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS trips (id INTEGER PRIMARY KEY, time TEXT NOT "
+                       "NULL, amplifier INTEGER NOT NULL, name TEXT, cause TEXT)"),
+        // Two lines may share a millisecond: the rowid keeps them in the order they came.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS trip_readings (trip INTEGER NOT NULL, time "
+                       "TEXT NOT NULL, %1)")
+            .arg(meterColumns(QStringLiteral("%1 INTEGER"))),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS trip_readings_trip ON trip_readings (trip)"),
     };
 }
 
@@ -51,6 +58,16 @@ QString insertReading() {
     // A restart within a second, or a clock set back, meets a second already written.
     return QStringLiteral("INSERT OR REPLACE INTO readings (time, amplifier, %1) VALUES (%2)")
         .arg(meterColumns(QStringLiteral("%1_peak, %1_mean")), placeholders());
+}
+
+QString insertTrip() {
+    return QStringLiteral("INSERT INTO trips (time, amplifier, name, cause) VALUES (?, ?, ?, ?)");
+}
+
+QString insertTripReading() {
+    QStringList marks(2 + kMeterCount, QStringLiteral("?"));
+    return QStringLiteral("INSERT INTO trip_readings (trip, time, %1) VALUES (%2)")
+        .arg(meterColumns(QStringLiteral("%1")), marks.join(QStringLiteral(", ")));
 }
 
 QString refreshMinute() {

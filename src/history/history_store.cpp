@@ -223,6 +223,10 @@ bool HistoryStore::write(const HistoryBatch& batch) {
             return failed(second);
         minutes.emplace(r.amplifier, r.timeMs - ((r.timeMs % kMinuteMs) + kMinuteMs) % kMinuteMs);
     }
+    if (QSqlError error; !writeTrips(db, batch.trips, error)) {
+        db.rollback();
+        return refused(error);
+    }
     QSqlQuery minute(db);
     if (!minute.prepare(schema::refreshMinute()))
         return failed(minute);
@@ -235,6 +239,55 @@ bool HistoryStore::write(const HistoryBatch& batch) {
             return failed(minute);
     }
     return commit(db);
+}
+
+bool HistoryStore::writeTrips(QSqlDatabase& db, const std::vector<HistoryTrip>& trips,
+                              QSqlError& error) {
+    if (trips.empty())
+        return true;
+    QSqlQuery trip(db);
+    QSqlQuery row(db);
+    const auto failed = [&error](const QSqlQuery& q) {
+        error = q.lastError();
+        return false;
+    };
+    if (!trip.prepare(schema::insertTrip()))
+        return failed(trip);
+    if (!row.prepare(schema::insertTripReading()))
+        return failed(row);
+    for (const HistoryTrip& t : trips) {
+        trip.bindValue(0, historyTime(t.timeMs));
+        trip.bindValue(1, t.amplifier);
+        trip.bindValue(2, t.name);
+        trip.bindValue(3, t.cause);
+        if (!trip.exec())
+            return failed(trip);
+        const qint64 id = trip.lastInsertId().toLongLong();
+        for (const TripReading& r : t.readings) {
+            row.bindValue(0, id);
+            row.bindValue(1, historyTime(r.timeMs));
+            for (std::size_t m = 0; m < kMeterCount; ++m)
+                row.bindValue(static_cast<int>(2 + m), r.meters[m]);
+            if (!row.exec())
+                return failed(row);
+        }
+    }
+    return trimTrips(db, QString(), error);
+}
+
+bool HistoryStore::trimTrips(QSqlDatabase& db, const QString& before, QSqlError& error) {
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("DELETE FROM trips WHERE time < ? OR id NOT IN (SELECT id FROM "
+                             "trips ORDER BY id DESC LIMIT ?)"));
+    q.addBindValue(before);
+    q.addBindValue(kMaxTrips);
+    if (!q.exec() ||
+        !q.exec(QStringLiteral("DELETE FROM trip_readings WHERE trip NOT IN (SELECT id FROM "
+                               "trips)"))) {
+        error = q.lastError();
+        return false;
+    }
+    return true;
 }
 
 bool HistoryStore::commit(QSqlDatabase& db) {
@@ -271,9 +324,15 @@ bool HistoryStore::prune(qint64 nowMs, int readingDays) {
             ok = ok && q.exec();
         }
     }
+    const QString eventsBefore = historyTime(nowMs - kEventDays * kDayMs);
     q.prepare(QStringLiteral("DELETE FROM events WHERE time < ?"));
-    q.addBindValue(historyTime(nowMs - kEventDays * kDayMs));
+    q.addBindValue(eventsBefore);
     ok = ok && q.exec();
+    QSqlError tripError;
+    if (ok && !trimTrips(db, eventsBefore, tripError)) {
+        db.rollback();
+        return refused(tripError);
+    }
     if (!ok) {
         const QSqlError error = q.lastError();
         db.rollback();

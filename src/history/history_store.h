@@ -18,6 +18,9 @@ namespace tarvex {
 class HistoryStore {
 public:
     static constexpr int kEventDays = 366;
+    // Trips are kept as long as events, but only the newest this many: one holds a few thousand
+    // lines, and an amplifier that trips all night should not fill the disk with them.
+    static constexpr int kMaxTrips = 200;
     // How long one statement waits for another program's lock. Past it the step gives up with
     // locked() and is tried again later, so the writer thread is never held up for long.
     static constexpr int kBusyTimeoutMs = 250;
@@ -39,7 +42,8 @@ public:
     // One transaction; false (with error()) when it could not be committed. Held up by another
     // program's lock, nothing is written, locked() says so and the store stays open.
     bool write(const HistoryBatch& batch);
-    // Deletes readings older than readingDays and events older than kEventDays; as write.
+    // Deletes readings older than readingDays, events and trips older than kEventDays, and trips
+    // past the newest kMaxTrips; as write. A trip written gets its id.
     bool prune(qint64 nowMs, int readingDays);
 
     const QString& error() const { return mError; }
@@ -55,6 +59,9 @@ private:
     Found inspectHoldingTheLock();
     bool setAside(qint64 nowMs, const QString& why);
     bool createSchema();
+    // Within the transaction under way; false with the failed query's error in error.
+    bool writeTrips(QSqlDatabase& db, const std::vector<HistoryTrip>& trips, QSqlError& error);
+    bool trimTrips(QSqlDatabase& db, const QString& before, QSqlError& error);
     bool commit(QSqlDatabase& db);
     bool fail(const QString& what, const QString& reason);
     // A failed statement: another program's lock (the step may be tried again), or the end.

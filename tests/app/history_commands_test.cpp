@@ -77,6 +77,38 @@ INSTANTIATE_TEST_SUITE_P(Commands, ExportHistory, testing::Values(
     test::CaseName{});
 // clang-format on
 
+// One trip of amplifier 2: listed, then written line by line with the SWR of each.
+TEST(ExportTrip, WritesItsReadingsWithTheirSwr) {
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("history.db"));
+    const qint64 at = kMay1 + 8'047'250; // 02:14:07.250Z
+    HistoryBatch b;
+    b.trips.push_back({0, at, 1, "Shack", "SWR 3.0, keyed off", {}});
+    b.trips[0].readings = {
+        {at - 4998, {1000, 20, 50, 180, 800}}, {at + 2, {1000, 250, 50, 180, 800}}, {at + 4, {}}};
+    HistoryStore store(db);
+    ASSERT_TRUE(store.open(kMay1) && store.write(b));
+    const auto run = [&](const QStringList& args) {
+        QBuffer o;
+        o.open(QIODevice::WriteOnly);
+        QTextStream e(stderr);
+        const int status = HistoryCommands::run(QStringList{"tarvex"} + args, db, o, e);
+        return std::pair(status, o.data());
+    };
+    EXPECT_EQ(
+        run({"--list-trips"}),
+        std::pair(0, QByteArray("id,time,amplifier,name,cause\r\n"
+                                "1,2024-05-01T02:14:07.250Z,2,Shack,\"SWR 3.0, keyed off\"\r\n")));
+    EXPECT_EQ(run({"--export-history", "-", "--trip", "1"}),
+              std::pair(0, QByteArray("time,amplifier,from_trip_ms,pfwd,prfl,pinp,ig,ip,swr\r\n"
+                                      "2024-05-01T02:14:02.252Z,2,-4998,1000,20,50,180,800,1.33\r\n"
+                                      "2024-05-01T02:14:07.252Z,2,2,1000,250,50,180,800,3.00\r\n"
+                                      "2024-05-01T02:14:07.254Z,2,4,0,0,0,0,0,1.00\r\n")));
+    EXPECT_EQ(run({"--export-history", "-", "--trip", "2"}).first, 1) << "no such trip";
+    EXPECT_EQ(run({"--export-history", "-", "--trip", "first"}).first, 2);
+    EXPECT_EQ(run({"--export-history", "-", "--trip", "1", "--since", "2024-05-01"}).first, 2);
+}
+
 struct SinceCase {
     const char* name;
     QString text;

@@ -28,6 +28,8 @@ public:
         name = make("name", 6, deviceName), link = make(amp::kLink, 0, int(amp::Link::Silent));
         state = make(amp::kState, 0), faulttext = make(amp::kFaultText, 6);
         reportedband = make(amp::kReportedBand, 0);
+        prfl = make("prfl", 0), pinp = make("pinp", 0), ig = make("ig", 0), ip = make("ip", 0);
+        alarmtext = make(amp::kAlarmText, 6), alarm = make(amp::kAlarm, 0);
     }
 
     // The first line heard.
@@ -40,6 +42,11 @@ public:
         link->setValue(static_cast<int>(to));
     }
     void report(amp::State s) { state->setValue(static_cast<int>(s)); }
+    // The alarm monitor: the text, then the level.
+    void raise(amp::Alarm level, const QString& text) {
+        alarmtext->setValue(text);
+        alarm->setValue(static_cast<int>(level));
+    }
     void reportFault(int code, const QString& text) {
         faulttext->setValue(text);
         fault->setValue(code);
@@ -47,6 +54,7 @@ public:
     }
 
     ItemPtr ac, oper, message, fault, band, pfwd, name, link, state, faulttext, reportedband;
+    ItemPtr prfl, pinp, ig, ip, alarm, alarmtext;
 };
 
 } // namespace tarvex::test

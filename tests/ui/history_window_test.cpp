@@ -1,6 +1,8 @@
 #include "history/history_store.h"
 #include "ui/history/frm_history.h"
 #include "ui/history/history_chart.h"
+#include "ui/history/trip_chart.h"
+#include "ui/history/trip_view.h"
 
 #include "../support/printers.h"
 
@@ -10,8 +12,10 @@
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QValueAxis>
 
 #include <gtest/gtest.h>
 
@@ -144,5 +148,44 @@ TEST(HistoryWindow, FollowsOnlyTheLatestSpanWhenAtTheTopWithNothingSelected) {
     window.spanBox()->setCurrentIndex(frmHistory::kRange);
     EXPECT_FALSE(window.followsNow()) << "a chosen range";
 }
+// A trip on reflected power at kNow - 60 s, a hundred lines a second, and an older one.
+TEST(HistoryWindow, ListsTheTripsAndChartsTheChosenOne) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.db"));
+    constexpr qint64 kTrip = kNow - 60'000;
+    HistoryTrip older{0, kNow - 3'600'000, 1, "Shack", "Grid current high", {}};
+    older.readings.push_back({older.timeMs, {600, 12, 30, 240, 500}});
+    HistoryTrip swrStep{0, kTrip, 0, "Tower", "SWR 2.6 over 2.0", {}};
+    for (qint64 t = kTrip - 5000; t <= kTrip + 2000; t += 10) {
+        const int fwd = t < kTrip + 150 ? static_cast<int>(1300 + 200 * std::sin(t / 300.0)) : 0;
+        swrStep.readings.push_back({t, {fwd, t < kTrip - 400 ? fwd / 60 : fwd / 5, fwd ? 55 : 0}});
+    }
+    HistoryStore store(path);
+    ASSERT_TRUE(store.open(kNow) && store.write({{}, {}, {older, swrStep}}));
+    frmHistory window(path, [] { return kNow; });
+    window.resize(1000, 640);
+    window.refresh();
+    window.pages()->setCurrentWidget(window.tripView());
+
+    QTableWidget* list = window.tripView()->tripTable();
+    ASSERT_EQ(list->rowCount(), 2);
+    EXPECT_EQ(list->item(0, 1)->text(), QStringLiteral("Amplifier 1 (Tower)"));
+    // The newest is drawn at once: 701 lines over -5 s .. +2 s, the trip marked at 0.
+    const TripChart* chart = window.tripView()->chart();
+    ASSERT_EQ(chart->input()->count(), 701);
+    EXPECT_DOUBLE_EQ(chart->forward()->at(0).x(), -5.0);
+    // Reflected power at a sixtieth of forward 1 s before, at a fifth 0.1 s after.
+    EXPECT_NEAR(chart->swrSeries()->at(400).y(), 1.296, 0.01);
+    EXPECT_NEAR(chart->swrSeries()->at(510).y(), 2.618, 0.01);
+    const auto* power = qobject_cast<QValueAxis*>(chart->chart()->axes(Qt::Vertical).front());
+    EXPECT_EQ(chart->tripMark()->points(), QList<QPointF>({{0, 0}, {0, power->max()}}));
+    if (const QByteArray shots = qgetenv("TARVEX_GRAB_DIR"); !shots.isEmpty())
+        window.grab().save(QDir(QString::fromLocal8Bit(shots)).filePath("trip-chart.png"));
+
+    list->selectRow(1);
+    window.refresh(); // the one chosen stays chosen
+    EXPECT_EQ(chart->reflected()->points(), QList<QPointF>({{0, 12}}));
+}
+
 } // namespace
 } // namespace tarvex

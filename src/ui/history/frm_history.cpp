@@ -1,6 +1,7 @@
 #include "frm_history.h"
 
 #include "history_chart.h"
+#include "trip_view.h"
 
 #include "history/csv_writer.h"
 #include "ui/window_placement.h"
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -38,7 +40,8 @@ frmHistory::frmHistory(QString path, HistoryClock clock, QWidget* parent)
       mcboAmplifier(new QComboBox), mcboKind(new QComboBox), mcboSpan(new QComboBox),
       mdtpFrom(new QDateTimeEdit), mdtpTo(new QDateTimeEdit),
       mbtnRefresh(new QPushButton(tr("&Refresh"))), mbtnExport(new QPushButton(tr("&Export..."))),
-      mChart(new HistoryChart), mlstEvents(new QTableWidget(0, 6)), mlblStatus(new QLabel) {
+      mChart(new HistoryChart), mlstEvents(new QTableWidget(0, 6)), mTrips(new TripView),
+      mtabPages(new QTabWidget), mlblStatus(new QLabel) {
     setObjectName(QStringLiteral("frmHistory"));
     setWindowTitle(tr("History"));
     mcboAmplifier->setObjectName(QStringLiteral("cboAmplifier"));
@@ -48,6 +51,7 @@ frmHistory::frmHistory(QString path, HistoryClock clock, QWidget* parent)
     mdtpTo->setObjectName(QStringLiteral("dtpTo"));
     mlstEvents->setObjectName(QStringLiteral("lstEvents"));
     mlblStatus->setObjectName(QStringLiteral("lblStatus"));
+    mtabPages->setObjectName(QStringLiteral("tabPages"));
 
     for (QComboBox* box : {mcboAmplifier, mcboKind, mcboSpan})
         box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -91,7 +95,9 @@ frmHistory::frmHistory(QString path, HistoryClock clock, QWidget* parent)
     split->setStretchFactor(1, 2);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(filters);
-    layout->addWidget(split, 1);
+    mtabPages->addTab(split, tr("&Events and power"));
+    mtabPages->addTab(mTrips, tr("&Trips"));
+    layout->addWidget(mtabPages, 1);
     layout->addWidget(mlblStatus);
     resize(1000, 680); // the filter row whole, at the usual font sizes
 
@@ -166,7 +172,9 @@ void frmHistory::refresh() {
     mShownSeries.clear();
     if (!mReader->open()) {
         mStatus = mReader->error();
+        mTrips->clear();
     } else {
+        mTrips->refresh(*mReader);
         fillAmplifiers();
         const auto [from, to] = span();
         EventQuery query;

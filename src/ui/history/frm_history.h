@@ -14,14 +14,17 @@ class QDateTimeEdit;
 class QLabel;
 class QPushButton;
 class QTableWidget;
+class QTabWidget;
 
 namespace tarvex {
 
 class HistoryChart;
+class TripView;
 
 // The History window: the events of history.db, newest first, narrowed by amplifier and kind,
 // above them the power plot of the chosen amplifier (or of each, with every amplifier chosen)
-// over the chosen span, and an export of both as CSV.
+// over the chosen span, and an export of both as CSV. A second page lists the trips, each with
+// the chart of its seconds.
 // It only reads the file; the recorder writes it.
 class frmHistory : public QWidget {
     Q_OBJECT
@@ -54,6 +57,8 @@ public:
     QComboBox* kindBox() const { return mcboKind; }
     QComboBox* spanBox() const { return mcboSpan; }
     QLabel* statusLabel() const { return mlblStatus; }
+    QTabWidget* pages() const { return mtabPages; }
+    TripView* tripView() const { return mTrips; }
 
 private:
     void fillAmplifiers();
@@ -80,6 +85,8 @@ private:
     QPushButton* mbtnExport;
     HistoryChart* mChart;
     QTableWidget* mlstEvents;
+    TripView* mTrips;
+    QTabWidget* mtabPages;
     QLabel* mlblStatus;
 };
 
