@@ -2,6 +2,7 @@
 
 #include "driver/port_names.h"
 #include "history/history_recorder.h"
+#include "mqtt/mqtt_options.h"
 #include "remote/remote_options.h"
 #include "station/station_options.h"
 
@@ -24,6 +25,7 @@ struct RunOptions {
     int historyDays = HistoryRecorder::kDefaultReadingDays;
     StationOptions station;
     std::optional<RemoteOptions> remote; // none: the remote panel is off
+    std::optional<MqttOptions> mqtt;     // none: nothing goes to a broker
 
     // Whether the arguments (program name first) ask for a run without a window.
     static bool headlessRequested(const QStringList& arguments);
