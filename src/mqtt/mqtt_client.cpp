@@ -92,8 +92,9 @@ bool MqttClient::publish(const QString& topic, const QByteArray& payload, bool r
     const int rc = mosquitto_publish(mMosq, nullptr, topic.toUtf8().constData(),
                                      int(payload.size()), payload.constData(), 0, retain);
     // A write that failed shows as a lost connection on the next read.
+    mWasCongested = mosquitto_want_write(mMosq);
     if (mWrite)
-        mWrite->setEnabled(mosquitto_want_write(mMosq));
+        mWrite->setEnabled(mWasCongested);
     return rc == MOSQ_ERR_SUCCESS;
 }
 

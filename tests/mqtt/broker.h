@@ -1,0 +1,123 @@
+#pragma once
+
+// A real mosquitto on a free loopback port, and mosquitto_sub and mosquitto_pub as a
+// dashboard would run them.
+#include "../support/free_port.h"
+#include "../support/wait_until.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+
+namespace tarvex::test {
+
+class Broker {
+public:
+    Broker() : mPort(freePort()) {}
+    ~Broker() { kill(); }
+
+    // Starts it (again, on the same port) and returns when it accepts connections.
+    bool start() {
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("mosquitto"))
+                                    .isEmpty()
+                                    ? QStandardPaths::findExecutable(
+                                          QStringLiteral("mosquitto"), {"/usr/sbin", "/sbin"})
+                                    : QStringLiteral("mosquitto");
+        QFile config(mDir.filePath("mosquitto.conf"));
+        if (program.isEmpty() || !config.open(QIODevice::WriteOnly))
+            return false;
+        config.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\n"
+                                    "persistence false\n")
+                         .arg(mPort)
+                         .toUtf8());
+        config.close();
+        mProcess.start(program, {"-c", config.fileName()});
+        if (!mProcess.waitForStarted())
+            return false;
+        return waitUntil(
+            [&] {
+                QTcpSocket probe;
+                probe.connectToHost(QHostAddress::LocalHost, mPort);
+                return probe.waitForConnected(200) || mProcess.state() == QProcess::NotRunning;
+            },
+            5000) &&
+               mProcess.state() == QProcess::Running;
+    }
+    void kill() {
+        mProcess.kill();
+        mProcess.waitForFinished();
+    }
+    quint16 port() const { return mPort; }
+    QString url() const { return QStringLiteral("mqtt://127.0.0.1:%1").arg(mPort); }
+
+    // mosquitto_pub, done when the broker has the message.
+    bool publish(const QString& topic, const QString& payload) const {
+        QProcess pub;
+        pub.start("mosquitto_pub", {"-h", "127.0.0.1", "-p", QString::number(mPort), "-q", "1",
+                                    "-t", topic, "-m", payload});
+        return pub.waitForFinished(5000) && pub.exitCode() == 0;
+    }
+
+private:
+    QTemporaryDir mDir;
+    quint16 mPort;
+    QProcess mProcess;
+};
+
+// mosquitto_sub, one line a message: "<time> <retained 0/1> <topic> <payload>".
+class Subscriber {
+public:
+    Subscriber(const Broker& broker, const QString& topic) {
+        mProcess.start("mosquitto_sub", {"-h", "127.0.0.1", "-p", QString::number(broker.port()),
+                                         "-F", "%U %r %t %p", "-t", topic});
+    }
+    ~Subscriber() {
+        mProcess.kill();
+        mProcess.waitForFinished();
+    }
+    const QStringList& lines() {
+        mBuffer += mProcess.readAllStandardOutput();
+        while (true) {
+            const qsizetype end = mBuffer.indexOf('\n');
+            if (end < 0)
+                break;
+            mLines << QString::fromUtf8(mBuffer.left(end));
+            mBuffer.remove(0, end + 1);
+        }
+        return mLines;
+    }
+    // The messages on the topic: each line without its time.
+    QStringList on(const QString& topic) {
+        QStringList out;
+        for (const QString& line : lines()) {
+            const QString rest = line.section(u' ', 1);
+            if (rest.section(u' ', 1, 1) == topic)
+                out << rest;
+        }
+        return out;
+    }
+    // Waits for "<retained> <topic> <payload>"; retained "*" for either.
+    bool waitFor(const QString& retained, const QString& topic, const QString& payload,
+                 int timeoutMs = 8000) {
+        return waitUntil(
+            [&] {
+                for (const QString& m : on(topic)) {
+                    if ((retained == "*" || m.section(u' ', 0, 0) == retained) &&
+                        m.section(u' ', 2) == payload)
+                        return true;
+                }
+                return false;
+            },
+            timeoutMs);
+    }
+
+private:
+    QProcess mProcess;
+    QByteArray mBuffer;
+    QStringList mLines;
+};
+
+} // namespace tarvex::test
