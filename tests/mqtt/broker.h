@@ -54,10 +54,11 @@ public:
     QString url() const { return QStringLiteral("mqtt://127.0.0.1:%1").arg(mPort); }
 
     // mosquitto_pub, done when the broker has the message.
-    bool publish(const QString& topic, const QString& payload) const {
+    bool publish(const QString& topic, const QString& payload, bool retain = false) const {
         QProcess pub;
-        pub.start("mosquitto_pub", {"-h", "127.0.0.1", "-p", QString::number(mPort), "-q", "1",
-                                    "-t", topic, "-m", payload});
+        pub.start("mosquitto_pub", QStringList{"-h", "127.0.0.1", "-p", QString::number(mPort),
+                                               "-q", "1", "-t", topic, "-m", payload} +
+                                       (retain ? QStringList{"-r"} : QStringList{}));
         return pub.waitForFinished(5000) && pub.exitCode() == 0;
     }
 
