@@ -78,7 +78,6 @@ TEST_F(MqttStation, RetainedStateCommandsToTheSerialLineAndMetersTwiceASecond) {
     // A dashboard that comes later finds the state waiting for it.
     test::Subscriber late(broker, "#");
     EXPECT_TRUE(late.waitFor("1", "tarvex/status", "online"));
-    EXPECT_TRUE(late.waitFor("1", "tarvex/Tower/link", "up"));
     EXPECT_TRUE(late.waitFor("1", "tarvex/Tower/power", "off"));
     ASSERT_TRUE(late.waitFor("1", "tarvex/Tower/state", "off"));
     const QStringList operate = late.on("homeassistant/switch/tarvex_Tower/operate/config");
@@ -105,7 +104,6 @@ TEST_F(MqttStation, RetainedStateCommandsToTheSerialLineAndMetersTwiceASecond) {
     meter.start(5);
     EXPECT_TRUE(waitUntil([&] { return live.on("tarvex/Tower/meters").size() >= 6; }, 10000));
     meter.stop();
-    EXPECT_GT(line, 200) << "the amplifier metered too slowly for the test to mean anything";
     double last = 0;
     const QStringList meters = live.on("tarvex/Tower/meters");
     for (const QString& m : live.lines().filter(" tarvex/Tower/meters ")) {
