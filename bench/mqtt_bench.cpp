@@ -18,6 +18,7 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include <unistd.h>
@@ -76,12 +77,16 @@ std::optional<double> measure(const QTemporaryDir& dir, HandAmplifier (&amps)[2]
         *why = QStringLiteral("tarvex did not start: ") + QString::fromLocal8Bit(log);
         return std::nullopt;
     }
+    for (HandAmplifier& amp : amps)
+        amp.startMetering(57600);
     runEventLoopFor(2000);
     const qint64 pid = tarvex.processId();
     windowStart();
     const long before = cpuTicks(pid);
     runEventLoopFor(kWindowMs);
     const long ticks = cpuTicks(pid) - before;
+    for (HandAmplifier& amp : amps)
+        amp.stopMetering();
     tarvex.terminate();
     tarvex.waitForFinished(5000);
     return 100.0 * double(ticks) / double(sysconf(_SC_CLK_TCK)) * 1000 / kWindowMs;
@@ -124,11 +129,20 @@ void BM_MqttPublishCpu(benchmark::State& state) {
         state.SkipWithError("mosquitto did not start (scripts/install-deps)");
         return;
     }
+    const bool listening = runUntil(
+        [&] {
+            QTcpSocket probe;
+            probe.connectToHost(QHostAddress::LocalHost, port);
+            return probe.waitForConnected(200);
+        },
+        5000);
+    if (!listening) {
+        state.SkipWithError("mosquitto does not listen");
+        return;
+    }
     QProcess sub;
     sub.start(QStringLiteral("mosquitto_sub"),
               {"-h", "127.0.0.1", "-p", QString::number(port), "-t", "#"});
-    for (HandAmplifier& amp : amps)
-        amp.startMetering(57600);
     const QString url = QStringLiteral("mqtt://127.0.0.1:%1").arg(port);
 
     for (auto _ : state) {
@@ -150,8 +164,6 @@ void BM_MqttPublishCpu(benchmark::State& state) {
         // Ten bytes of ten bits a metering line, on both ports.
         state.counters["meter_lines_per_s"] = 2 * 57600.0 / 100;
     }
-    for (HandAmplifier& amp : amps)
-        amp.stopMetering();
     sub.kill();
     sub.waitForFinished();
     broker.kill();
