@@ -80,8 +80,9 @@ TEST_F(MqttStation, RetainedStateCommandsToTheSerialLineAndMetersTwiceASecond) {
     EXPECT_TRUE(late.waitFor("1", "tarvex/status", "online"));
     EXPECT_TRUE(late.waitFor("1", "tarvex/Tower/power", "off"));
     ASSERT_TRUE(late.waitFor("1", "tarvex/Tower/state", "off"));
-    const QStringList operate = late.on("homeassistant/switch/tarvex_Tower/operate/config");
-    ASSERT_EQ(operate.size(), 1);
+    const QString switchTopic = "homeassistant/switch/tarvex_Tower/operate/config";
+    ASSERT_TRUE(waitUntil([&] { return !late.on(switchTopic).isEmpty(); }));
+    const QStringList operate = late.on(switchTopic);
     const QJsonObject config =
         QJsonDocument::fromJson(operate[0].section(u' ', 2).toUtf8()).object();
     EXPECT_EQ(config["command_topic"].toString(), "tarvex/Tower/set/oper");
