@@ -118,7 +118,8 @@ void BM_MqttPublishCpu(benchmark::State& state) {
         state.SkipWithError("cannot write the broker's configuration");
         return;
     }
-    config.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\n").arg(port).toUtf8());
+    config.write(
+        QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\n").arg(port).toUtf8());
     config.close();
     QProcess broker;
     QString mosquitto = QStandardPaths::findExecutable(QStringLiteral("mosquitto"));
@@ -146,7 +147,8 @@ void BM_MqttPublishCpu(benchmark::State& state) {
     const QString url = QStringLiteral("mqtt://127.0.0.1:%1").arg(port);
 
     for (auto _ : state) {
-        const auto without = measure(dir, amps, {}, "Serving", [] {}, &why);
+        const auto without = measure(
+            dir, amps, {}, "Serving", [] {}, &why);
         qsizetype messages = 0;
         const auto with = measure(
             dir, amps, {"--mqtt", url, "--mqtt-discovery"}, "MQTT: connected",

@@ -43,16 +43,16 @@ void MqttWiring::addOptions(QCommandLineParser& parser) {
                       QStringLiteral("Trust the mqtts:// broker's certificate when this PEM "
                                      "certificate authority signed it (default: the system's)."),
                       QStringLiteral("FILE")});
-    parser.addOption({kDiscovery,
-                      QStringLiteral("Announce the amplifiers to Home Assistant (retained "
-                                     "configurations under homeassistant/).")});
-    parser.addOption({kCommands,
-                      QStringLiteral("Obey PREFIX/<amplifier>/set/oper and .../set/power, "
-                                     "unless a remote user holds control.")});
+    parser.addOption(
+        {kDiscovery, QStringLiteral("Announce the amplifiers to Home Assistant (retained "
+                                    "configurations under homeassistant/).")});
+    parser.addOption(
+        {kCommands, QStringLiteral("Obey PREFIX/<amplifier>/set/oper and .../set/power, "
+                                   "unless a remote user holds control.")});
 }
 
-bool MqttWiring::readOptions(const QCommandLineParser& parser,
-                             std::optional<MqttOptions>& options, QString* error) {
+bool MqttWiring::readOptions(const QCommandLineParser& parser, std::optional<MqttOptions>& options,
+                             QString* error) {
     const auto refuse = [error](const QString& why) {
         *error = why;
         return false;
@@ -92,8 +92,8 @@ bool MqttWiring::readOptions(const QCommandLineParser& parser,
                               .arg(file.fileName(), file.errorString()));
         o.password = QString::fromUtf8(file.readLine().trimmed());
     }
-    o.caFile = parser.isSet(kCa) ? parser.value(kCa)
-                                 : settings.value(QStringLiteral("CaFile")).toString();
+    o.caFile =
+        parser.isSet(kCa) ? parser.value(kCa) : settings.value(QStringLiteral("CaFile")).toString();
     o.discovery = parser.isSet(kDiscovery) || settings.value(QStringLiteral("Discovery")).toBool();
     o.commands = parser.isSet(kCommands) || settings.value(QStringLiteral("Commands")).toBool();
     if (!o.loopback()) {
@@ -119,7 +119,8 @@ MqttWiring::MqttWiring(ServerObject& server, UserSink& sink,
     const QString who = QStringLiteral("%1 from %2").arg(QLatin1String(kUser), options->url());
     connect(mLink.get(), &MqttLink::commandReceived, &recorder,
             [&recorder, who](int index, const QString& text) {
-                recorder.recordEvent(index, QStringLiteral("remote"), who + QStringLiteral(": ") + text);
+                recorder.recordEvent(index, QStringLiteral("remote"),
+                                     who + QStringLiteral(": ") + text);
             });
     connect(mLink.get(), &MqttLink::connectionChanged, this,
             [&sink](const QString& text) { sink.notice(text); });

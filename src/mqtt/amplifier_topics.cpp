@@ -58,8 +58,7 @@ const QStringList& AmplifierTopics::stateTopics() {
 AmplifierTopics::AmplifierTopics(HubPtr hub, int index, QString name, QString level,
                                  Publish publish, QObject* parent)
     : QObject(parent), mHub(std::move(hub)), mIndex(index), mName(std::move(name)),
-      mLevel(std::move(level)),
-      mPublish(std::move(publish)) {
+      mLevel(std::move(level)), mPublish(std::move(publish)) {
     mClock.start();
     for (auto& w : mWindows)
         w.restart(0, 0);
@@ -121,8 +120,7 @@ QByteArray AmplifierTopics::stateText(const QString& topic) const {
     if (topic == QLatin1String("power")) {
         if (state == int(amp::State::Off))
             return "off";
-        return state > int(amp::State::Off) && state <= int(amp::State::Operate) ? "on"
-                                                                                 : "unknown";
+        return state > int(amp::State::Off) && state <= int(amp::State::Operate) ? "on" : "unknown";
     }
     if (topic == QLatin1String("band")) {
         const int band = integer(QLatin1String(amp::kReportedBand));

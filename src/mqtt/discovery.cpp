@@ -15,9 +15,9 @@ namespace {
 struct Sensor {
     const char* id;
     const char* title;
-    const char* topic;  // below the amplifier's level
-    const char* meter;  // the field of the meters message; null for a state topic
-    const char* unit;   // null: none
+    const char* topic; // below the amplifier's level
+    const char* meter; // the field of the meters message; null for a state topic
+    const char* unit;  // null: none
     const char* deviceClass;
 };
 
@@ -38,7 +38,7 @@ constexpr Sensor kSensors[] = {
 } // namespace
 
 std::vector<Discovery::Message> Discovery::messages(const QString& prefix, const QString& level,
-                                                     const QString& name, bool commands) {
+                                                    const QString& name, bool commands) {
     const QString node = TopicNames::identifier(prefix + u'_' + level);
     const QString base = prefix + u'/' + level + u'/';
     const QJsonObject device{{QStringLiteral("identifiers"), QJsonArray{node}},
@@ -46,13 +46,14 @@ std::vector<Discovery::Message> Discovery::messages(const QString& prefix, const
                              {QStringLiteral("model"), QStringLiteral("Linear amplifier")},
                              {QStringLiteral("sw_version"), QString::fromLatin1(version::kFull)}};
     const auto common = [&](const QString& id, const QString& title) {
-        return QJsonObject{{QStringLiteral("name"), title},
-                           {QStringLiteral("unique_id"), node + u'_' + id},
-                           {QStringLiteral("object_id"), node + u'_' + id},
-                           {QStringLiteral("availability_topic"), prefix + QStringLiteral("/status")},
-                           {QStringLiteral("payload_available"), QStringLiteral("online")},
-                           {QStringLiteral("payload_not_available"), QStringLiteral("offline")},
-                           {QStringLiteral("device"), device}};
+        return QJsonObject{
+            {QStringLiteral("name"), title},
+            {QStringLiteral("unique_id"), node + u'_' + id},
+            {QStringLiteral("object_id"), node + u'_' + id},
+            {QStringLiteral("availability_topic"), prefix + QStringLiteral("/status")},
+            {QStringLiteral("payload_available"), QStringLiteral("online")},
+            {QStringLiteral("payload_not_available"), QStringLiteral("offline")},
+            {QStringLiteral("device"), device}};
     };
     std::vector<Message> out;
     for (const Sensor& s : kSensors) {

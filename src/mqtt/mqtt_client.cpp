@@ -34,13 +34,12 @@ MqttClient::MqttClient(const MqttOptions& options, QString willTopic, QByteArray
     mosquitto_connect_callback_set(mMosq, &MqttClient::onConnect);
     mosquitto_message_callback_set(mMosq, &MqttClient::onMessage);
     const QByteArray will = willTopic.toUtf8();
-    mosquitto_will_set(mMosq, will.constData(), int(willPayload.size()), willPayload.constData(),
-                       1, true);
+    mosquitto_will_set(mMosq, will.constData(), int(willPayload.size()), willPayload.constData(), 1,
+                       true);
     if (!mOptions.user.isEmpty()) {
-        mosquitto_username_pw_set(mMosq, mOptions.user.toUtf8().constData(),
-                                  mOptions.password.isEmpty()
-                                      ? nullptr
-                                      : mOptions.password.toUtf8().constData());
+        mosquitto_username_pw_set(
+            mMosq, mOptions.user.toUtf8().constData(),
+            mOptions.password.isEmpty() ? nullptr : mOptions.password.toUtf8().constData());
     }
     if (mOptions.tls) {
         const QByteArray caFile = mOptions.caFile.toLocal8Bit();
@@ -101,8 +100,7 @@ bool MqttClient::publish(const QString& topic, const QByteArray& payload, bool r
 bool MqttClient::subscribe(const QString& pattern) {
     if (!mConnected)
         return false;
-    return mosquitto_subscribe(mMosq, nullptr, pattern.toUtf8().constData(), 1) ==
-           MOSQ_ERR_SUCCESS;
+    return mosquitto_subscribe(mMosq, nullptr, pattern.toUtf8().constData(), 1) == MOSQ_ERR_SUCCESS;
 }
 
 void MqttClient::onConnect(mosquitto*, void* self, int rc) {
@@ -134,8 +132,8 @@ void MqttClient::connectNow() {
     }
     dropSocket();
     mRefused.clear();
-    const int rc = mosquitto_connect_async(mMosq, mOptions.host.toUtf8().constData(),
-                                           mOptions.port, kKeepAliveSeconds);
+    const int rc = mosquitto_connect_async(mMosq, mOptions.host.toUtf8().constData(), mOptions.port,
+                                           kKeepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS) {
         lose(libraryError(rc));
         return;

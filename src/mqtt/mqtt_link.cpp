@@ -124,9 +124,8 @@ void MqttLink::disconnected(const QString& why, int retryMs) {
     const int seconds = (retryMs + 999) / 1000;
     if (mWasConnected) {
         mWasConnected = false;
-        emit connectionChanged(tr("MQTT: lost %1 (%2); trying again in %3 s")
-                                   .arg(mOptions.url(), why)
-                                   .arg(seconds));
+        emit connectionChanged(
+            tr("MQTT: lost %1 (%2); trying again in %3 s").arg(mOptions.url(), why).arg(seconds));
     } else if (!mReportedFailure) {
         // Said once: a broker that is down for hours is not news every 30 s.
         mReportedFailure = true;
@@ -180,8 +179,7 @@ void MqttLink::messageReceived(const QString& topic, const QByteArray& payload, 
             amp = a.get();
     }
     if (!amp) {
-        emit commandReceived(-1, tr("%1: refused: there is no amplifier %2")
-                                     .arg(topic, parts[0]));
+        emit commandReceived(-1, tr("%1: refused: there is no amplifier %2").arg(topic, parts[0]));
         return;
     }
     if (retained) {
@@ -193,8 +191,7 @@ void MqttLink::messageReceived(const QString& topic, const QByteArray& payload, 
     emit commandReceived(amp->index(), command(*amp, parts[2], payload));
 }
 
-QString MqttLink::command(AmplifierTopics& amp, const QString& control,
-                          const QByteArray& payload) {
+QString MqttLink::command(AmplifierTopics& amp, const QString& control, const QByteArray& payload) {
     const int number = amp.index() + 1;
     const bool oper = control == QLatin1String("oper");
     if (!oper && control != QLatin1String("power"))

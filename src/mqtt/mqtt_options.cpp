@@ -25,8 +25,7 @@ bool MqttOptions::setUrl(const QString& text, QString* error) {
 QString MqttOptions::url() const {
     const bool v6 = host.contains(u':');
     return QStringLiteral("%1://%2:%3")
-        .arg(tls ? QStringLiteral("mqtts") : QStringLiteral("mqtt"),
-             v6 ? u'[' + host + u']' : host)
+        .arg(tls ? QStringLiteral("mqtts") : QStringLiteral("mqtt"), v6 ? u'[' + host + u']' : host)
         .arg(port);
 }
 

@@ -21,29 +21,23 @@ public:
 
     // Starts it (again, on the same port) and returns when it accepts connections.
     bool start() {
-        const QString program = QStandardPaths::findExecutable(QStringLiteral("mosquitto"))
-                                    .isEmpty()
-                                    ? QStandardPaths::findExecutable(
-                                          QStringLiteral("mosquitto"), {"/usr/sbin", "/sbin"})
-                                    : QStringLiteral("mosquitto");
         QFile config(mDir.filePath("mosquitto.conf"));
-        if (program.isEmpty() || !config.open(QIODevice::WriteOnly))
+        if (!config.open(QIODevice::WriteOnly))
             return false;
-        config.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\n"
-                                    "persistence false\n")
-                         .arg(mPort)
-                         .toUtf8());
+        config.write(
+            QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\n").arg(mPort).toUtf8());
         config.close();
-        mProcess.start(program, {"-c", config.fileName()});
-        if (!mProcess.waitForStarted())
-            return false;
+        // Debian puts it in /usr/sbin, which a user's PATH may lack.
+        mProcess.start(QStandardPaths::findExecutable("mosquitto", {"/usr/sbin", "/usr/bin"}),
+                       {"-c", config.fileName()});
         return waitUntil(
-            [&] {
-                QTcpSocket probe;
-                probe.connectToHost(QHostAddress::LocalHost, mPort);
-                return probe.waitForConnected(200) || mProcess.state() == QProcess::NotRunning;
-            },
-            5000) &&
+                   [&] {
+                       QTcpSocket probe;
+                       probe.connectToHost(QHostAddress::LocalHost, mPort);
+                       return probe.waitForConnected(200) ||
+                              mProcess.state() == QProcess::NotRunning;
+                   },
+                   5000) &&
                mProcess.state() == QProcess::Running;
     }
     void kill() {
@@ -80,14 +74,8 @@ public:
         mProcess.waitForFinished();
     }
     const QStringList& lines() {
-        mBuffer += mProcess.readAllStandardOutput();
-        while (true) {
-            const qsizetype end = mBuffer.indexOf('\n');
-            if (end < 0)
-                break;
-            mLines << QString::fromUtf8(mBuffer.left(end));
-            mBuffer.remove(0, end + 1);
-        }
+        while (mProcess.canReadLine())
+            mLines << QString::fromUtf8(mProcess.readLine().chopped(1));
         return mLines;
     }
     // The messages on the topic: each line without its time.
@@ -117,7 +105,6 @@ public:
 
 private:
     QProcess mProcess;
-    QByteArray mBuffer;
     QStringList mLines;
 };
 

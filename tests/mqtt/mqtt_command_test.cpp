@@ -45,8 +45,8 @@ public:
 TEST(MqttCommands, RefusedWhileARemoteUserHoldsControlAndNeverFromARetainedMessage) {
     QTemporaryDir dir;
     const QString file = dir.filePath("server.dat");
-    ASSERT_TRUE(ServerObject::writeModuleList(file, {std::make_shared<StandingAmplifier>()},
-                                              nullptr));
+    ASSERT_TRUE(
+        ServerObject::writeModuleList(file, {std::make_shared<StandingAmplifier>()}, nullptr));
     ServerObject server({[] { return std::make_shared<StandingAmplifier>(); }, {}, {}}, file);
     server.StartServer();
     test::Broker broker;

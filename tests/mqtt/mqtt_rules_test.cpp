@@ -28,8 +28,8 @@ INSTANTIATE_TEST_SUITE_P(
         LevelCase{"SpacesInside", {" Shack 2 "}, {"Shack_2"}},
         LevelCase{"BrokerTopicsMarkerDropped", {"$SYS"}, {"SYS"}},
         LevelCase{"EmptyCountedFromOne", {"Tower", "", "  "}, {"Tower", "amp2", "amp3"}},
-        LevelCase{"DuplicateGetsItsNumber", {"Tower", "tower", "Tower"},
-                  {"Tower", "tower_2", "Tower_3"}},
+        LevelCase{
+            "DuplicateGetsItsNumber", {"Tower", "tower", "Tower"}, {"Tower", "tower_2", "Tower_3"}},
         LevelCase{"FallbackTakenByName", {"amp2", ""}, {"amp2", "amp2_2"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -45,37 +45,28 @@ TEST(MeterWindow, PeakAndMeanWeightedByHowLongEachReadingStood) {
     EXPECT_DOUBLE_EQ(w.mean(1500), 400);
 }
 
+// Each URL as the options give it back, or nothing when it is refused.
 struct UrlCase {
     const char* name;
-    QString url;
-    bool ok;
-    QString host;
-    int port;
-    bool tls;
+    const char* given;
+    const char* read;
 };
 
 class BrokerUrl : public testing::TestWithParam<UrlCase> {};
 
 TEST_P(BrokerUrl, ReadsHostPortAndTls) {
-    const UrlCase& c = GetParam();
     MqttOptions o;
-    QString error;
-    ASSERT_EQ(o.setUrl(c.url, &error), c.ok) << error.toStdString();
-    if (!c.ok)
-        return;
-    EXPECT_EQ(o.host, c.host);
-    EXPECT_EQ(o.port, c.port);
-    EXPECT_EQ(o.tls, c.tls);
+    EXPECT_EQ(o.setUrl(GetParam().given, nullptr) ? o.url() : QString(), GetParam().read);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Urls, BrokerUrl,
-    testing::Values(UrlCase{"PlainDefaultPort", "mqtt://10.0.0.2", true, "10.0.0.2", 1883, false},
-                    UrlCase{"TlsDefaultPort", "MQTTS://broker.lan", true, "broker.lan", 8883, true},
-                    UrlCase{"Ipv6", "mqtt://[::1]:1999", true, "::1", 1999, false},
-                    UrlCase{"OtherScheme", "http://broker.lan", false, {}, 0, false},
-                    UrlCase{"CredentialsInUrl", "mqtt://u:p@broker.lan", false, {}, 0, false},
-                    UrlCase{"TopicInUrl", "mqtt://broker.lan/tarvex", false, {}, 0, false}),
+    testing::Values(UrlCase{"PlainDefaultPort", "mqtt://10.0.0.2", "mqtt://10.0.0.2:1883"},
+                    UrlCase{"TlsDefaultPort", "MQTTS://broker.lan", "mqtts://broker.lan:8883"},
+                    UrlCase{"Ipv6", "mqtt://[::1]:1999", "mqtt://[::1]:1999"},
+                    UrlCase{"OtherScheme", "http://broker.lan", ""},
+                    UrlCase{"CredentialsInUrl", "mqtt://u:p@broker.lan", ""},
+                    UrlCase{"TopicInUrl", "mqtt://broker.lan/tarvex", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MqttPrefix, RefusesWhatCannotBeginATopic) {

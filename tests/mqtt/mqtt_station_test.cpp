@@ -50,11 +50,11 @@ protected:
     // How often the run's log holds text, read as it comes, once it holds it times times.
     bool logged(const QString& text, int times = 1, int timeoutMs = 10000) {
         return waitUntil(
-            [&] {
-                log += QString::fromLocal8Bit(tarvex.readAllStandardError());
-                return log.count(text) >= times || tarvex.state() == QProcess::NotRunning;
-            },
-            timeoutMs) &&
+                   [&] {
+                       log += QString::fromLocal8Bit(tarvex.readAllStandardError());
+                       return log.count(text) >= times || tarvex.state() == QProcess::NotRunning;
+                   },
+                   timeoutMs) &&
                log.count(text) >= times;
     }
     bool received(const std::string& command) {
@@ -73,7 +73,8 @@ TEST_F(MqttStation, RetainedStateCommandsToTheSerialLineAndMetersTwiceASecond) {
     start({"--mqtt-commands", "--mqtt-discovery"});
     ASSERT_TRUE(logged("MQTT: connected to " + broker.url())) << log.toStdString();
     test::Subscriber live(broker, "tarvex/#");
-    ASSERT_TRUE(live.waitFor("*", "tarvex/Tower/state", "off")) << live.lines().join('\n').toStdString();
+    ASSERT_TRUE(live.waitFor("*", "tarvex/Tower/state", "off"))
+        << live.lines().join('\n').toStdString();
 
     // A dashboard that comes later finds the state waiting for it.
     test::Subscriber late(broker, "#");
