@@ -1,7 +1,9 @@
 #include "mqtt_wiring.h"
 
+#include "event_log.h"
 #include "user_sink.h"
 
+#include "core/printable.h"
 #include "core/user_settings.h"
 #include "history/history_recorder.h"
 #include "mqtt/mqtt_link.h"
@@ -11,6 +13,7 @@
 #include <QSettings>
 
 #include <cstdio>
+#include <utility>
 
 namespace tarvex {
 
@@ -119,11 +122,23 @@ MqttWiring::MqttWiring(ServerObject& server, UserSink& sink,
     const QString who = QStringLiteral("%1 from %2").arg(QLatin1String(kUser), options->url());
     connect(mLink.get(), &MqttLink::commandReceived, &recorder,
             [&recorder, who](int index, const QString& text) {
-                recorder.recordEvent(index, QStringLiteral("remote"),
-                                     who + QStringLiteral(": ") + text);
+                const QString line = who + QStringLiteral(": ") + text;
+                recorder.recordEvent(index, QStringLiteral("remote"), line);
+                qCInfo(lcEvents).noquote() << printable(line);
             });
+    // A lost broker is a lasting condition, shown until it is back; its return is only logged,
+    // and clears what this link showed, not another service's condition.
     connect(mLink.get(), &MqttLink::connectionChanged, this,
-            [&sink](const QString& text) { sink.notice(text); });
+            [this, &sink](const QString& text, bool up) {
+                if (!up) {
+                    mShowing = true;
+                    sink.status(text);
+                    return;
+                }
+                qCInfo(lcEvents).noquote() << text;
+                if (std::exchange(mShowing, false))
+                    sink.status({});
+            });
     mLink->start();
 }
 

@@ -41,6 +41,7 @@ public:
 
 private:
     std::unique_ptr<MqttLink> mLink;
+    bool mShowing = false; // the sink shows the lost broker
 };
 
 } // namespace tarvex

@@ -111,7 +111,7 @@ void MqttLink::connected() {
     mWasConnected = true;
     mReportedFailure = false;
     qCInfo(lcMqtt).noquote() << "connected to" << mOptions.url();
-    emit connectionChanged(tr("MQTT: connected to %1").arg(mOptions.url()));
+    emit connectionChanged(tr("MQTT: connected to %1").arg(mOptions.url()), true);
     if (mOptions.commands)
         mClient->subscribe(mOptions.prefix + QStringLiteral("/+/set/+"));
     publishAll();
@@ -125,13 +125,15 @@ void MqttLink::disconnected(const QString& why, int retryMs) {
     if (mWasConnected) {
         mWasConnected = false;
         emit connectionChanged(
-            tr("MQTT: lost %1 (%2); trying again in %3 s").arg(mOptions.url(), why).arg(seconds));
+            tr("MQTT: lost %1 (%2); trying again in %3 s").arg(mOptions.url(), why).arg(seconds),
+            false);
     } else if (!mReportedFailure) {
         // Said once: a broker that is down for hours is not news every 30 s.
         mReportedFailure = true;
         emit connectionChanged(tr("MQTT: cannot reach %1 (%2); trying again with growing "
                                   "pauses")
-                                   .arg(mOptions.url(), why));
+                                   .arg(mOptions.url(), why),
+                               false);
     }
 }
 

@@ -44,8 +44,8 @@ signals:
     // A command that came over MQTT, carried out or refused, as the record says it
     // ("operate on amplifier 1: asked"); the index counts from 0, -1 for no amplifier.
     void commandReceived(int amplifierIndex, const QString& text);
-    // The connection came or went, in words for the user.
-    void connectionChanged(const QString& text);
+    // The connection came (up) or went, in words for the user.
+    void connectionChanged(const QString& text, bool up);
 
 private:
     struct Pending {
