@@ -202,7 +202,7 @@ void MqttClient::lose(const QString& why) {
     mConnected = false;
     mWasCongested = false;
     const int retry = mDelayMs;
-    mDelayMs = std::min(mDelayMs * 2, kLongestRetryMs);
+    mDelayMs = nextRetryMs(mDelayMs);
     if (mRunning)
         mRetry.start(retry);
     qCInfo(lcMqtt).noquote() << "connection to" << mOptions.url() << "ended:" << why;

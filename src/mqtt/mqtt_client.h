@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 struct mosquitto;
@@ -46,6 +47,8 @@ public:
     bool subscribe(const QString& pattern);
     // The wait before the next attempt after a failure.
     int retryDelayMs() const { return mDelayMs; }
+    // The wait after the one given, when that attempt failed too.
+    static int nextRetryMs(int waitedMs) { return std::min(waitedMs * 2, kLongestRetryMs); }
 
 signals:
     void connected();

@@ -82,23 +82,20 @@ public:
     QStringList on(const QString& topic) {
         QStringList out;
         for (const QString& line : lines()) {
-            const QString rest = line.section(u' ', 1);
-            if (rest.section(u' ', 1, 1) == topic)
-                out << rest;
+            if (line.section(u' ', 2, 2) == topic)
+                out << line.section(u' ', 1);
         }
         return out;
     }
     // Waits for "<retained> <topic> <payload>"; retained "*" for either.
     bool waitFor(const QString& retained, const QString& topic, const QString& payload,
                  int timeoutMs = 8000) {
+        const QString tail = u' ' + topic + u' ' + payload;
         return waitUntil(
             [&] {
-                for (const QString& m : on(topic)) {
-                    if ((retained == "*" || m.section(u' ', 0, 0) == retained) &&
-                        m.section(u' ', 2) == payload)
-                        return true;
-                }
-                return false;
+                const QStringList got = on(topic);
+                return retained == "*" ? got.contains("0" + tail) || got.contains("1" + tail)
+                                       : got.contains(retained + tail);
             },
             timeoutMs);
     }

@@ -1,6 +1,7 @@
 // The rules that shape topics and meter messages, as plain functions.
 #include "../support/printers.h"
 #include "mqtt/meter_window.h"
+#include "mqtt/mqtt_client.h"
 #include "mqtt/mqtt_options.h"
 #include "mqtt/topic_names.h"
 
@@ -68,6 +69,13 @@ INSTANTIATE_TEST_SUITE_P(
                     UrlCase{"CredentialsInUrl", "mqtt://u:p@broker.lan", ""},
                     UrlCase{"TopicInUrl", "mqtt://broker.lan/tarvex", ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MqttRetry, DoublesFromOneSecondToThirty) {
+    QList<int> waits{MqttClient::kFirstRetryMs};
+    while (waits.size() < 7)
+        waits << MqttClient::nextRetryMs(waits.last());
+    EXPECT_EQ(waits, QList<int>({1000, 2000, 4000, 8000, 16000, 30000, 30000}));
+}
 
 TEST(MqttPrefix, RefusesWhatCannotBeginATopic) {
     EXPECT_EQ(MqttOptions::checkedPrefix(" shack/amps "), "shack/amps");
