@@ -3,6 +3,7 @@
 #include "amplifier_list_commands.h"
 #include "command_line.h"
 #include "history_commands.h"
+#include "mqtt_wiring.h"
 #include "remote_user_commands.h"
 #include "remote_wiring.h"
 #include "station_wiring.h"
@@ -90,6 +91,7 @@ ProgramOptions::ProgramOptions(QCommandLineParser& parser)
     RemoteUserCommands::addOptions(parser);
     StationWiring::addOptions(parser);
     RemoteWiring::addOptions(parser);
+    MqttWiring::addOptions(parser);
 }
 
 } // namespace
@@ -169,6 +171,9 @@ std::optional<RunOptions> RunOptions::parse(const QStringList& arguments) {
     if (options.remote)
         options.remote->usersFile = QDir::current().absoluteFilePath(
             options.data.file(QLatin1String(RemoteWiring::kUsersFile)));
+    QString mqttError;
+    if (!MqttWiring::readOptions(parser, options.mqtt, &mqttError))
+        return refuse(mqttError);
     return options;
 }
 

@@ -4,6 +4,7 @@
 
 #include "driver/port_names.h"
 #include "history/history_recorder.h"
+#include "mqtt/mqtt_options.h"
 #include "remote/remote_options.h"
 #include "station/station_options.h"
 
@@ -26,6 +27,7 @@ struct RunOptions {
     int historyDays = HistoryRecorder::kDefaultReadingDays;
     StationOptions station;
     std::optional<RemoteOptions> remote; // none: the remote panel is off
+    std::optional<MqttOptions> mqtt;     // none: nothing goes to a broker
     // Where server.dat, history.db and remote-users are; made by whoever runs first.
     DataFolder data = DataFolder::forArguments({});
 

@@ -7,6 +7,7 @@ namespace tarvex {
 RunServices::RunServices(ServerObject& server, UserSink& sink, const RunOptions& options)
     : mHistory(server, sink, options.data.file(QStringLiteral("history.db")), options.historyDays),
       mStation(server, sink, options.station),
-      mRemote(server, sink, options.remote, mHistory.recorder()) {}
+      mRemote(server, sink, options.remote, mHistory.recorder()),
+      mMqtt(server, sink, options.mqtt, mHistory.recorder()) {}
 
 } // namespace tarvex

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history_wiring.h"
+#include "mqtt_wiring.h"
 #include "remote_wiring.h"
 #include "station_wiring.h"
 
@@ -11,7 +12,7 @@ class ServerObject;
 class UserSink;
 
 // The services that run beside the amplifiers, made in this one place for a run with a
-// window and one without: the history, the station links and the remote panel. Each follows the
+// window and one without: the history, the station links, the remote panel and the MQTT link. Each follows the
 // server through its restarts and meets the amplifiers only through items; what the user must know
 // goes to the sink.
 class RunServices {
@@ -22,12 +23,15 @@ public:
     HistoryWiring& history() { return mHistory; }
     StationWiring& station() { return mStation; }
     RemoteWiring& remote() { return mRemote; }
+    MqttWiring& mqtt() { return mMqtt; }
 
 private:
     HistoryWiring mHistory;
     StationWiring mStation;
     // After the history, which records what its users do, and so gone before it.
     RemoteWiring mRemote;
+    // After the remote panel, whose control it respects; records its commands too.
+    MqttWiring mMqtt;
 };
 
 } // namespace tarvex

@@ -8,6 +8,8 @@
 #include "session_store.h"
 #include "tls_files.h"
 
+#include "core/guard.h"
+#include "core/remote_vocabulary.h"
 #include "core/server_object.h"
 
 #include <QFileInfo>
@@ -27,6 +29,22 @@ RemotePanel::RemotePanel(ServerObject& server, RemoteOptions options, QObject* p
     connect(mFeed.get(), &RemoteFeed::clientsChanged, this, &RemotePanel::clientsChanged);
     mHousekeeping.setInterval(kHousekeepingMs);
     connect(&mHousekeeping, &QTimer::timeout, this, &RemotePanel::housekeeping);
+    connect(mControl.get(), &ControlHolder::changed, this, &RemotePanel::publishHolder);
+    connect(&server, &ServerObject::Started, this, &RemotePanel::publishHolder);
+    publishHolder();
+}
+
+void RemotePanel::publishHolder() {
+    const HubPtr hub = mServer ? mServer->hub() : nullptr;
+    if (!hub)
+        return;
+    const ItemPtr it = hub->AttachItem(QLatin1String(remote::kControlItem));
+    if (!it->Info()) {
+        auto info = std::make_shared<ItemInfo>();
+        info->Metrics = ItemInfo::kStr;
+        it->setInfo(info);
+    }
+    guarded(lcRemote(), "control holder item", [&] { it->setValue(mControl->holder()); });
 }
 
 RemotePanel::~RemotePanel() {

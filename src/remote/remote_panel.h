@@ -92,6 +92,8 @@ private:
     void handleRequest(FeedClient* client, const QString& text);
     // remote_panel.cpp
     void housekeeping();
+    // Sets the hub's "remote.control" item to the holder, for the other ways in to read.
+    void publishHolder();
     void refreshUsers();
     void record(const QString& user, const QString& address, const QString& text,
                 int amplifierIndex = -1);

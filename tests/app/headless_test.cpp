@@ -1,5 +1,6 @@
 // tarvex --headless as a station computer runs it: no display, a simulated amplifier on a
 // pseudo-terminal, the amplifier server on loopback, ended by the service manager's SIGTERM.
+#include "../support/free_port.h"
 #include "../support/printers.h"
 #include "../support/wait_until.h"
 #include "core/server_object.h"
@@ -10,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -21,16 +21,8 @@
 namespace tarvex {
 namespace {
 
+using test::freePort;
 using test::waitUntil;
-
-// A free loopback port below the range outgoing connections take theirs from.
-quint16 freePort() {
-    QTcpServer probe;
-    while (
-        !probe.listen(QHostAddress::LocalHost, 20000 + QRandomGenerator::global()->bounded(12000)))
-        ;
-    return probe.serverPort();
-}
 
 class Headless : public testing::Test {
 protected:
