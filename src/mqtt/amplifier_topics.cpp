@@ -179,15 +179,21 @@ void AmplifierTopics::meterChanged(std::size_t meter) {
 void AmplifierTopics::publishMeters() {
     const qint64 now = mClock.elapsed();
     QJsonObject all;
+    bool settled = true;
     for (std::size_t m = 0; m < kMeters.size(); ++m) {
         MeterWindow& w = mWindows[m];
+        const double mean = rounded(w.mean(now));
+        settled = settled && w.peak() == w.current() && mean == rounded(w.current());
         all.insert(QLatin1String(kMeters[m]),
-                   QJsonObject{{QStringLiteral("peak"), w.peak()},
-                               {QStringLiteral("mean"), rounded(w.mean(now))}});
+                   QJsonObject{{QStringLiteral("peak"), w.peak()}, {QStringLiteral("mean"), mean}});
         w.restart(w.current(), now);
     }
     mLastMeters = now;
     mPublish(QStringLiteral("meters"), QJsonDocument(all).toJson(QJsonDocument::Compact), false);
+    // Meters that then stand still change nothing, so a dashboard would keep a mean and peak of
+    // the moment they moved: one more message says where they came to rest.
+    if (!settled)
+        mMeterTimer.start(kMeterIntervalMs);
 }
 
 } // namespace tarvex

@@ -1,11 +1,17 @@
 // The rules that shape topics and meter messages, as plain functions.
 #include "../support/printers.h"
+#include "../support/wait_until.h"
+#include "core/item_info.h"
+#include "mqtt/amplifier_topics.h"
 #include "mqtt/meter_window.h"
 #include "mqtt/mqtt_client.h"
 #include "mqtt/mqtt_options.h"
 #include "mqtt/topic_names.h"
 
 #include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace tarvex {
 namespace {
@@ -44,6 +50,34 @@ TEST(MeterWindow, PeakAndMeanWeightedByHowLongEachReadingStood) {
     w.restart(w.current(), 1500);
     EXPECT_EQ(w.peak(), 400);
     EXPECT_DOUBLE_EQ(w.mean(1500), 400);
+}
+
+// Meters that move and then stand still: the last message must say where they came to rest, or
+// a dashboard shows the swing for as long as the amplifier holds steady.
+TEST(AmplifierTopics, MetersThatComeToRestAreSentOnceMoreAsTheyStand) {
+    const HubPtr hub = Hub::create();
+    for (const char* meter : AmplifierTopics::kMeters) {
+        ItemPtr it = hub->AttachItem(QStringLiteral("0") + QLatin1String(meter));
+        auto info = std::make_shared<ItemInfo>();
+        info->Metrics = ItemInfo::kInt;
+        it->setInfo(info);
+        it->setValue(0);
+    }
+    QList<QJsonObject> grid; // "ig" of each meters message
+    AmplifierTopics topics(hub, 0, QStringLiteral("Tower"), QStringLiteral("Tower"),
+                           [&](const QString& topic, const QByteArray& payload, bool) {
+                               if (topic == QLatin1String("meters"))
+                                   grid << QJsonDocument::fromJson(payload)["ig"].toObject();
+                           });
+    const ItemPtr ig = hub->GetItem(QStringLiteral("0ig"));
+    ig->setValue(10);
+    ASSERT_TRUE(test::waitUntil([&] { return !grid.isEmpty(); }));
+    ig->setValue(48);
+    ig->setValue(30);
+    ASSERT_TRUE(test::waitUntil([&] { return grid.size() >= 3; }, 3000));
+    EXPECT_EQ(grid[1]["peak"].toInt(), 48);
+    EXPECT_EQ(grid[2]["peak"].toInt(), 30);
+    EXPECT_EQ(grid[2]["mean"].toInt(), 30);
 }
 
 // Each URL as the options give it back, or nothing when it is refused.
