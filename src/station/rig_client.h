@@ -35,11 +35,18 @@ public:
     virtual State state() const = 0;
     // Why the link is down, or where it goes; empty while up.
     virtual QString detail() const = 0;
+    // Asks the radio to transmit or stop; false when it could not be asked (no link).
+    virtual bool setPtt(bool on) {
+        Q_UNUSED(on);
+        return false;
+    }
 
 signals:
     void stateChanged();
     void frequencyRead(qint64 hz);
     void pttRead(tarvex::RigPtt ptt);
+    // The radio's answer to a setPtt ("RPRT 0" when done).
+    void pttSetAnswered(const QByteArray& reply);
     // Replies that were not what was asked for: counted and otherwise ignored. One signal per
     // batch read, with the last of them.
     void repliesIgnored(int count, const QByteArray& last);
