@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alarm_wiring.h"
 #include "history_wiring.h"
 #include "remote_wiring.h"
 #include "station_wiring.h"
@@ -11,7 +12,7 @@ class ServerObject;
 class UserSink;
 
 // The services that run beside the amplifiers, made in this one place for a run with a
-// window and one without: the history, the station links and the remote panel. Each follows the
+// window and one without: the history, the station links, the alarms and the remote panel. Each follows the
 // server through its restarts and meets the amplifiers only through items; what the user must know
 // goes to the sink.
 class RunServices {
@@ -21,11 +22,15 @@ public:
 
     HistoryWiring& history() { return mHistory; }
     StationWiring& station() { return mStation; }
+    AlarmWiring& alarms() { return mAlarms; }
     RemoteWiring& remote() { return mRemote; }
 
 private:
     HistoryWiring mHistory;
     StationWiring mStation;
+    // After the station links, whose rig link the guard uses; before the remote panel, which
+    // serves the alarm items it makes.
+    AlarmWiring mAlarms;
     // After the history, which records what its users do, and so gone before it.
     RemoteWiring mRemote;
 };
