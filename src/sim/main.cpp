@@ -55,7 +55,7 @@ int main(int argc, char* argv[]) {
         "  meter F R I G P       meter these digits (0..9 each: forward, reflected, input,\n"
         "                        grid, plate) while operating. With the built-in calibration\n"
         "                        forward is 30 x F^2 W, reflected 3.25 x R^2 W, input I^2 W:\n"
-        "                        'meter 6 6 4 3 5' reads 1080 W at SWR 2.0:1,\n"
+        "                        'meter 8 3 4 3 5' reads 1920 W at SWR 1.3:1,\n"
         "                        'meter 5 7 4 3 5' 750 W at 2.7:1, 'meter 3 5 4 3 5' 270 W\n"
         "                        at 3.4:1, 'meter 4 7 4 3 5' 480 W at 3.7:1"));
     parser.addHelpOption();
