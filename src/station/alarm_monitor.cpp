@@ -128,6 +128,7 @@ void AlarmMonitor::track(Hold& hold, bool holds, void (AlarmMonitor::*fire)()) {
     if (holds == hold.holds)
         return;
     hold.holds = holds;
+    hold.since = mClock.now();
     if (holds)
         hold.timer->start(std::chrono::milliseconds(AlarmSettings::kHoldMs),
                           [this, fire] { (this->*fire)(); });
@@ -136,6 +137,9 @@ void AlarmMonitor::track(Hold& hold, bool holds, void (AlarmMonitor::*fire)()) {
 }
 
 void AlarmMonitor::swrWarningHeld() {
+    // An SWR that went past both levels at once is a trip, not a warning and then a trip.
+    if (mSwrTrip.holds && mSwrTrip.since == mSwrWarning.since)
+        return;
     raise(amp::Alarm::Warning, QStringLiteral("SWR %1:1 for %2 ms")
                                    .arg(swrNow(), 0, 'f', 1)
                                    .arg(AlarmSettings::kHoldMs));
@@ -160,8 +164,8 @@ void AlarmMonitor::fault_ValueChange() {
         return;
     QString text;
     mAmp.value(QString::fromLatin1(amp::kFaultText)).tryToString(text);
-    raise(amp::Alarm::Trip, text.isEmpty() ? QStringLiteral("Fault %1").arg(code)
-                                           : QStringLiteral("Fault %1: %2").arg(code).arg(text));
+    raiseLater(text.isEmpty() ? QStringLiteral("Fault %1").arg(code)
+                              : QStringLiteral("Fault %1: %2").arg(code).arg(text));
 }
 
 void AlarmMonitor::state_ValueChange() {
@@ -177,9 +181,16 @@ void AlarmMonitor::link_ValueChange() {
         return;
     // Silent counts as lost: an amplifier that does not answer cannot be watched either.
     mOperating = false;
-    raise(amp::Alarm::Trip, link == amp::Link::Down
-                                ? QStringLiteral("Link lost while operating")
-                                : QStringLiteral("No answer from the amplifier while operating"));
+    raiseLater(link == amp::Link::Down
+                   ? QStringLiteral("Link lost while operating")
+                   : QStringLiteral("No answer from the amplifier while operating"));
+}
+
+void AlarmMonitor::raiseLater(const QString& reason) {
+    // Once the driver has finished with the report or the port: it takes no command while it
+    // reads one, and the guard's standby is one.
+    QMetaObject::invokeMethod(
+        this, [this, reason] { raise(amp::Alarm::Trip, reason); }, Qt::QueuedConnection);
 }
 
 void AlarmMonitor::ack_ValueChange() {

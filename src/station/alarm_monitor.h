@@ -44,6 +44,7 @@ private:
     // One condition that must hold for kHoldMs.
     struct Hold {
         bool holds = false;
+        qint64 since = 0;
         std::unique_ptr<OneShot> timer;
     };
 
@@ -59,6 +60,7 @@ private:
     void ack_ValueChange();
     void guard_said(const QString& done);
     void raise(amp::Alarm level, const QString& reason);
+    void raiseLater(const QString& reason);
     void setText(const QString& text);
     double swrNow() const;
     bool swrCounts() const;

@@ -40,14 +40,16 @@ QString AmplifierGuard::trip(const AlarmSettings& settings, std::function<bool()
     mTrips.push_back(now);
     if (!settings.resume)
         return done;
-    if (mLatched || static_cast<int>(mTrips.size()) >= kMaxTrips) {
+    const QString before = done.chopped(QStringLiteral("standby").size());
+    if (static_cast<int>(mTrips.size()) >= kMaxTrips) {
         // Whatever keeps tripping it is not going away by itself.
         mLatched = true;
-        return done.chopped(QStringLiteral("standby").size()) +
-               QStringLiteral("stays in standby after %1 trips in %2 minutes")
-                   .arg(mTrips.size())
-                   .arg(kTripWindow.count() / 60000);
+        return before + QStringLiteral("stays in standby after %1 trips in %2 minutes")
+                            .arg(mTrips.size())
+                            .arg(kTripWindow.count() / 60000);
     }
+    if (mLatched)
+        return before + QStringLiteral("stays in standby until the alarm is acknowledged");
     mStillHolds = std::move(stillHolds);
     mResume->start(kResumeAfter, [this] { resume(); });
     return done + QStringLiteral("; back to operate in %1 s").arg(kResumeAfter.count() / 1000);
@@ -66,8 +68,9 @@ void AmplifierGuard::waitForRfToFall() {
 }
 
 void AmplifierGuard::forward_ValueChange() {
+    // Not from inside the driver's report: it takes no command while it reads one.
     if (mAmp.integer(kForward) < mMinForwardW)
-        standby();
+        QMetaObject::invokeMethod(this, &AmplifierGuard::standby, Qt::QueuedConnection);
 }
 
 void AmplifierGuard::standby() {
