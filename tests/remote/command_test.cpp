@@ -168,36 +168,26 @@ TEST(RemoteCommand, AnotherOperatorTakesControlAndTheHolderLearnsWhoFrom) {
 
 TEST(RemoteCommand, OnlyAnOperateUserAcknowledgesAnAlarmOrPutsAllToStandby) {
     DeskRig rig;
-    const auto make = [&](const char* name, int type, const Variant& v) {
-        const ItemPtr it = rig.station.hub()->AttachItem(name);
-        it->setInfo(std::make_shared<ItemInfo>(ItemInfo{0, 2, type, 0, {}}));
-        it->setValue(v);
-        return it;
-    };
-    make("0alarmtext", ItemInfo::kStr, QString("SWR 3.4:1 for 200 ms: standby"));
-    make("0alarm", ItemInfo::kInt, std::int16_t{2});
-    const ItemPtr ack = make("0alarmack", 12, QString());
-    EXPECT_EQ(rig.feed.amplifier(1)->current(0)["alarm"].toObject(),
-              QJsonObject({{"level", "trip"}, {"text", "SWR 3.4:1 for 200 ms: standby"}}));
+    const ItemPtr level = rig.station.hub()->AttachItem("0alarm");
+    const ItemPtr ack = rig.station.hub()->AttachItem("0alarmack");
+    level->setInfo(std::make_shared<ItemInfo>(ItemInfo{0, 2, ItemInfo::kInt, 0, {}}));
+    ack->setInfo(std::make_shared<ItemInfo>(ItemInfo{0, 1, ItemInfo::kStr, 0, {}}));
+    level->setValue(std::int16_t{2});
+    EXPECT_EQ(rig.feed.amplifier(1)->current(0)["alarm"].toObject()["level"], "trip");
     RemoteRequest r;
     r.type = RemoteRequest::Type::Acknowledge;
     r.amplifier = 1;
-    const CommandDesk::Outcome refused = rig.desk.carryOut(kViewer, r);
-    EXPECT_FALSE(refused.ok);
-    EXPECT_TRUE(refused.record.contains("refused")) << refused.record.toStdString();
-    EXPECT_EQ(ack->Value().toString(), "");
-    const CommandDesk::Outcome done = rig.desk.carryOut(kAnn, r);
-    EXPECT_TRUE(done.ok) << done.text.toStdString();
-    EXPECT_TRUE(ack->Value().toBoolean());
-    EXPECT_TRUE(done.record.contains("SWR 3.4:1")) << done.record.toStdString();
+    EXPECT_TRUE(rig.desk.carryOut(kViewer, r).record.contains("refused"));
+    EXPECT_TRUE(ack->Value().isEmpty());
+    EXPECT_TRUE(rig.desk.carryOut(kAnn, r).ok);
+    EXPECT_FALSE(ack->Value().isEmpty());
 
     rig.station.say(0, "STATE = OPERATE");
     rig.station.sent(0);
-    RemoteRequest all;
-    all.type = RemoteRequest::Type::AllStandby;
-    EXPECT_FALSE(rig.desk.carryOut(kViewer, all).ok);
+    r.type = RemoteRequest::Type::AllStandby;
+    EXPECT_FALSE(rig.desk.carryOut(kViewer, r).ok);
     EXPECT_EQ(rig.station.sent(0), "");
-    EXPECT_EQ(rig.desk.carryOut(kBob, all).text, "standby asked of 1 amplifier"); // ann holds control
+    EXPECT_EQ(rig.desk.carryOut(kBob, r).text, "standby asked of 1 amplifier"); // ann holds control
     EXPECT_EQ(rig.station.sent(0), "OPER OFF,");
 }
 

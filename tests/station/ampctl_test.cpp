@@ -1,8 +1,6 @@
 // The amplifier server: values and commands in process, then over TCP against Hamlib's own
 // ampctld for the reply formats, and with many and badly behaved clients.
-#include "manual_clock.h"
 #include "station_fixture.h"
-#include "station/alarm_monitor.h"
 
 #include "station/ampctl_interpreter.h"
 #include "station/ampctl_server.h"
@@ -309,34 +307,6 @@ TEST(AmpctlServerTest, RepliesGoOutAsMadeAndAClientGoneOrNotReadingIsLetGo) {
     for (int i = 0; i < 8; ++i) // connected and closed before the server took them
         ::close(served.rawClient());
     EXPECT_EQ(served.ask("\\get_powerstat\n"), "4\n") << "the gone hold no place";
-}
-
-} // namespace
-} // namespace tarvex
-
-namespace tarvex {
-namespace {
-
-TEST(AmpctlServerTest, TheFaultLevelGivesTheStandingAlarmUntilAcknowledged) {
-    const HubPtr hub = Hub::create();
-    test::MemoryAmp amp(hub, 0);
-    amp.line("STATE = OPERATE");
-    BandSwitch bands(AmplifierItems(hub, 0));
-    AmpctlServer server(AmplifierItems(hub, 0), bands);
-    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0, nullptr));
-    test::ManualClock clock;
-    AlarmMonitor monitor(AmplifierItems(hub, 0), AlarmSettings{}, clock.clock());
-    const auto fault = [&] {
-        return test::Daemon::askAt(server.port(), "l FAULT\n",
-                                   [](const QByteArray& r) { return r.endsWith('\n'); });
-    };
-    EXPECT_EQ(fault(), "No Fault\n");
-    amp.line("FAULT = 12");
-    const QByteArray table = hub->GetItem("0faulttext")->Value().toString().toUtf8();
-    ASSERT_TRUE(test::waitUntil([&] { return monitor.level() == amp::Alarm::Trip; }));
-    EXPECT_EQ(fault(), "Fault 12: " + table + "\n");
-    hub->GetItem("0alarmack")->setValue(true);
-    EXPECT_EQ(fault(), table + "\n");
 }
 
 } // namespace

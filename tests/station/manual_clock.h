@@ -2,7 +2,7 @@
 
 #include "station/alarm_clock.h"
 
-#include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace tarvex::test {
@@ -11,41 +11,40 @@ namespace tarvex::test {
 class ManualClock {
 public:
     AlarmClock clock() {
-        return {[this] { return mNow; }, [this] { return std::make_unique<Timer>(*this); }};
+        return {[this] { return now; }, [this] { return std::make_unique<Timer>(*this); }};
     }
     void advance(qint64 ms) {
-        const qint64 end = mNow + ms;
-        for (;;) {
-            Timer* next = nullptr;
-            for (Timer* t : mTimers)
-                if (t->due && *t->due <= end && (!next || *t->due < *next->due))
-                    next = t;
-            if (!next)
-                break;
-            mNow = *next->due;
-            next->due.reset();
-            const auto then = next->then;
+        const qint64 end = now + ms;
+        for (Timer* t = next(end); t; t = next(end)) {
+            now = *std::exchange(t->due, std::nullopt);
+            const auto then = t->then; // it may arm its timer again
             then();
         }
-        mNow = end;
+        now = end;
     }
-    qint64 now() const { return mNow; }
+    qint64 now = 1'000'000;
 
 private:
     struct Timer : OneShot {
-        explicit Timer(ManualClock& c) : clock(c) { clock.mTimers.push_back(this); }
-        ~Timer() override { std::erase(clock.mTimers, this); }
+        explicit Timer(ManualClock& c) : c(c) { c.mTimers.push_back(this); }
+        ~Timer() override { std::erase(c.mTimers, this); }
         void start(std::chrono::milliseconds after, std::function<void()> f) override {
-            due = clock.mNow + after.count();
+            due = c.now + after.count();
             then = std::move(f);
         }
         void stop() override { due.reset(); }
         bool active() const override { return due.has_value(); }
-        ManualClock& clock;
+        ManualClock& c;
         std::optional<qint64> due;
         std::function<void()> then;
     };
-    qint64 mNow = 1'000'000;
+    Timer* next(qint64 end) {
+        Timer* first = nullptr;
+        for (Timer* t : mTimers)
+            if (t->due && *t->due <= end && (!first || *t->due < *first->due))
+                first = t;
+        return first;
+    }
     std::vector<Timer*> mTimers;
 };
 
