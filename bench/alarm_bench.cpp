@@ -47,8 +47,8 @@ void BM_SwrToOperOff(benchmark::State& state) {
     QProcess rigctld;
     const quint16 port = radio ? freePort() : 0;
     if (radio) {
-        rigctld.start("rigctld", {"-m", "1", "-P", "RIG", "-T", "127.0.0.1", "-t",
-                                  QString::number(port)});
+        rigctld.start("rigctld",
+                      {"-m", "1", "-P", "RIG", "-T", "127.0.0.1", "-t", QString::number(port)});
         if (!rigctld.waitForStarted())
             return state.SkipWithError("rigctld cannot be started");
     }

@@ -26,7 +26,9 @@ DesktopNotifier::DesktopNotifier(QDBusConnection bus, QObject* parent)
     : QObject(parent), mBus(std::move(bus)) {}
 
 QString DesktopNotifier::summary(int index, int level) {
-    return QStringLiteral("Tarvex: amplifier %1 %2").arg(index + 1).arg(amp::alarmName(level).toUpper());
+    return QStringLiteral("Tarvex: amplifier %1 %2")
+        .arg(index + 1)
+        .arg(amp::alarmName(level).toUpper());
 }
 
 void DesktopNotifier::cannot(const QString& why) {
@@ -47,17 +49,16 @@ void DesktopNotifier::notify(int index, int level, const QString& text,
     QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(trip ? kCritical : kNormal)}};
     if (choices.sound)
         hints.insert(QStringLiteral("sound-name"), QStringLiteral("dialog-warning"));
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService,
-                                                       QStringLiteral("Notify"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
     call << QStringLiteral("Tarvex") << uint(0) << QStringLiteral("dialog-warning")
          << summary(index, level) << text << QStringList() << hints << int(-1);
     auto* watcher = new QDBusPendingCallWatcher(mBus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this](QDBusPendingCallWatcher* w) {
-                if (w->isError())
-                    cannot(w->error().message());
-                w->deleteLater();
-            });
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        if (w->isError())
+            cannot(w->error().message());
+        w->deleteLater();
+    });
 }
 
 } // namespace tarvex

@@ -12,9 +12,9 @@ class ServerObject;
 class UserSink;
 
 // The services that run beside the amplifiers, made in this one place for a run with a
-// window and one without: the history, the station links, the alarms and the remote panel. Each follows the
-// server through its restarts and meets the amplifiers only through items; what the user must know
-// goes to the sink.
+// window and one without: the history, the station links, the alarms and the remote panel. Each
+// follows the server through its restarts and meets the amplifiers only through items; what the
+// user must know goes to the sink.
 class RunServices {
 public:
     // history.db beside server.dat, in the working directory.

@@ -397,8 +397,8 @@ void HistoryRecorder::recordAlarm(const ItemPtr& it) {
     // The text comes before the level: a level that rises brings its text; a text that changes
     // under a standing trip is the next trip, or what the guard did after all.
     const bool rose = isLevel && now > number(level->LastValue());
-    const bool retold = !isLevel && now == static_cast<int>(amp::Alarm::Trip) &&
-                        !it->Value().toString().isEmpty();
+    const bool retold =
+        !isLevel && now == static_cast<int>(amp::Alarm::Trip) && !it->Value().toString().isEmpty();
     if (rose || retold)
         recordEvent(amplifier, QStringLiteral("alarm"),
                     amp::alarmName(now) + QStringLiteral(": ") + text->Value().toString());

@@ -155,11 +155,12 @@ int main(int argc, char* argv[]) {
             } else if (const auto digits = tarvex::sim::parseMeterLine(line)) {
                 for (const auto& amp : amps)
                     amp->model().setMeterDigits(*digits);
-                QTextStream(stderr) << "tarvex-ampsim: metering " << line.simplified().mid(6)
-                                    << '\n';
+                QTextStream(stderr)
+                    << "tarvex-ampsim: metering " << line.simplified().mid(6) << '\n';
             } else {
-                QTextStream(stderr) << "tarvex-ampsim: not understood: " << line
-                                    << " (try: fault CODE[@SECONDS], mute, unmute, meter F R I G P)\n";
+                QTextStream(stderr)
+                    << "tarvex-ampsim: not understood: " << line
+                    << " (try: fault CODE[@SECONDS], mute, unmute, meter F R I G P)\n";
             }
         });
 

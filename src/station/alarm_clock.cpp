@@ -36,8 +36,7 @@ private:
 AlarmClock AlarmClock::system() {
     auto started = std::make_shared<QElapsedTimer>();
     started->start();
-    return {[started] { return started->elapsed(); },
-            [] { return std::make_unique<QtOneShot>(); }};
+    return {[started] { return started->elapsed(); }, [] { return std::make_unique<QtOneShot>(); }};
 }
 
 } // namespace tarvex

@@ -13,8 +13,8 @@ struct AlarmLinks::Amplifier {
     std::unique_ptr<AlarmMonitor> monitor;
 };
 
-AlarmLinks::AlarmLinks(ServerObject& server, SettingsOf settingsOf,
-                       std::function<RigClient*()> rig, AlarmClock clock, QObject* parent)
+AlarmLinks::AlarmLinks(ServerObject& server, SettingsOf settingsOf, std::function<RigClient*()> rig,
+                       AlarmClock clock, QObject* parent)
     : QObject(parent), mServer(&server), mSettingsOf(std::move(settingsOf)), mRig(std::move(rig)),
       mClock(std::move(clock)) {
     connect(&server, &ServerObject::Started, this, &AlarmLinks::attach);

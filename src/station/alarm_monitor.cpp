@@ -140,15 +140,15 @@ void AlarmMonitor::swrWarningHeld() {
     // An SWR that went past both levels at once is a trip, not a warning and then a trip.
     if (mSwrTrip.holds && mSwrTrip.since == mSwrWarning.since)
         return;
-    raise(amp::Alarm::Warning, QStringLiteral("SWR %1:1 for %2 ms")
-                                   .arg(swrNow(), 0, 'f', 1)
-                                   .arg(AlarmSettings::kHoldMs));
+    raise(
+        amp::Alarm::Warning,
+        QStringLiteral("SWR %1:1 for %2 ms").arg(swrNow(), 0, 'f', 1).arg(AlarmSettings::kHoldMs));
 }
 
 void AlarmMonitor::swrTripHeld() {
-    raise(amp::Alarm::Trip, QStringLiteral("SWR %1:1 for %2 ms")
-                                .arg(swrNow(), 0, 'f', 1)
-                                .arg(AlarmSettings::kHoldMs));
+    raise(
+        amp::Alarm::Trip,
+        QStringLiteral("SWR %1:1 for %2 ms").arg(swrNow(), 0, 'f', 1).arg(AlarmSettings::kHoldMs));
 }
 
 void AlarmMonitor::driveHeld() {
@@ -240,8 +240,8 @@ void AlarmMonitor::raise(amp::Alarm level, const QString& reason) {
     // A trip over a standing one must read as news to whoever follows the text.
     if (mText && text == mText->Value().toString())
         text += QStringLiteral(" (again)");
-    qCWarning(lcStation).noquote() << mAmp.title() << amp::alarmName(static_cast<int>(level))
-                                   << text;
+    qCWarning(lcStation).noquote()
+        << mAmp.title() << amp::alarmName(static_cast<int>(level)) << text;
     setText(text);
     if (mAlarm)
         guarded(lcStation(), "alarm level",

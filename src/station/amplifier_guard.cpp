@@ -97,8 +97,8 @@ void AmplifierGuard::resume() {
     }
     qCWarning(lcStation).noquote() << mAmp.title() << "guard: back to operate";
     mAmp.write(kOper, true);
-    emit said(QStringLiteral("standby; back to operate after %1 s")
-                  .arg(kResumeAfter.count() / 1000));
+    emit said(
+        QStringLiteral("standby; back to operate after %1 s").arg(kResumeAfter.count() / 1000));
 }
 
 } // namespace tarvex

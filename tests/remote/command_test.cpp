@@ -144,11 +144,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"view_user", &kViewer, RemoteControl::Power, 0, "", "your role is view"},
         RefusalCase{"band_under_power", &kBob, RemoteControl::Band, 5, "FWD = 40",
                     "never changed under power"},
-        RefusalCase{"unreachable", &kBob, RemoteControl::Power, 0, "unplug",
-                    "cannot be reached"},
+        RefusalCase{"unreachable", &kBob, RemoteControl::Power, 0, "unplug", "cannot be reached"},
         RefusalCase{"mains_off", &kBob, RemoteControl::Tune, 50, "AMPLIFIER = OFF", "is off"},
-        RefusalCase{"no_such_amplifier", &kBob, RemoteControl::Power, 0, "",
-                    "no amplifier 2", 2}),
+        RefusalCase{"no_such_amplifier", &kBob, RemoteControl::Power, 0, "", "no amplifier 2", 2}),
     test::CaseName{});
 
 TEST(RemoteCommand, AnotherOperatorTakesControlAndTheHolderLearnsWhoFrom) {

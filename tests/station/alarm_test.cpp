@@ -19,7 +19,8 @@ AlarmSettings levels(int driveLimit = 100, bool protect = false, bool resume = f
 struct Watched {
     explicit Watched(AlarmSettings s = levels(), RigClient* rig = nullptr)
         : monitor(AmplifierItems(hub, 0), s, clock.clock()),
-          guard(AmplifierItems(hub, 0), [rig]() -> RigClient* { return rig; }, clock.clock()) {
+          guard(
+              AmplifierItems(hub, 0), [rig]() -> RigClient* { return rig; }, clock.clock()) {
         monitor.setGuard(&guard);
         say("STATE = OPERATE");
         amp.sent();
@@ -61,18 +62,17 @@ TEST_P(AlarmThresholdTest, RaisedAfterHoldingForTheHoldTimeAndNotBefore) {
     EXPECT_EQ(w.level(), c.level) << w.text().toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Levels, AlarmThresholdTest,
-    ::testing::Values(ThresholdCase{"swr_at_warning", 900, 100, 0, 1},
-                      ThresholdCase{"swr_below_warning", 900, 99, 0, 0},
-                      ThresholdCase{"swr_at_trip", 900, 225, 0, 2},
-                      ThresholdCase{"swr_below_trip", 900, 224, 0, 1},
-                      ThresholdCase{"forward_at_minimum", 50, 45, 0, 2},
-                      ThresholdCase{"forward_below_minimum", 49, 45, 0, 0},
-                      ThresholdCase{"drive_over_limit", 0, 0, 101, 2},
-                      ThresholdCase{"drive_at_limit", 0, 0, 100, 0},
-                      ThresholdCase{"drive_limit_off", 0, 0, 500, 0, 0}),
-    test::CaseName{});
+INSTANTIATE_TEST_SUITE_P(Levels, AlarmThresholdTest,
+                         ::testing::Values(ThresholdCase{"swr_at_warning", 900, 100, 0, 1},
+                                           ThresholdCase{"swr_below_warning", 900, 99, 0, 0},
+                                           ThresholdCase{"swr_at_trip", 900, 225, 0, 2},
+                                           ThresholdCase{"swr_below_trip", 900, 224, 0, 1},
+                                           ThresholdCase{"forward_at_minimum", 50, 45, 0, 2},
+                                           ThresholdCase{"forward_below_minimum", 49, 45, 0, 0},
+                                           ThresholdCase{"drive_over_limit", 0, 0, 101, 2},
+                                           ThresholdCase{"drive_at_limit", 0, 0, 100, 0},
+                                           ThresholdCase{"drive_limit_off", 0, 0, 500, 0, 0}),
+                         test::CaseName{});
 
 TEST(AlarmMonitor, StandsUntilAcknowledgedAndRisesAgainAfterAFreshHold) {
     Watched w;
