@@ -42,7 +42,6 @@ public:
     // The operator has seen it: the latch is released.
     void acknowledge() { mLatched = false; }
     bool latched() const { return mLatched; }
-    bool resumePending() const { return mResume->active(); }
 
 signals:
     // What was done changed after the trip (it stays in standby after all, or is back).

@@ -45,8 +45,6 @@ signals:
     void stateChanged();
     void frequencyRead(qint64 hz);
     void pttRead(tarvex::RigPtt ptt);
-    // The radio's answer to a setPtt ("RPRT 0" when done).
-    void pttSetAnswered(const QByteArray& reply);
     // Replies that were not what was asked for: counted and otherwise ignored. One signal per
     // batch read, with the last of them.
     void repliesIgnored(int count, const QByteArray& last);

@@ -154,10 +154,8 @@ bool RigctldClient::handleLine(const QByteArray& line) {
         return false;
     const char asked = mExpected.front();
     mExpected.pop_front();
-    if (asked == 'T') {
-        emit pttSetAnswered(line);
+    if (asked == 'T')
         return line.startsWith("RPRT");
-    }
     if (asked == 't') {
         const RigPtt ptt = readPtt(line);
         emit pttRead(ptt);

@@ -21,14 +21,13 @@ TEST(AlarmRecord, EachAlarmThatRisesAndEachNewTripIsAnEventOfKindAlarm) {
     text->setInfo(std::make_shared<ItemInfo>(ItemInfo{0, 1, ItemInfo::kStr, 0, {}}));
     level->setInfo(std::make_shared<ItemInfo>(ItemInfo{0, 2, ItemInfo::kInt, 0, {}}));
     recorder.setHub(hub);
-    const auto raise = [&](int to, const QString& said) {
-        text->setValue(said);
-        level->setValue(std::int16_t(to));
-    };
-    raise(1, "SWR 2.2:1 for 200 ms");
-    raise(2, "SWR 3.4:1 for 200 ms: standby; back to operate in 10 s");
+    text->setValue("SWR 2.2:1 for 200 ms"); // the text first, as the monitor sets them
+    level->setValue(std::int16_t(1));
+    text->setValue("SWR 3.4:1 for 200 ms: standby; back to operate in 10 s");
+    level->setValue(std::int16_t(2));
     text->setValue("SWR 3.4:1 for 200 ms: standby; stays in standby: the condition still holds");
-    raise(0, ""); // acknowledged
+    text->setValue(""); // acknowledged
+    level->setValue(std::int16_t(0));
     recorder.flush();
     recorder.waitForWriter();
     QStringList said;

@@ -47,8 +47,6 @@ INSTANTIATE_TEST_SUITE_P(
                     RemoteControl::Band, 1},
         RequestCase{"band_10m", CMD(R"("amplifier":1,"control":"band","value":9)"), "",
                     RemoteControl::Band, 9},
-        RequestCase{"acknowledge_without_amplifier", R"({"type":"acknowledge","id":7})",
-                    "amplifier must be"},
         RequestCase{"band_below", CMD(R"("amplifier":1,"control":"band","value":0)"),
                     "from 1 to 9"},
         RequestCase{"band_above", CMD(R"("amplifier":1,"control":"band","value":10)"),
