@@ -379,6 +379,12 @@ void HistoryRecorder::recordAlarm(const ItemPtr& it) {
     const bool isLevel = name.endsWith(kLevel);
     if (!isLevel && !name.endsWith(kText))
         return;
+    guarded(lcHistory(), "alarm record", [&] { recordAlarmOf(it, name, isLevel); });
+}
+
+void HistoryRecorder::recordAlarmOf(const ItemPtr& it, const QString& name, bool isLevel) {
+    static const QString kLevel = QString::fromLatin1(amp::kAlarm);
+    static const QString kText = QString::fromLatin1(amp::kAlarmText);
     const QString prefix = name.chopped(isLevel ? kLevel.size() : kText.size());
     bool numbered = false;
     const int amplifier = prefix.toInt(&numbered);

@@ -194,7 +194,8 @@ void AlarmMonitor::raiseLater(const QString& reason) {
 }
 
 void AlarmMonitor::ack_ValueChange() {
-    if (!mAck || mAck->Value().toString() == kAckIdle)
+    QString written;
+    if (!mAck || (mAck->Value().tryToString(written) == 0 && written == kAckIdle))
         return;
     guarded(lcStation(), "alarm acknowledge", [&] { mAck->setValue(kAckIdle); });
     if (mGuard)
