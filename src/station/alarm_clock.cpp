@@ -24,7 +24,6 @@ public:
         mTimer.start(after);
     }
     void stop() override { mTimer.stop(); }
-    bool active() const override { return mTimer.isActive(); }
 
 private:
     QTimer mTimer;

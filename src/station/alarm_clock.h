@@ -14,7 +14,6 @@ public:
     virtual ~OneShot() = default;
     virtual void start(std::chrono::milliseconds after, std::function<void()> then) = 0;
     virtual void stop() = 0;
-    virtual bool active() const = 0;
 };
 
 // Time as the alarm monitor and the guard see it: a monotonic clock in milliseconds and the

@@ -22,9 +22,8 @@ public:
 public slots:
     uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
                 const QStringList&, const QVariantMap& hints, int) {
-        said << QStringList{summary, body, QString::number(hints.value("urgency").toInt()),
-                            hints.value("sound-name", "silent").toString()}
-                    .join(" / ");
+        said << summary + " / " + body + " / " + QString::number(hints.value("urgency").toInt()) +
+                    " / " + hints.value("sound-name", "silent").toString();
         return uint(said.size());
     }
 };

@@ -90,7 +90,6 @@ TEST(AlarmMonitor, StandsUntilAcknowledgedAndRisesAgainAfterAFreshHold) {
     EXPECT_EQ(w.level(), 2) << "replaces the warning, and stays when the condition ends";
     w.acknowledge();
     EXPECT_EQ(w.level(), 0);
-    EXPECT_EQ(w.text(), "");
 
     w.meter(900, 225);
     w.clock.advance(200);
@@ -158,7 +157,6 @@ TEST(AmplifierGuard, BackToOperateTwiceThenLatchedUntilAcknowledged) {
         EXPECT_EQ(w.amp.sent(), back ? "OPER OFF,OPER ON," : "") << w.text().toStdString();
     };
     trip(true);
-    EXPECT_TRUE(w.text().contains(": standby; back to operate after 10 s"));
     trip(true);
     trip(false);
     EXPECT_TRUE(w.text().contains(": stays in standby after 3 trips in 5 minutes"));

@@ -16,7 +16,6 @@ class ManualClock {
             due = c.now + after.count(), then = std::move(f);
         }
         void stop() override { due.reset(); }
-        bool active() const override { return due.has_value(); }
         ManualClock& c;
         std::optional<qint64> due;
         std::function<void()> then;
