@@ -6,7 +6,7 @@ namespace tarvex {
 
 RunServices::RunServices(ServerObject& server, UserSink& sink, const RunOptions& options)
     : mHistory(server, sink, options.data.file(QStringLiteral("history.db")), options.historyDays),
-      mStation(server, sink, options.station),
+      mStation(server, sink, options.station), mAlarms(server, sink, mStation.links()),
       mRemote(server, sink, options.remote, mHistory.recorder()),
       mMqtt(server, sink, options.mqtt, mHistory.recorder()) {}
 

@@ -374,8 +374,48 @@ void HistoryRecorder::mHub_NewItem(const ItemPtr& it) {
 
 void HistoryRecorder::mHub_ItemChangedValue(const ItemPtr& it) {
     // An item's first value is where the driver starts, not something that happened.
-    if (it)
-        record(it, !it->LastValue().isEmpty());
+    if (!it)
+        return;
+    recordAlarm(it);
+    record(it, !it->LastValue().isEmpty());
+}
+
+void HistoryRecorder::recordAlarm(const ItemPtr& it) {
+    static const QString kLevel = QString::fromLatin1(amp::kAlarm);
+    static const QString kText = QString::fromLatin1(amp::kAlarmText);
+    const QString& name = it->Name();
+    const bool isLevel = name.endsWith(kLevel);
+    if (!isLevel && !name.endsWith(kText))
+        return;
+    guarded(lcHistory(), "alarm record", [&] { recordAlarmOf(it, name, isLevel); });
+}
+
+void HistoryRecorder::recordAlarmOf(const ItemPtr& it, const QString& name, bool isLevel) {
+    static const QString kLevel = QString::fromLatin1(amp::kAlarm);
+    static const QString kText = QString::fromLatin1(amp::kAlarmText);
+    const QString prefix = name.chopped(isLevel ? kLevel.size() : kText.size());
+    bool numbered = false;
+    const int amplifier = prefix.toInt(&numbered);
+    const auto hub = mHub.lock();
+    if (!numbered || !hub)
+        return;
+    const auto number = [](const Variant& v) {
+        std::int32_t n = 0;
+        return v.tryToLong(n) == 0 ? n : 0;
+    };
+    const ItemPtr level = isLevel ? it : hub->GetItem(prefix + kLevel);
+    const ItemPtr text = isLevel ? hub->GetItem(prefix + kText) : it;
+    if (!level || !text)
+        return;
+    const int now = number(level->Value());
+    // The text comes before the level: a level that rises brings its text; a text that changes
+    // under a standing trip is the next trip, or what the guard did after all.
+    const bool rose = isLevel && now > number(level->LastValue());
+    const bool retold =
+        !isLevel && now == static_cast<int>(amp::Alarm::Trip) && !it->Value().toString().isEmpty();
+    if (rose || retold)
+        recordEvent(amplifier, QStringLiteral("alarm"),
+                    amp::alarmName(now) + QStringLiteral(": ") + text->Value().toString());
 }
 
 void HistoryRecorder::record(const ItemPtr& it, bool asChange) {

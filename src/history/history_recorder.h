@@ -99,6 +99,9 @@ private:
     // The slot of an item the record follows.
     const Slot* learn(const ItemPtr& it);
     void record(const ItemPtr& it, bool asChange);
+    // An alarm that rose, or a new trip over a standing one: an event of kind "alarm".
+    void recordAlarm(const ItemPtr& it);
+    void recordAlarmOf(const ItemPtr& it, const QString& name, bool isLevel);
     // The end of a pass of the event loop in which items changed.
     void settle();
     void detach();

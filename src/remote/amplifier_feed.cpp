@@ -75,7 +75,8 @@ AmplifierFeed::AmplifierFeed(HubPtr hub, int index, RemoteClock clock, QObject* 
     for (const char* base :
          {"name", amp::kLink, amp::kState, "fault", amp::kFaultText, "message", amp::kReportedBand,
           amp::kReportedSegment, amp::kReportedFreq, amp::kReportedTune, amp::kReportedLoad,
-          amp::kReportedHv, amp::kReportedTrim, "prfl", "pinp", "ig", "ip"})
+          amp::kReportedHv, amp::kReportedTrim, amp::kAlarm, amp::kAlarmText, "prfl", "pinp",
+          "ig", "ip"})
         follow(base);
     if (mForward) {
         connect(mForward.get(), &Item::ValueChange, this, [this] {
@@ -142,6 +143,11 @@ QJsonObject AmplifierFeed::build(qint64 now) {
                      {QStringLiteral("peak"), mPeak.peak(now)},
                      {QStringLiteral("swr"), swrText(forward, reflected)}}},
         {QStringLiteral("pending"), mWatch.toJson()},
+        {QStringLiteral("alarm"),
+         QJsonObject{{QStringLiteral("level"),
+                      amp::alarmName(mAmp.number(QString::fromLatin1(amp::kAlarm)).value_or(0))
+                          .toLower()},
+                     {QStringLiteral("text"), mAmp.text(QString::fromLatin1(amp::kAlarmText))}}},
     };
 }
 

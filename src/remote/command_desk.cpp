@@ -1,5 +1,6 @@
 #include "command_desk.h"
 
+#include "core/all_to_standby.h"
 #include "core/band_table.h"
 
 namespace tarvex {
@@ -57,6 +58,13 @@ CommandDesk::Outcome CommandDesk::carryOut(const ClientIdentity& who,
     if (who.role != RemoteUsers::Role::Operate) {
         QString what = QStringLiteral("take control");
         int index = -1;
+        if (request.type == RemoteRequest::Type::AllStandby)
+            what = QStringLiteral("all to standby");
+        if (request.type == RemoteRequest::Type::Acknowledge) {
+            what = QStringLiteral("acknowledge the alarm on amplifier %1").arg(request.amplifier);
+            if (const AmplifierFeed* feed = mFeed.amplifier(request.amplifier))
+                index = feed->amplifier().index();
+        }
         if (request.type == RemoteRequest::Type::Command) {
             what = QStringLiteral("%1 on amplifier %2")
                        .arg(describe(request.control, request.value))
@@ -86,10 +94,46 @@ CommandDesk::Outcome CommandDesk::carryOut(const ClientIdentity& who,
         mControl.release(who.user);
         return {true, QStringLiteral("You gave up control"), QStringLiteral("gave up control"), -1,
                 {}};
+    case RemoteRequest::Type::Acknowledge:
+        return acknowledge(who, request);
+    case RemoteRequest::Type::AllStandby:
+        return allStandby();
     case RemoteRequest::Type::Command:
         break;
     }
     return command(who, request);
+}
+
+CommandDesk::Outcome CommandDesk::acknowledge(const ClientIdentity& who, const RemoteRequest& r) {
+    const QString what = QStringLiteral("acknowledge the alarm on amplifier %1").arg(r.amplifier);
+    AmplifierFeed* feed = mFeed.amplifier(r.amplifier);
+    if (!feed)
+        return refused(what, QStringLiteral("there is no amplifier %1").arg(r.amplifier));
+    const RemoteAmplifier& amp = feed->amplifier();
+    const int index = amp.index();
+    // Whoever holds control answers for the amplifier; an unreachable one may be acknowledged.
+    QString why;
+    if (!mControl.act(who.user, &why))
+        return refused(what, why, index);
+    if (amp.number(QString::fromLatin1(amp::kAlarm)).value_or(0) == 0)
+        return {true, QStringLiteral("amplifier %1 has no alarm standing").arg(r.amplifier), {},
+                index, {}};
+    const QString text = amp.text(QString::fromLatin1(amp::kAlarmText));
+    if (const QString error = amp.write(QString::fromLatin1(amp::kAlarmAck), Variant(true));
+        !error.isEmpty())
+        return refused(what, error, index);
+    feed->markDirty();
+    return {true, QStringLiteral("alarm acknowledged on amplifier %1").arg(r.amplifier),
+            QStringLiteral("acknowledged the alarm on amplifier %1: %2").arg(r.amplifier).arg(text),
+            index, {}};
+}
+
+CommandDesk::Outcome CommandDesk::allStandby() {
+    // Towards safety: any operate user may, whoever holds control.
+    const int asked = allToStandby(mFeed.hub());
+    const QString text = asked == 1 ? QStringLiteral("standby asked of 1 amplifier")
+                                    : QStringLiteral("standby asked of %1 amplifiers").arg(asked);
+    return {true, text, QStringLiteral("all to standby: %1").arg(text), -1, {}};
 }
 
 CommandDesk::Outcome CommandDesk::command(const ClientIdentity& who, const RemoteRequest& r) {

@@ -35,6 +35,8 @@ public:
 
 private:
     Outcome command(const ClientIdentity& who, const RemoteRequest& request);
+    Outcome acknowledge(const ClientIdentity& who, const RemoteRequest& request);
+    Outcome allStandby();
 
     RemoteFeed& mFeed;
     ControlHolder& mControl;

@@ -46,6 +46,8 @@ public:
     // The amplifier a page numbers so (from 1); null when there is none.
     AmplifierFeed* amplifier(int number) const;
     int amplifierCount() const { return int(mAmplifiers.size()); }
+    // The hub of the server's current run; null while it is stopped.
+    const HubPtr& hub() const { return mHub; }
     // Ends the pages the predicate picks with a "bye".
     void endClients(const std::function<bool(const FeedClient&)>& pick, const QString& reason,
                     bool loginAgain);

@@ -60,13 +60,21 @@ std::optional<RemoteRequest> RemoteRequest::parse(const QString& text, QString* 
         r.type = Type::Release;
         return r;
     }
-    if (type != u"command")
+    if (type == u"allStandby") {
+        r.type = Type::AllStandby;
+        return r;
+    }
+    if (type != u"command" && type != u"acknowledge")
         return fail(QStringLiteral("unknown message type"));
     const auto amplifier = wholeNumber(o.value(u"amplifier"), 1, ServerObject::kMaxModules);
     if (!amplifier)
         return fail(QStringLiteral("amplifier must be a number from 1 to %1")
                         .arg(ServerObject::kMaxModules));
     r.amplifier = *amplifier;
+    if (type == u"acknowledge") {
+        r.type = Type::Acknowledge;
+        return r;
+    }
     const ControlEntry* entry = findControl(o.value(u"control").toString());
     if (!entry)
         return fail(QStringLiteral("unknown control"));

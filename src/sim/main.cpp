@@ -3,6 +3,7 @@
 #include "sim/amp_simulator.h"
 #include "sim/console_reader.h"
 #include "sim/fault_request.h"
+#include "sim/meter_request.h"
 #include "sim/signal_watcher.h"
 
 #include <QCommandLineParser>
@@ -50,7 +51,13 @@ int main(int argc, char* argv[]) {
         "  fault CODE[@SECONDS]  report that fault code (at once, or after that many seconds)\n"
         "  mute                  stop answering: commands are still heard and obeyed, but\n"
         "                        nothing is sent, as with a broken receive wire\n"
-        "  unmute                answer again"));
+        "  unmute                answer again\n"
+        "  meter F R I G P       meter these digits (0..9 each: forward, reflected, input,\n"
+        "                        grid, plate) while operating. With the built-in calibration\n"
+        "                        forward is 30 x F^2 W, reflected 3.25 x R^2 W, input I^2 W:\n"
+        "                        'meter 8 3 4 3 5' reads 1920 W at SWR 1.3:1,\n"
+        "                        'meter 5 7 4 3 5' 750 W at 2.7:1, 'meter 3 5 4 3 5' 270 W\n"
+        "                        at 3.4:1, 'meter 4 7 4 3 5' 480 W at 3.7:1"));
     parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("link"),
@@ -145,9 +152,15 @@ int main(int argc, char* argv[]) {
                 QTextStream(stderr) << "tarvex-ampsim: " << (mute ? "muted" : "answering") << '\n';
             } else if (const auto request = tarvex::sim::parseConsoleLine(line)) {
                 schedule(*request, amps);
+            } else if (const auto digits = tarvex::sim::parseMeterLine(line)) {
+                for (const auto& amp : amps)
+                    amp->model().setMeterDigits(*digits);
+                QTextStream(stderr)
+                    << "tarvex-ampsim: metering " << line.simplified().mid(6) << '\n';
             } else {
-                QTextStream(stderr) << "tarvex-ampsim: not understood: " << line
-                                    << " (try: fault CODE[@SECONDS], mute, unmute)\n";
+                QTextStream(stderr)
+                    << "tarvex-ampsim: not understood: " << line
+                    << " (try: fault CODE[@SECONDS], mute, unmute, meter F R I G P)\n";
             }
         });
 

@@ -240,6 +240,12 @@ AmpctlInterpreter::Answer AmpctlInterpreter::getLevel(const QByteArray& level) c
 
 QByteArray AmpctlInterpreter::faultText() const {
     QString text;
+    // A standing alarm says more than the fault code: what tripped, and what was done.
+    if (mAmp.integer(QString::fromLatin1(amp::kAlarm)) != 0) {
+        mAmp.value(QString::fromLatin1(amp::kAlarmText)).tryToString(text);
+        if (!text.isEmpty())
+            return text.toUtf8();
+    }
     mAmp.value(kFaultText).tryToString(text);
     return text.isEmpty() ? QByteArray("No Fault") : text.toUtf8();
 }

@@ -35,6 +35,11 @@ public:
     virtual State state() const = 0;
     // Why the link is down, or where it goes; empty while up.
     virtual QString detail() const = 0;
+    // Asks the radio to transmit or stop; false when it could not be asked (no link).
+    virtual bool setPtt(bool on) {
+        Q_UNUSED(on);
+        return false;
+    }
 
 signals:
     void stateChanged();

@@ -49,6 +49,17 @@ void RigctldClient::stop() {
     mDetail.clear();
 }
 
+bool RigctldClient::setPtt(bool on) {
+    if (mState != State::Up)
+        return false;
+    if (mExpected.empty())
+        mAsked.start();
+    mExpected.push_back('T');
+    mSocket.write(on ? "T 1\n" : "T 0\n");
+    mSocket.flush();
+    return true;
+}
+
 void RigctldClient::connectNow() {
     mSocket.abort();
     mBuffer.clear();
@@ -143,6 +154,8 @@ bool RigctldClient::handleLine(const QByteArray& line) {
         return false;
     const char asked = mExpected.front();
     mExpected.pop_front();
+    if (asked == 'T')
+        return line.startsWith("RPRT");
     if (asked == 't') {
         const RigPtt ptt = readPtt(line);
         emit pttRead(ptt);

@@ -11,7 +11,7 @@
 
 namespace tarvex {
 
-// Polls a rigctld with "t" and "f" over TCP. A lost or unreachable daemon is retried every
+// Polls a rigctld with "t" and "f" over TCP, and sets its PTT with "T" when asked. A lost or unreachable daemon is retried every
 // two seconds from a single-shot timer, so nothing runs while waiting. A radio that answers
 // that it cannot report PTT is asked for it again only every kPttRecheck and after a
 // reconnect. What arrives beyond kMaxRead at a time is dropped unread: a daemon that floods
@@ -37,6 +37,8 @@ public:
     void stop() override;
     State state() const override { return mState; }
     QString detail() const override { return mDetail; }
+    // "T 0" / "T 1", behind whatever poll is under way.
+    bool setPtt(bool on) override;
 
 private:
     void connectNow();

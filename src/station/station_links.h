@@ -40,6 +40,8 @@ public:
     // Ports that could not be listened on at the last start.
     const QStringList& problems() const { return mProblems; }
     const RigClient* rig() const { return mRig.get(); }
+    // The same, for the guard, which asks the radio to stop transmitting.
+    RigClient* rigClient() const { return mRig.get(); }
     // One line for the main window on the rig link's loss and return; empty when all is well.
     QString notice() const;
 

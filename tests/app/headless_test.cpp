@@ -77,6 +77,13 @@ TEST_F(Headless, LogsTheAmplifierAndEndsOnSigtermWithTheRecordWritten) {
     client.write("\\set_powerstat 1\n");
     ASSERT_TRUE(logged("Amplifier 1 (Tower): power state Standby")) << log.toStdString();
     EXPECT_TRUE(log.contains("Amplifier 1 (Tower): power state Warm-up"));
+    // A high SWR while operating: the alarm is logged and served as the FAULT level.
+    client.write("\\set_powerstat 4\n");
+    ASSERT_TRUE(logged("Amplifier 1 (Tower): power state Operate")) << log.toStdString();
+    amp.model().emitMeter({3, 5, 4, 3, 5}); // 270 W at 3.4:1
+    ASSERT_TRUE(logged("Amplifier 1 (Tower): Trip: SWR 3.4:1 for 200 ms")) << log.toStdString();
+    client.write("l FAULT\n");
+    EXPECT_TRUE(waitUntil([&] { return client.readAll().contains("SWR 3.4:1 for 200 ms\n"); }));
 
     ::kill(static_cast<pid_t>(tarvex.processId()), SIGTERM);
     ASSERT_TRUE(tarvex.waitForFinished(10000)) << "still running after SIGTERM";
@@ -92,7 +99,9 @@ TEST_F(Headless, LogsTheAmplifierAndEndsOnSigtermWithTheRecordWritten) {
     QStringList states;
     for (const HistoryEvent& e : HistoryReader(dir.filePath("history.db")).events({}))
         states.prepend(e.kind + ' ' + e.text);
-    EXPECT_EQ(states.filter("state"), QStringList({"state Off", "state Warm-up", "state Standby"}));
+    EXPECT_EQ(states.filter("state"),
+              QStringList({"state Off", "state Warm-up", "state Standby", "state Operate"}));
+    EXPECT_EQ(states.filter("alarm"), QStringList{"alarm Trip: SWR 3.4:1 for 200 ms"});
 }
 
 // A port another program holds is a service that cannot start: the exit says so, and the

@@ -144,11 +144,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"view_user", &kViewer, RemoteControl::Power, 0, "", "your role is view"},
         RefusalCase{"band_under_power", &kBob, RemoteControl::Band, 5, "FWD = 40",
                     "never changed under power"},
-        RefusalCase{"unreachable", &kBob, RemoteControl::Power, 0, "unplug",
-                    "cannot be reached"},
+        RefusalCase{"unreachable", &kBob, RemoteControl::Power, 0, "unplug", "cannot be reached"},
         RefusalCase{"mains_off", &kBob, RemoteControl::Tune, 50, "AMPLIFIER = OFF", "is off"},
-        RefusalCase{"no_such_amplifier", &kBob, RemoteControl::Power, 0, "",
-                    "no amplifier 2", 2}),
+        RefusalCase{"no_such_amplifier", &kBob, RemoteControl::Power, 0, "", "no amplifier 2", 2}),
     test::CaseName{});
 
 TEST(RemoteCommand, AnotherOperatorTakesControlAndTheHolderLearnsWhoFrom) {
@@ -164,6 +162,28 @@ TEST(RemoteCommand, AnotherOperatorTakesControlAndTheHolderLearnsWhoFrom) {
     EXPECT_TRUE(rig.ask(kBob, RemoteControl::Tune, 41).ok);
     EXPECT_FALSE(rig.desk.carryOut(kViewer, take).ok);
     EXPECT_EQ(rig.control.holder(), "bob");
+}
+
+TEST(RemoteCommand, OnlyAnOperateUserAcknowledgesAnAlarmOrPutsAllToStandby) {
+    DeskRig rig;
+    const ItemPtr level = rig.station.hub()->AttachItem("0alarm");
+    const ItemPtr ack = rig.station.hub()->AttachItem("0alarmack");
+    level->setInfo(std::make_shared<ItemInfo>(ItemInfo{0, 2, ItemInfo::kInt, 0, {}}));
+    ack->setInfo(std::make_shared<ItemInfo>(ItemInfo{0, 1, ItemInfo::kStr, 0, {}}));
+    level->setValue(std::int16_t{2});
+    EXPECT_EQ(rig.feed.amplifier(1)->current(0)["alarm"].toObject()["level"], "trip");
+    RemoteRequest r;
+    r.type = RemoteRequest::Type::Acknowledge;
+    r.amplifier = 1;
+    EXPECT_TRUE(rig.desk.carryOut(kViewer, r).record.contains("refused"));
+    EXPECT_TRUE(rig.desk.carryOut(kAnn, r).ok);
+    EXPECT_FALSE(ack->Value().isEmpty());
+
+    rig.station.say(0, "STATE = OPERATE");
+    rig.station.sent(0);
+    r.type = RemoteRequest::Type::AllStandby;
+    EXPECT_EQ(rig.desk.carryOut(kBob, r).text, "standby asked of 1 amplifier"); // ann holds control
+    EXPECT_EQ(rig.station.sent(0), "OPER OFF,");
 }
 
 } // namespace

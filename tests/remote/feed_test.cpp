@@ -43,7 +43,8 @@ TEST(RemoteFeed, ShowsWhatTheAmplifierReportedNotWhatWasAsked) {
     rig.station.hub()->GetItem("0tune")->setValue(std::int16_t{60});
     rig.page();
     QJsonObject a = rig.hello["amplifiers"].toArray()[0].toObject();
-    for (const char* other : {"name", "message", "fault", "faultText", "meters", "pending"})
+    for (const char* other :
+         {"name", "message", "fault", "faultText", "meters", "pending", "alarm"})
         a.remove(other);
     EXPECT_EQ(a, (QJsonObject{{"number", 1}, {"link", "up"}, {"state", "standby"}, {"band", 5},
                               {"bandName", "20 m"}, {"segment", 2}, {"freq", 14175}, {"tune", 35},

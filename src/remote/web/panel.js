@@ -180,10 +180,15 @@
     });
     parts.meters = Object.fromEntries(METERS.map((k) => [k, meter(k)]));
     parts.swr = el('output.swr', { text: '—' });
+    parts.alarmText = el('span.alarm-text');
+    parts.ack = el('button.ack', { type: 'button', text: 'Acknowledge', title: 'Acknowledge the alarm' });
+    parts.ack.addEventListener('click', () => send({ type: 'acknowledge', amplifier: number }));
+    parts.alarm = el('div.alarm', { role: 'alert', hidden: true }, parts.alarmText, parts.ack);
 
     const card = el('article.card', { 'aria-label': `Amplifier ${number}` },
       el('header.card-head', {}, parts.title, parts.link, parts.state),
       el('div.lights', {}, ...parts.lights),
+      parts.alarm,
       parts.message,
       el('div.row.switches', {}, parts.power.box, parts.operate.box, parts.high.box),
       el('div.row.tuning', {}, parts.band.box, parts.segment.box,
@@ -295,6 +300,11 @@
     const m = amp.meters || {};
     METERS.forEach((k) => showMeter(parts.meters[k], m[k] || 0, k === 'fwd' ? m.peak : undefined));
     setText(parts.swr, m.swr || '—');
+    const alarm = amp.alarm || { level: 'none', text: '' };
+    const level = alarm.level === 'trip' || alarm.level === 'warning' ? alarm.level : 'none';
+    parts.alarm.hidden = level === 'none';
+    setText(parts.alarmText, level === 'none' ? '' : `${level.toUpperCase()}: ${alarm.text}`);
+    parts.card.dataset.alarm = level;
     enableControls(parts, amp);
   }
 
@@ -302,6 +312,8 @@
     const allowed = canOperate() && amp.link !== 'down';
     parts.card.querySelectorAll('button, select').forEach((b) => { b.disabled = !allowed; });
     parts.card.classList.toggle('locked', !allowed);
+    // An alarm is acknowledged even when the amplifier cannot be reached.
+    parts.ack.disabled = !canOperate() || !amp.alarm || amp.alarm.level === 'none';
   }
 
   function showControl() {
@@ -329,6 +341,7 @@
     setText(text, line);
     banner.dataset.kind = kind;
     take.hidden = kind !== 'theirs';
+    document.getElementById('all-standby').hidden = you.role !== 'operate';
     document.getElementById('local').hidden = !c.local;
     view.cards.forEach((parts, number) => enableControls(parts, view.amplifiers.get(number)));
   }
@@ -450,5 +463,6 @@
   }
 
   document.getElementById('take').addEventListener('click', () => send({ type: 'take' }));
+  document.getElementById('all-standby').addEventListener('click', () => send({ type: 'allStandby' }));
   connect();
 })();

@@ -27,7 +27,8 @@ namespace {
 constexpr qint64 kMinute = 60'000;
 const QStringList kKinds = {QStringLiteral("state"),   QStringLiteral("fault"),
                             QStringLiteral("band"),    QStringLiteral("link"),
-                            QStringLiteral("message"), QStringLiteral("remote")};
+                            QStringLiteral("message"), QStringLiteral("remote"),
+                            QStringLiteral("alarm")};
 
 QString shownTime(qint64 ms) {
     return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
