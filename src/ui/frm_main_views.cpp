@@ -3,6 +3,7 @@
 
 #include "core/guard.h"
 
+#include "bar_gauge.h"
 #include "twips.h"
 
 #include <QCoreApplication>
@@ -66,6 +67,7 @@ void frmMain::ViewCreate(const ModuleList& mcollModules, const HubPtr& theHub) {
         position = sat16(position + 1);
     }
     mModuleCount = sat16(static_cast<long long>(mcollModules.size()));
+    followAlarms();
     ViewLayout();
 }
 
@@ -80,6 +82,9 @@ void frmMain::ViewAdd(const QString& className, std::int16_t index) {
     view->setObjectName(controlName(mNextView));
     mNextView = sat16(mNextView + 1);
     mViews->append(view);
+    const bool peaks = peakHold();
+    for (BarGauge* gauge : view->findChildren<BarGauge*>())
+        gauge->setPeakHold(peaks);
 
     if (auto* module = dynamic_cast<Module*>(view)) {
         try {
@@ -105,6 +110,7 @@ void frmMain::ViewDestroy() {
     }
     mViews.reset();
     mHub.reset();
+    followAlarms();
     mNextView = 0;
 }
 
