@@ -82,9 +82,6 @@ void frmMain::ViewAdd(const QString& className, std::int16_t index) {
     view->setObjectName(controlName(mNextView));
     mNextView = sat16(mNextView + 1);
     mViews->append(view);
-    const bool peaks = peakHold();
-    for (BarGauge* gauge : view->findChildren<BarGauge*>())
-        gauge->setPeakHold(peaks);
 
     if (auto* module = dynamic_cast<Module*>(view)) {
         try {
@@ -94,6 +91,10 @@ void frmMain::ViewAdd(const QString& className, std::int16_t index) {
                                       .arg(className, QString::fromUtf8(e.what())));
         }
     }
+    // After binding, so that no designed value is held as a peak.
+    const bool peaks = peakHold();
+    for (BarGauge* gauge : view->findChildren<BarGauge*>())
+        gauge->setPeakHold(peaks);
 }
 
 void frmMain::ViewDestroy() {

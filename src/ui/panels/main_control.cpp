@@ -65,13 +65,13 @@ MainControl::MainControl(QWidget* parent)
     addLabel(this, QStringLiteral("lbl252"), QRect(2040, 15, 240, 165), QStringLiteral("HV"));
 
     const int lineTop = kDesignedHeight - 15;
-    QLabel* swr = addLabel(this, QStringLiteral("lblSwr"), QRect(45, lineTop, 690, 225),
+    QLabel* swr = addLabel(this, QStringLiteral("lblSwr"), QRect(45, lineTop, 960, 225),
                            QStringLiteral("SWR —"));
     swr->setFont(sansFont(8.25, true));
     swr->setToolTip(tr("Standing-wave ratio from forward and reflected power"));
     mSwr = swr;
     QLabel* alarmLine = addLabel(this, QStringLiteral("lblAlarm"),
-                                 QRect(780, lineTop, 1590, 225), QString());
+                                 QRect(1050, lineTop, 1320, 225), QString());
     alarmLine->setFont(sansFont(8.25, true));
     alarmLine->setToolTip(tr("The standing alarm: a click on the panel acknowledges it"));
     mAlarmLine = alarmLine;
