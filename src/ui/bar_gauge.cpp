@@ -274,7 +274,11 @@ void BarGauge::updatePeak() {
         mPeakTimer.stop();
         return;
     }
-    // Nothing moves while the peak is held; once it falls, it moves a little every frame.
+    // Nothing moves while the peak is held; once it falls, it moves a little every frame. A
+    // planned wake-up stays: restarting the timer on every line would cost more than waking
+    // once too early and planning again.
+    if (mPeakTimer.isActive())
+        return;
     const qint64 wait = std::max<qint64>(mPeak.fallsFrom() - now, kPeakFrameMs);
     mPeakTimer.start(int(std::min<qint64>(wait, PeakMeter::kHoldMs)));
 }
