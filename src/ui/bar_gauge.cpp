@@ -264,11 +264,16 @@ QRect BarGauge::markRectFor(int peak) const {
 
 void BarGauge::updatePeak() {
     const qint64 now = mClock();
-    const int peak = peakValue();
-    const QRect mark = markRectFor(peak);
-    if (mark != mMark) {
-        update(mMark | mark);
-        mMark = mark;
+    const int peak = mPeakHold ? mPeak.peak(now) : mSettings.value;
+    // Laid out again only when the mark or the bar moved: most lines move neither.
+    if (peak != mMarkPeak || mSettings.value != mMarkValue) {
+        mMarkPeak = peak;
+        mMarkValue = mSettings.value;
+        const QRect mark = markRectFor(peak);
+        if (mark != mMark) {
+            update(mMark | mark);
+            mMark = mark;
+        }
     }
     if (peak <= mSettings.value) {
         mPeakTimer.stop();
@@ -415,6 +420,7 @@ void BarGauge::paintEvent(QPaintEvent*) {
 void BarGauge::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     DrawBar();
+    mMarkPeak = std::numeric_limits<int>::min(); // the same peak lands elsewhere now
     updatePeak();
 }
 

@@ -176,6 +176,8 @@ private:
     PeakMeter mPeak{fallPerSecond()};
     QTimer mPeakTimer;
     QRect mMark;
+    int mMarkPeak = 0;  // what mMark was laid out for
+    int mMarkValue = 0;
 };
 
 } // namespace tarvex

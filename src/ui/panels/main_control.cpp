@@ -75,6 +75,9 @@ MainControl::MainControl(QWidget* parent)
     alarmLine->setFont(sansFont(8.25, true));
     alarmLine->setToolTip(tr("The standing alarm: a click on the panel acknowledges it"));
     mAlarmLine = alarmLine;
+    mSwrPace.setSingleShot(true);
+    mSwrPace.setInterval(kSwrPaceMs);
+    connect(&mSwrPace, &QTimer::timeout, this, &MainControl::showSwr);
 
     addFrame();
     for (int x : {540, 1275, 1845})
@@ -149,9 +152,17 @@ void MainControl::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
     const QString prefix = QString::number(theIndex);
     mForward = theHub ? theHub->AttachItem(prefix + QLatin1String("pfwd")) : nullptr;
     mReflected = theHub ? theHub->AttachItem(prefix + QLatin1String("prfl")) : nullptr;
+    // A reading shows at once when the figure has been still for a while, else with the next
+    // beat of the pace.
+    const auto readingChanged = [this] {
+        if (!mSwrPace.isActive()) {
+            showSwr();
+            mSwrPace.start();
+        }
+    };
     for (const ItemPtr& it : {mForward, mReflected})
         if (it)
-            connect(it.get(), &Item::ValueChange, this, &MainControl::showSwr);
+            connect(it.get(), &Item::ValueChange, this, readingChanged);
     reloadAlarmSettings();
 }
 
@@ -159,6 +170,7 @@ void MainControl::Terminate() {
     for (const ItemPtr& it : {mLink, mForward, mReflected})
         if (it)
             it->disconnect(this);
+    mSwrPace.stop();
     mLink.reset();
     mForward.reset();
     mReflected.reset();

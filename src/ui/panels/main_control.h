@@ -5,6 +5,7 @@
 #include "core/item.h"
 
 #include <QPointer>
+#include <QTimer>
 
 class QLabel;
 
@@ -32,6 +33,9 @@ public:
     static QString swrText(double forwardW, double reflectedW, int minForwardW);
     // Reads the minimum forward power of this amplifier's alarm settings again.
     void reloadAlarmSettings();
+    // How often the SWR read-out may change: a figure that changes with every metering line
+    // cannot be read, and repainting it that often is most of what the panel costs.
+    static constexpr int kSwrPaceMs = 250;
 
 protected:
     bool flashesOnAlarm() const override { return true; }
@@ -55,6 +59,7 @@ private:
     ItemPtr mReflected;
     std::int16_t mIndex = 0;
     int mMinForwardW = 50;
+    QTimer mSwrPace; // runs only while readings change
 };
 
 } // namespace tarvex

@@ -44,19 +44,18 @@ void PanelControl::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
     delete mAlarm;
     mAlarm = new AlarmFollower(theHub, theIndex, flashesOnAlarm(), this);
     connect(mAlarm, &AlarmFollower::changed, this, [this] {
+        watchClicks(mAlarm && mAlarm->level() != 0);
         update();
         alarmChanged();
     });
-    // Clicks on the controls too: they are where an operator's hand goes.
-    installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+    watchClicks(false);
     alarmChanged();
     update();
 }
 
 void PanelControl::Terminate() {
     if (mAlarm) {
+        watchClicks(false);
         delete mAlarm;
         mAlarm = nullptr;
         alarmChanged();
@@ -195,6 +194,22 @@ bool PanelControl::event(QEvent* event) {
         orderTabsByPosition(this);
     }
     return QWidget::event(event);
+}
+
+void PanelControl::watchClicks(bool on) {
+    // Clicks on the controls too: they are where an operator's hand goes. Only while an alarm
+    // stands, so that no event of the panel passes the filter otherwise.
+    if (on == mWatchingClicks)
+        return;
+    mWatchingClicks = on;
+    QList<QWidget*> all = findChildren<QWidget*>();
+    all << this;
+    for (QWidget* w : all) {
+        if (on)
+            w->installEventFilter(this);
+        else
+            w->removeEventFilter(this);
+    }
 }
 
 QColor PanelControl::alarmColor(int level) {

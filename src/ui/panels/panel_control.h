@@ -93,6 +93,7 @@ private:
     };
 
     void paintLines(QPainter& p) const;
+    void watchClicks(bool on);
 
     int mWidthTwips;
     int mHeightTwips;
@@ -100,6 +101,7 @@ private:
     StaticLayer mStatic{this, [this](QPainter& p) { paintLines(p); }};
     std::unique_ptr<Bindings> mBindings;
     AlarmFollower* mAlarm = nullptr;
+    bool mWatchingClicks = false;
 };
 
 } // namespace tarvex
