@@ -133,7 +133,10 @@ TEST_F(AlarmWindow, TitleAcknowledgeAllToStandbyAndPeakHoldFromTheMenus) {
     if (const QString dir = qEnvironmentVariable("TARVEX_SCREENSHOT_DIR"); !dir.isEmpty()) {
         w->show();
         const QLabel* swr = w->views().at(7)->findChild<QLabel*>(QStringLiteral("lblSwr"));
-        EXPECT_TRUE(test::waitUntil([&] { return swr->text() == QStringLiteral("SWR 3.4:1"); }));
+        const auto* tripped = static_cast<PanelControl*>(w->views().at(7));
+        EXPECT_TRUE(test::waitUntil([&] {
+            return swr->text() == QStringLiteral("SWR 3.4:1") && tripped->alarm()->flashLit();
+        }));
         EXPECT_TRUE(w->grab().save(dir + QStringLiteral("/alarm-panel.png")));
     }
     action("mnuAcknowledge")->trigger();

@@ -72,7 +72,7 @@ MainControl::MainControl(QWidget* parent)
     mSwr = swr;
     QLabel* alarmLine = addLabel(this, QStringLiteral("lblAlarm"),
                                  QRect(1050, lineTop, 1320, 225), QString());
-    alarmLine->setFont(sansFont(8.25, true));
+    alarmLine->setFont(sansFont(8.25));
     alarmLine->setToolTip(tr("The standing alarm: a click on the panel acknowledges it"));
     mAlarmLine = alarmLine;
     mSwrPace.setSingleShot(true);
