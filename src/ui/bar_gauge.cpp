@@ -136,7 +136,13 @@ BarGauge::BarGauge(QWidget* parent) : QWidget(parent) {
     mClock = [steady] { return steady->elapsed(); };
     mPeakTimer.setSingleShot(true);
     mPeakTimer.setTimerType(Qt::PreciseTimer);
-    connect(&mPeakTimer, &QTimer::timeout, this, &BarGauge::updatePeak);
+    connect(&mPeakTimer, &QTimer::timeout, this, [this] {
+        // While values keep coming, they move the mark themselves: waking every frame as
+        // well would cost a pass of the event loop per gauge and frame.
+        const bool fed = mFedSinceTick;
+        mFedSinceTick = false;
+        updatePeak(fed ? kPeakFedMs : kPeakFrameMs);
+    });
 }
 
 void BarGauge::setBackColor(std::uint32_t color) {
@@ -184,6 +190,7 @@ void BarGauge::setValue(std::int16_t value) {
     DrawBar();
     if (mPeakHold) {
         mPeak.add(value, mClock());
+        mFedSinceTick = true;
         updatePeak();
     }
 }
@@ -262,7 +269,7 @@ QRect BarGauge::markRectFor(int peak) const {
     return QRect(right - 2, inner.top(), 2, inner.height()) & inner;
 }
 
-void BarGauge::updatePeak() {
+void BarGauge::updatePeak(int fallingWakeMs) {
     const qint64 now = mClock();
     const int peak = mPeakHold ? mPeak.peak(now) : mSettings.value;
     // Laid out again only when the mark or the bar moved: most lines move neither.
@@ -284,7 +291,7 @@ void BarGauge::updatePeak() {
     // once too early and planning again.
     if (mPeakTimer.isActive())
         return;
-    const qint64 wait = std::max<qint64>(mPeak.fallsFrom() - now, kPeakFrameMs);
+    const qint64 wait = std::max<qint64>(mPeak.fallsFrom() - now, fallingWakeMs);
     mPeakTimer.start(int(std::min<qint64>(wait, PeakMeter::kHoldMs)));
 }
 

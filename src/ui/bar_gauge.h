@@ -117,6 +117,7 @@ public:
     using Clock = std::function<qint64()>;
     static constexpr double kPeakFallScalesPerSecond = 0.5;
     static constexpr int kPeakFrameMs = 16;
+    static constexpr int kPeakFedMs = 100; // while values arrive
 
     bool peakHold() const { return mPeakHold; }
     // Off forgets the held peak at once.
@@ -124,9 +125,10 @@ public:
     void setClock(Clock clock);
     // Where the mark stands by the clock now: Value when there is none.
     int peakValue() const;
-    // Moves the mark to where the clock says and plans its next move; the gauge's own timer
-    // calls it, which runs only while the mark stands above Value.
-    void updatePeak();
+    // Moves the mark to where the clock says and plans its next move, at most fallingWakeMs
+    // later once the mark falls; the gauge's own timer calls it, which runs only while the
+    // mark stands above Value.
+    void updatePeak(int fallingWakeMs = kPeakFrameMs);
     bool peakTimerActive() const { return mPeakTimer.isActive(); }
     // The mark's pixels, empty while the mark is at Value.
     QRect peakMarkRect() const { return mMark; }
@@ -178,6 +180,7 @@ private:
     QRect mMark;
     int mMarkPeak = 0;  // what mMark was laid out for
     int mMarkValue = 0;
+    bool mFedSinceTick = false;
 };
 
 } // namespace tarvex

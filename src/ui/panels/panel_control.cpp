@@ -14,7 +14,6 @@
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 
 namespace tarvex {
