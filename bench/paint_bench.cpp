@@ -7,7 +7,9 @@
 // Two loads: metering lines only (the mix's RM lines after its calibration replies, so every
 // line moves the four bars), and the whole mix, whose other reports also change the tuning
 // read-outs, band and segment lists, switches and lights several times a second. The mix also
-// runs with the window hidden: what receiving costs without painting.
+// runs with the window hidden: what receiving costs without painting. Metering also runs with
+// each line handed over on its own, as the worst USB serial adapters do: every line is then a
+// wake-up of its own, with its own pass through the receive path and its own paint request.
 //
 // It runs on the platform the environment selects; run-benchmarks starts it under Xvfb when
 // that is installed, so that the flush goes to a real X server, and offscreen otherwise.
@@ -68,13 +70,15 @@ double processCpuSeconds() {
 }
 
 // Hands one link `linesPerSecond` lines of `load`, cycling through it, in the pieces a port
-// reports.
+// reports, or each line on its own.
 class LinePacer {
 public:
-    LinePacer(MemorySerialLink* link, const LineMix& load, double linesPerSecond)
-        : mLink(link), mText(load.text), mBytesPerSecond(linesPerSecond * load.meanLineBytes) {
+    LinePacer(MemorySerialLink* link, const LineMix& load, double linesPerSecond, bool perLine)
+        : mLink(link), mText(load.text), mBytesPerSecond(linesPerSecond * load.meanLineBytes),
+          mPerLine(perLine) {
         mTimer.setTimerType(Qt::PreciseTimer);
-        mTimer.setInterval(kPieceMs);
+        // Per line: woken about as often as lines come, each due line handed over alone.
+        mTimer.setInterval(perLine ? std::max(1, int(1000.0 / linesPerSecond)) : kPieceMs);
         QObject::connect(&mTimer, &QTimer::timeout, [this] { deliver(); });
         mClock.start();
         mTimer.start();
@@ -86,7 +90,12 @@ private:
         const auto due = static_cast<qint64>(double(mClock.nsecsElapsed()) * mBytesPerSecond / 1e9);
         while (mSent < due) {
             const qsizetype at = mSent % mText.size();
-            const QString piece = mText.mid(at, std::min<qint64>(due - mSent, mText.size() - at));
+            qint64 length = std::min<qint64>(due - mSent, mText.size() - at);
+            if (mPerLine) {
+                const qsizetype end = mText.indexOf(QLatin1Char('\n'), at);
+                length = (end < 0 ? mText.size() : end + 1) - at;
+            }
+            const QString piece = mText.mid(at, length);
             mLink->receive(piece);
             mSent += piece.size();
         }
@@ -95,6 +104,7 @@ private:
     MemorySerialLink* mLink;
     const QString& mText;
     double mBytesPerSecond;
+    bool mPerLine;
     QTimer mTimer;
     QElapsedTimer mClock;
     qint64 mSent = 0;
@@ -106,10 +116,12 @@ void runEventLoopFor(int ms) {
     loop.exec();
 }
 
-// mix:0 sends metering lines only, mix:1 the whole mix; shown:0 hides the window.
+// mix:0 sends metering lines only, mix:1 the whole mix; shown:0 hides the window; per_line:1
+// hands each line over on its own instead of in 10 ms pieces.
 void BM_LinePaceIntoWindow(benchmark::State& state) {
     const LineMix& load = state.range(0) != 0 ? mix() : meteringOnly();
     const bool shown = state.range(1) != 0;
+    const bool perLine = state.range(2) != 0;
     const double linesPerSecond = lineLimitPerSecond(kBaud, mix().meanLineBytes);
     WindowRig rig;
     if (!rig.ok) {
@@ -119,9 +131,9 @@ void BM_LinePaceIntoWindow(benchmark::State& state) {
     if (!shown)
         rig.window->hide();
     // Two ports that do not deliver in step.
-    LinePacer first(rig.links[0], load, linesPerSecond);
+    LinePacer first(rig.links[0], load, linesPerSecond, perLine);
     runEventLoopFor(kPieceMs / 2);
-    LinePacer second(rig.links[1], load, linesPerSecond);
+    LinePacer second(rig.links[1], load, linesPerSecond, perLine);
     runEventLoopFor(kWarmUpMs); // first paints, glyph caches, the panels' static parts
 
     double cpu = 0;
@@ -155,10 +167,11 @@ void BM_LinePaceIntoWindow(benchmark::State& state) {
     state.counters["paints_per_s"] = double(paints) / wall;
 }
 BENCHMARK(BM_LinePaceIntoWindow)
-    ->Args({0, 1})
-    ->Args({1, 1})
-    ->Args({1, 0})
-    ->ArgNames({"mix", "shown"})
+    ->Args({0, 1, 0})
+    ->Args({0, 1, 1})
+    ->Args({1, 1, 0})
+    ->Args({1, 0, 0})
+    ->ArgNames({"mix", "shown", "per_line"})
     ->Iterations(1)
     ->Repetitions(5)
     ->UseManualTime()

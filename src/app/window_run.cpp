@@ -84,6 +84,8 @@ int runWindow(const RunOptions& options) {
     RunServices services(*window.server(), sink, options);
     HistoryBrowser historyBrowser(window, services.history());
     StationLinksMenu stationMenu(window, services.station().links());
+    QObject::connect(&window, &frmMain::alarmSettingsChanged, &window,
+                     [&services] { services.alarms().reload(); });
     // Remote pages show that someone is at the desk.
     std::optional<LocalUseWatch> localUse;
     if (RemotePanel* panel = services.remote().panel())

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "confirmation_watch.h"
-#include "peak_meter.h"
+#include "core/peak_meter.h"
 #include "remote_amplifier.h"
 #include "remote_clock.h"
 
@@ -45,7 +45,7 @@ private:
 
     RemoteAmplifier mAmp;
     RemoteClock mClock;
-    PeakMeter mPeak;
+    PeakMeter mPeak{1000.0}; // W/s: a full-power peak is gone in 2 s
     ConfirmationWatch mWatch;
     ItemPtr mForward;
     QJsonObject mState;

@@ -4,6 +4,7 @@
 #include "core/property_bag.h"
 #include "twips.h"
 
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QResizeEvent>
 #include <qdrawutil.h>
@@ -130,6 +131,18 @@ BarLine layoutBar(const BarSettings& s, QSizeF area, const BarLine& previous) {
 
 BarGauge::BarGauge(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    auto steady = std::make_shared<QElapsedTimer>();
+    steady->start();
+    mClock = [steady] { return steady->elapsed(); };
+    mPeakTimer.setSingleShot(true);
+    mPeakTimer.setTimerType(Qt::PreciseTimer);
+    connect(&mPeakTimer, &QTimer::timeout, this, [this] {
+        // While values keep coming, they move the mark themselves: waking every frame as
+        // well would cost a pass of the event loop per gauge and frame.
+        const bool fed = mFedSinceTick;
+        mFedSinceTick = false;
+        updatePeak(fed ? kPeakFedMs : kPeakFrameMs);
+    });
 }
 
 void BarGauge::setBackColor(std::uint32_t color) {
@@ -151,11 +164,13 @@ void BarGauge::setLogarithmic(bool logarithmic) {
 
 void BarGauge::setMin(std::int16_t min) {
     mSettings.min = min;
+    mPeak = PeakMeter(fallPerSecond());
     emit propertyChanged(QStringLiteral("Min"));
 }
 
 void BarGauge::setMax(std::int16_t max) {
     mSettings.max = max;
+    mPeak = PeakMeter(fallPerSecond());
     emit propertyChanged(QStringLiteral("Max"));
 }
 
@@ -173,6 +188,11 @@ void BarGauge::setValue(std::int16_t value) {
     mSettings.value = value;
     emit propertyChanged(QStringLiteral("Value"));
     DrawBar();
+    if (mPeakHold) {
+        mPeak.add(value, mClock());
+        mFedSinceTick = true;
+        updatePeak();
+    }
 }
 
 void BarGauge::setYellowColor(std::uint32_t color) {
@@ -216,6 +236,63 @@ void BarGauge::updateBetween(const BarLine& before, const BarLine& after) {
     };
     update(span(was.left(), now.left()) & inner);
     update(span(was.right(), now.right()) & inner);
+}
+
+double BarGauge::fallPerSecond() const {
+    return kPeakFallScalesPerSecond * std::abs(double(mSettings.max) - double(mSettings.min));
+}
+
+void BarGauge::setPeakHold(bool on) {
+    mPeakHold = on;
+    mPeak.add(mSettings.value, mClock());
+    mPeak.reset();
+    updatePeak();
+}
+
+void BarGauge::setClock(Clock clock) {
+    mClock = std::move(clock);
+}
+
+int BarGauge::peakValue() const {
+    return mPeakHold ? mPeak.peak(mClock()) : mSettings.value;
+}
+
+QRect BarGauge::markRectFor(int peak) const {
+    if (peak <= mSettings.value)
+        return {};
+    const QRect inner = innerRect();
+    // Two pixels that end where a bar for the peak would end, the bar's full height.
+    const double end = barEndX(static_cast<std::int16_t>(
+        std::clamp(peak, int(std::numeric_limits<std::int16_t>::min()),
+                   int(std::numeric_limits<std::int16_t>::max()))));
+    const int right = int(std::lround(end));
+    return QRect(right - 2, inner.top(), 2, inner.height()) & inner;
+}
+
+void BarGauge::updatePeak(int fallingWakeMs) {
+    const qint64 now = mClock();
+    const int peak = mPeakHold ? mPeak.peak(now) : mSettings.value;
+    // Laid out again only when the mark or the bar moved: most lines move neither.
+    if (peak != mMarkPeak || mSettings.value != mMarkValue) {
+        mMarkPeak = peak;
+        mMarkValue = mSettings.value;
+        const QRect mark = markRectFor(peak);
+        if (mark != mMark) {
+            update(mMark | mark);
+            mMark = mark;
+        }
+    }
+    if (peak <= mSettings.value) {
+        mPeakTimer.stop();
+        return;
+    }
+    // Nothing moves while the peak is held; once it falls, it moves a little every frame. A
+    // planned wake-up stays: restarting the timer on every line would cost more than waking
+    // once too early and planning again.
+    if (mPeakTimer.isActive())
+        return;
+    const qint64 wait = std::max<qint64>(mPeak.fallsFrom() - now, fallingWakeMs);
+    mPeakTimer.start(int(std::min<qint64>(wait, PeakMeter::kHoldMs)));
 }
 
 void BarGauge::InitProperties() {
@@ -343,11 +420,15 @@ void BarGauge::paintEvent(QPaintEvent*) {
         return;
     p.setClipRect(inner);
     p.fillRect(strokeRect(mBar), resolved(mBar.color, palette(), colorFromDesigned(kGaugeGreen)));
+    if (!mMark.isEmpty())
+        p.fillRect(mMark, palette().color(QPalette::WindowText));
 }
 
 void BarGauge::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     DrawBar();
+    mMarkPeak = std::numeric_limits<int>::min(); // the same peak lands elsewhere now
+    updatePeak();
 }
 
 } // namespace tarvex

@@ -1,13 +1,16 @@
 #pragma once
 
 #include "binding/gauge_control.h"
+#include "core/peak_meter.h"
 #include "core/variant.h"
 
 #include <QPixmap>
 #include <QSizeF>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 
 namespace tarvex {
 
@@ -51,6 +54,8 @@ BarLine layoutBar(const BarSettings& settings, QSizeF area, const BarLine& previ
 // A horizontal bar graph: one coloured bar from the left edge whose length follows Value
 // linearly or logarithmically between Min and Max, green below YellowThreshold, yellow up to
 // RedThreshold, red from there on. It knows nothing of items; a binder writes Value.
+// With peak hold on, a thin mark stands at the highest value of the last two seconds, then
+// falls by full scale in two seconds, never below Value.
 class BarGauge : public QWidget, public GaugeControl {
     Q_OBJECT
 
@@ -108,6 +113,26 @@ public:
     // and size: the layout rule itself, for scales that name values under the bar.
     double barEndX(std::int16_t value) const;
 
+    // Milliseconds of a steady clock; tests hand in their own.
+    using Clock = std::function<qint64()>;
+    static constexpr double kPeakFallScalesPerSecond = 0.5;
+    static constexpr int kPeakFrameMs = 16;
+    static constexpr int kPeakFedMs = 100; // while values arrive
+
+    bool peakHold() const { return mPeakHold; }
+    // Off forgets the held peak at once.
+    void setPeakHold(bool on);
+    void setClock(Clock clock);
+    // Where the mark stands by the clock now: Value when there is none.
+    int peakValue() const;
+    // Moves the mark to where the clock says and plans its next move, at most fallingWakeMs
+    // later once the mark falls; the gauge's own timer calls it, which runs only while the
+    // mark stands above Value.
+    void updatePeak(int fallingWakeMs = kPeakFrameMs);
+    bool peakTimerActive() const { return mPeakTimer.isActive(); }
+    // The mark's pixels, empty while the mark is at Value.
+    QRect peakMarkRect() const { return mMark; }
+
     // Background and frame are drawn once into a picture that every repaint copies; off, each
     // repaint draws them afresh. Both show the same pixels.
     void setPaintCacheEnabled(bool enabled);
@@ -136,6 +161,8 @@ private:
     // Marks only the pixels that differ between two layouts of the bar.
     void updateBetween(const BarLine& before, const BarLine& after);
     void paintSurface(QPainter& p) const;
+    double fallPerSecond() const;
+    QRect markRectFor(int peak) const;
     const QPixmap& surface();
 
     std::uint32_t mBackColor = kGaugeButtonFace;
@@ -145,6 +172,15 @@ private:
     bool mCacheEnabled = true;
     QPixmap mSurface;
     SurfaceKey mSurfaceKey;
+
+    bool mPeakHold = true;
+    Clock mClock;
+    PeakMeter mPeak{fallPerSecond()};
+    QTimer mPeakTimer;
+    QRect mMark;
+    int mMarkPeak = 0;  // what mMark was laid out for
+    int mMarkValue = 0;
+    bool mFedSinceTick = false;
 };
 
 } // namespace tarvex

@@ -65,6 +65,18 @@ void frmMain::createMenus() {
     mnuEdit = mnuServer->addAction(tr("&Configure..."));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     mnuEdit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    mnuAlarms = mnuServer->addAction(tr("&Alarms..."));
+    mnuAlarms->setObjectName(QStringLiteral("mnuAlarms"));
+    connect(mnuAlarms, &QAction::triggered, this, &frmMain::mnuAlarms_Click);
+    mnuAllStandby = mnuServer->addAction(tr("All to &Standby"));
+    mnuAllStandby->setObjectName(QStringLiteral("mnuAllStandby"));
+    // One key, no chord: for the moment when something is wrong.
+    mnuAllStandby->setShortcut(QKeySequence(Qt::Key_F12));
+    connect(mnuAllStandby, &QAction::triggered, this, &frmMain::mnuAllStandby_Click);
+    mnuAcknowledge = mnuServer->addAction(tr("&Acknowledge Alarms"));
+    mnuAcknowledge->setObjectName(QStringLiteral("mnuAcknowledge"));
+    mnuAcknowledge->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(mnuAcknowledge, &QAction::triggered, this, &frmMain::acknowledgeAlarms);
     mnuSep = mnuServer->addSeparator();
     mnuSep->setObjectName(QStringLiteral("mnuSep"));
     mnuExit = mnuServer->addAction(tr("E&xit"));
@@ -84,6 +96,11 @@ void frmMain::createMenus() {
     mnuViewHistory = mnuView->addAction(tr("&History"));
     mnuViewHistory->setObjectName(QStringLiteral("mnuViewHistory"));
     connect(mnuViewHistory, &QAction::triggered, this, &frmMain::historyRequested);
+    mnuViewPeakHold = mnuView->addAction(tr("&Peak Hold"));
+    mnuViewPeakHold->setObjectName(QStringLiteral("mnuViewPeakHold"));
+    mnuViewPeakHold->setCheckable(true);
+    mnuViewPeakHold->setChecked(peakHold());
+    connect(mnuViewPeakHold, &QAction::toggled, this, &frmMain::setPeakHold);
 
     mnuHelp = menuBar()->addMenu(tr("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));

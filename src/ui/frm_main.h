@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frm_about.h"
+#include "frm_alarms.h"
 #include "frm_manual.h"
 #include "panel_registry.h"
 
@@ -23,6 +24,8 @@ class QLabel;
 class QMenu;
 
 namespace tarvex {
+
+class AlarmFollower;
 
 // The main window: restores its placement, owns and starts the server object, hosts the panels
 // of every running driver in columns and sizes itself to them. Closing it (or E&xit) saves the
@@ -67,9 +70,19 @@ public:
     // it away. The window grows by its height, so no panel is covered.
     void showStatus(const QString& text);
 
+    // Peak marks on every bar gauge ("&Peak Hold" in "&View", remembered per user).
+    bool peakHold() const;
+    void setPeakHold(bool on);
+    // "&Acknowledge Alarms": acknowledges every standing alarm.
+    void acknowledgeAlarms();
+    // Null until "&Alarms..." was first chosen.
+    frmAlarms* alarmsDialog() const { return mAlarms; }
+
 signals:
     // "&History" was chosen; whoever keeps the history opens its window.
     void historyRequested();
+    // The Alarms dialog saved new levels; whoever runs the alarm monitors applies them.
+    void alarmSettingsChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -89,6 +102,11 @@ private:
     template <typename View> void openDiagnostic();
     void closeDiagnostics();
     void mServer_errorOccurred(const QString& message);
+    // The alarms of the amplifiers in the window's title, a sound when one rises.
+    void followAlarms();
+    void showAlarms();
+    void mnuAlarms_Click();
+    void mnuAllStandby_Click();
 
     PanelRegistry mPanels;
     QWidget* mClient = nullptr;
@@ -116,6 +134,14 @@ private:
     QAction* mnuHelpAbout = nullptr;
     QAction* mnuHelpManual = nullptr;
     QLabel* lblStatus = nullptr; // made when first needed
+
+    QAction* mnuAlarms = nullptr;
+    QAction* mnuAllStandby = nullptr;
+    QAction* mnuAcknowledge = nullptr;
+    QAction* mnuViewPeakHold = nullptr;
+    QPointer<frmAlarms> mAlarms;
+    std::vector<AlarmFollower*> mAlarmFollowers; // one per module position
+    std::vector<int> mAlarmLevels;               // as last shown, to hear a rise
 };
 
 } // namespace tarvex

@@ -3,6 +3,7 @@
 
 #include "core/guard.h"
 
+#include "bar_gauge.h"
 #include "twips.h"
 
 #include <QCoreApplication>
@@ -66,6 +67,7 @@ void frmMain::ViewCreate(const ModuleList& mcollModules, const HubPtr& theHub) {
         position = sat16(position + 1);
     }
     mModuleCount = sat16(static_cast<long long>(mcollModules.size()));
+    followAlarms();
     ViewLayout();
 }
 
@@ -89,6 +91,10 @@ void frmMain::ViewAdd(const QString& className, std::int16_t index) {
                                       .arg(className, QString::fromUtf8(e.what())));
         }
     }
+    // After binding, so that no designed value is held as a peak.
+    const bool peaks = peakHold();
+    for (BarGauge* gauge : view->findChildren<BarGauge*>())
+        gauge->setPeakHold(peaks);
 }
 
 void frmMain::ViewDestroy() {
@@ -105,6 +111,7 @@ void frmMain::ViewDestroy() {
     }
     mViews.reset();
     mHub.reset();
+    followAlarms();
     mNextView = 0;
 }
 

@@ -4,7 +4,7 @@
 
 #include "remote/amplifier_feed.h"
 #include "remote/memory_feed_sink.h"
-#include "remote/peak_meter.h"
+#include "core/peak_meter.h"
 #include "remote/remote_feed.h"
 
 #include <QJsonArray>
@@ -156,7 +156,7 @@ TEST(FeedClient, HearsTenRequestsASecond) {
 }
 
 TEST(PeakMeter, HoldsTwoSecondsThenFallsNeverBelowTheLatestReading) {
-    PeakMeter peak;
+    PeakMeter peak{1000.0};
     peak.add(800, 0);
     peak.add(200, 100);
     EXPECT_EQ(peak.peak(2000), 800);

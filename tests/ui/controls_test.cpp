@@ -75,6 +75,44 @@ TEST(BarGauge, ValueWritesAndResizesLayOutAndThePaintFillsTheInnerHeight) {
     EXPECT_FLOAT_EQ(g.bar().x2, g.drawingArea().width() * 0.3) << "a resize lays out again";
 }
 
+TEST(BarGauge, PeakMarkHoldsTwoSecondsThenFallsToTheValueAndGoesWhenSwitchedOff) {
+    qint64 now = 0;
+    BarGauge g;
+    g.setClock([&] { return now; });
+    g.setBackColor(0x00FFFFFFu); // white, so that the dark mark stands out
+    g.resize(202, 8);
+    g.show();
+    g.setValue(80);
+    now = 100;
+    g.setValue(20);
+    now = 2000;
+    EXPECT_EQ(g.peakValue(), 80) << "held for two seconds";
+    g.updatePeak();
+    const QRect mark = g.peakMarkRect();
+    EXPECT_NEAR(mark.right() + 1, g.barEndX(80), 1.0);
+    const QImage image = g.grab().toImage();
+    EXPECT_EQ(image.pixelColor(mark.center() * image.devicePixelRatio()),
+              g.palette().color(QPalette::WindowText));
+    EXPECT_TRUE(g.peakTimerActive());
+    now = 2500;
+    EXPECT_EQ(g.peakValue(), 55) << "full scale in two seconds: 50 a second";
+    now = 5000;
+    g.updatePeak();
+    EXPECT_EQ(g.peakValue(), 20) << "never below the value";
+    EXPECT_TRUE(g.peakMarkRect().isEmpty());
+    EXPECT_FALSE(g.peakTimerActive()) << "nothing runs while the mark is at the value";
+
+    g.setValue(90);
+    now = 5100;
+    g.setValue(10);
+    g.setPeakHold(false);
+    EXPECT_EQ(g.peakValue(), 10);
+    EXPECT_TRUE(g.peakMarkRect().isEmpty());
+    g.setPeakHold(true);
+    EXPECT_EQ(g.peakValue(), 10) << "switching off forgot the peak";
+    EXPECT_FALSE(g.peakTimerActive());
+}
+
 TEST(BarGauge, StoredPropertiesRoundTripAndABadEntryChangesNothing) {
     BarGauge g, copy;
     g.setBackColor(0x80000010u); // a system colour keeps its top bit

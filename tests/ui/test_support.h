@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 inline void PrintTo(const QPoint& p, std::ostream* os) {
     *os << '(' << p.x() << ", " << p.y() << ')';
@@ -105,7 +106,8 @@ protected:
     }
 
     // A window whose server.dat lists `amplifiers` stand-in drivers named amp1, amp2, ...
-    std::unique_ptr<frmMain> makeWindow(int amplifiers, int mainHeight = 2100) {
+    std::unique_ptr<frmMain> makeWindow(int amplifiers, int mainHeight = 2100,
+                                        std::optional<PanelRegistry> panels = {}) {
         PropertyBag bag;
         bag.WriteProperty(QStringLiteral("NumModules"), std::int32_t{amplifiers}, std::int32_t{0});
         for (int i = 1; i <= amplifiers; ++i) {
@@ -115,7 +117,8 @@ protected:
         }
         EXPECT_TRUE(data_file::writeRecord(QStringLiteral("server.dat"), bag.Contents(), nullptr));
         return std::make_unique<frmMain>([log = log] { return std::make_shared<FakeDriver>(log); },
-                                         ServerObject::ListEditor{}, fakeRegistry(log, mainHeight));
+                                         ServerObject::ListEditor{},
+                                         panels ? *panels : fakeRegistry(log, mainHeight));
     }
 
     CallLogPtr log = std::make_shared<QStringList>();

@@ -2,9 +2,14 @@
 
 #include "panel_control.h"
 
+#include <QPalette>
+
+class QLabel;
+
 namespace tarvex {
 
-// The amplifier's name, heading its panels when several amplifiers are shown.
+// The amplifier's name, heading its panels when several amplifiers are shown. The name flashes
+// while an alarm stands.
 class BannerControl : public PanelControl {
     Q_OBJECT
 
@@ -13,6 +18,14 @@ public:
 
     explicit BannerControl(QWidget* parent = nullptr);
     QString Description() const override { return QStringLiteral("Ferro Banner Control"); }
+
+protected:
+    bool flashesOnAlarm() const override { return true; }
+    void alarmChanged() override;
+
+private:
+    QLabel* mName = nullptr;
+    QPalette mNamePalette;
 };
 
 } // namespace tarvex

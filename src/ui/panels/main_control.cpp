@@ -1,9 +1,13 @@
 #include "main_control.h"
 
+#include "alarm_follower.h"
 #include "binding/bind_label.h"
+#include "core/alarm_settings.h"
 #include "core/amplifier_vocabulary.h"
 #include "core/guard.h"
 #include "core/hub.h"
+#include "core/swr.h"
+#include "core/user_settings.h"
 #include "push_toggle.h"
 
 #include <QFrame>
@@ -18,9 +22,13 @@ constexpr std::uint32_t kMessageBack = 0x8000000C;
 constexpr std::uint32_t kMessageFore = 0x8000000E;
 constexpr std::uint32_t kLinkProblemBack = 0x000000FF;
 constexpr std::uint32_t kLinkProblemFore = 0x00FFFFFF;
+// The designed panel is 1200 twips high; the SWR and alarm line is added below it.
+constexpr int kDesignedHeight = 1200;
+constexpr int kAlarmLineHeight = 240;
 } // namespace
 
-MainControl::MainControl(QWidget* parent) : PanelControl(2400, 1200, parent) {
+MainControl::MainControl(QWidget* parent)
+    : PanelControl(2400, kDesignedHeight + kAlarmLineHeight, parent) {
     setObjectName(QStringLiteral("MainControl"));
 
     addSwitchPair(QStringLiteral("Picture10"), QRect(45, 180, 465, 675), QStringLiteral("ac"),
@@ -56,9 +64,70 @@ MainControl::MainControl(QWidget* parent) : PanelControl(2400, 1200, parent) {
     addLabel(this, QStringLiteral("lbl33"), QRect(1350, 15, 450, 165), QStringLiteral("MODE"));
     addLabel(this, QStringLiteral("lbl252"), QRect(2040, 15, 240, 165), QStringLiteral("HV"));
 
+    const int lineTop = kDesignedHeight - 15;
+    QLabel* swr = addLabel(this, QStringLiteral("lblSwr"), QRect(45, lineTop, 960, 225),
+                           QStringLiteral("SWR —"));
+    swr->setFont(sansFont(8.25, true));
+    swr->setToolTip(tr("Standing-wave ratio from forward and reflected power"));
+    mSwr = swr;
+    QLabel* alarmLine = addLabel(this, QStringLiteral("lblAlarm"),
+                                 QRect(1050, lineTop, 1320, 225), QString());
+    alarmLine->setFont(sansFont(8.25));
+    alarmLine->setToolTip(tr("The standing alarm: a click on the panel acknowledges it"));
+    mAlarmLine = alarmLine;
+    mSwrPace.setSingleShot(true);
+    mSwrPace.setInterval(kSwrPaceMs);
+    connect(&mSwrPace, &QTimer::timeout, this, &MainControl::showSwr);
+
     addFrame();
     for (int x : {540, 1275, 1845})
         addEtchedVertical(x, 45, 855);
+}
+
+QString MainControl::swrText(double forwardW, double reflectedW, int minForwardW) {
+    if (!(forwardW >= minForwardW) || forwardW <= 0)
+        return QStringLiteral("SWR —");
+    return QStringLiteral("SWR %1:1").arg(swr(forwardW, reflectedW), 0, 'f', 1);
+}
+
+void MainControl::reloadAlarmSettings() {
+    QSettings settings = userSettings();
+    mMinForwardW = AlarmSettings::load(settings, mIndex).minForwardW;
+    showSwr();
+}
+
+void MainControl::showSwr() {
+    if (!mSwr)
+        return;
+    double forward = 0;
+    double reflected = 0;
+    // A reading that is no number shows no figure.
+    const bool read = guarded(lcUi(), "SWR", [&] {
+        forward = mForward ? mForward->Value().toDouble() : 0;
+        reflected = mReflected ? mReflected->Value().toDouble() : 0;
+    });
+    const QString text = swrText(read ? forward : 0, reflected, mMinForwardW);
+    if (text != mSwr->text())
+        mSwr->setText(text);
+}
+
+void MainControl::alarmChanged() {
+    if (!mAlarmLine)
+        return;
+    const AlarmFollower* a = alarm();
+    const int level = a ? a->level() : 0;
+    const QString text = level == 0 ? QString()
+                                    : QStringLiteral("%1: %2").arg(
+                                          level >= 2 ? tr("TRIP") : tr("WARNING"), a->text());
+    if (text != mAlarmLine->text())
+        mAlarmLine->setText(text);
+    QPalette pal = palette();
+    if (level != 0 && a->flashLit()) {
+        pal.setColor(QPalette::Window, alarmColor(level));
+        pal.setColor(QPalette::WindowText, level >= 2 ? Qt::white : Qt::black);
+    }
+    mAlarmLine->setPalette(pal);
+    mAlarmLine->setAutoFillBackground(level != 0);
 }
 
 MainControl::~MainControl() {
@@ -75,12 +144,36 @@ void MainControl::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
     if (mLink)
         connect(mLink.get(), &Item::ValueChange, this, &MainControl::mLink_ValueChange);
     mLink_ValueChange();
+
+    for (const ItemPtr& it : {mForward, mReflected})
+        if (it)
+            it->disconnect(this);
+    mIndex = theIndex;
+    const QString prefix = QString::number(theIndex);
+    mForward = theHub ? theHub->AttachItem(prefix + QLatin1String("pfwd")) : nullptr;
+    mReflected = theHub ? theHub->AttachItem(prefix + QLatin1String("prfl")) : nullptr;
+    // A reading shows at once when the figure has been still for a while, else with the next
+    // beat of the pace.
+    const auto readingChanged = [this] {
+        if (!mSwrPace.isActive()) {
+            showSwr();
+            mSwrPace.start();
+        }
+    };
+    for (const ItemPtr& it : {mForward, mReflected})
+        if (it)
+            connect(it.get(), &Item::ValueChange, this, readingChanged);
+    reloadAlarmSettings();
 }
 
 void MainControl::Terminate() {
-    if (mLink)
-        mLink->disconnect(this);
+    for (const ItemPtr& it : {mLink, mForward, mReflected})
+        if (it)
+            it->disconnect(this);
+    mSwrPace.stop();
     mLink.reset();
+    mForward.reset();
+    mReflected.reset();
     PanelControl::Terminate();
 }
 

@@ -1,5 +1,6 @@
 #include "panel_control.h"
 
+#include "alarm_follower.h"
 #include "binding/bindings.h"
 #include "binding/colors.h"
 #include "fit_label.h"
@@ -21,6 +22,8 @@ namespace {
 constexpr std::uint32_t kButtonShadow = 0x80000010;
 constexpr std::uint32_t kButtonHighlight = 0x80000014;
 constexpr std::uint32_t kButtonFace = 0x8000000F;
+// The alarm frame, in pixels: inside the margin every panel keeps free of controls.
+constexpr int kAlarmFrame = 2;
 } // namespace
 
 PanelControl::PanelControl(int widthTwips, int heightTwips, QWidget* parent)
@@ -37,10 +40,25 @@ PanelControl::~PanelControl() {
 void PanelControl::Initialize(const HubPtr& theHub, std::int16_t theIndex) {
     mBindings = std::make_unique<Bindings>();
     mBindings->Create(theHub, this, theIndex);
+    delete mAlarm;
+    mAlarm = new AlarmFollower(theHub, theIndex, flashesOnAlarm(), this);
+    connect(mAlarm, &AlarmFollower::changed, this, [this] {
+        watchClicks(mAlarm && mAlarm->level() != 0);
+        update();
+        alarmChanged();
+    });
+    watchClicks(false);
+    alarmChanged();
     update();
 }
 
 void PanelControl::Terminate() {
+    if (mAlarm) {
+        watchClicks(false);
+        delete mAlarm;
+        mAlarm = nullptr;
+        alarmChanged();
+    }
     if (!mBindings)
         return;
     mBindings->Release();
@@ -177,10 +195,44 @@ bool PanelControl::event(QEvent* event) {
     return QWidget::event(event);
 }
 
+void PanelControl::watchClicks(bool on) {
+    // Clicks on the controls too: they are where an operator's hand goes. Only while an alarm
+    // stands, so that no event of the panel passes the filter otherwise.
+    if (on == mWatchingClicks)
+        return;
+    mWatchingClicks = on;
+    QList<QWidget*> all = findChildren<QWidget*>();
+    all << this;
+    for (QWidget* w : all) {
+        if (on)
+            w->installEventFilter(this);
+        else
+            w->removeEventFilter(this);
+    }
+}
+
+QColor PanelControl::alarmColor(int level) {
+    return level >= 2 ? QColor(0xE0, 0x00, 0x00) : QColor(0xFF, 0xA0, 0x00);
+}
+
+bool PanelControl::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && mAlarm && mAlarm->level() != 0)
+        mAlarm->acknowledge();
+    return QWidget::eventFilter(watched, event);
+}
+
 void PanelControl::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (!mStatic.paint(p))
         paintLines(p);
+    if (mAlarm && mAlarm->level() != 0) {
+        const QColor c = alarmColor(mAlarm->level());
+        const QRect r = rect();
+        p.fillRect(QRect(r.left(), r.top(), r.width(), kAlarmFrame), c);
+        p.fillRect(QRect(r.left(), r.bottom() - kAlarmFrame + 1, r.width(), kAlarmFrame), c);
+        p.fillRect(QRect(r.left(), r.top(), kAlarmFrame, r.height()), c);
+        p.fillRect(QRect(r.right() - kAlarmFrame + 1, r.top(), kAlarmFrame, r.height()), c);
+    }
 }
 
 void PanelControl::paintLines(QPainter& p) const {

@@ -16,6 +16,7 @@ class QLabel;
 
 namespace tarvex {
 
+class AlarmFollower;
 class Bindings;
 class PushCheckBox;
 class PushOptionButton;
@@ -41,6 +42,12 @@ public:
     // copied on every repaint; off, every repaint draws them. Both show the same pixels.
     void setPaintCacheEnabled(bool enabled);
     const StaticLayer& staticLayer() const { return mStatic; }
+
+    // The amplifier's alarm; null before Initialize and after Terminate. While one stands the
+    // panel is framed (red for a trip, amber for a warning) and a click anywhere on it
+    // acknowledges the alarm (the click still does what it does).
+    AlarmFollower* alarm() const { return mAlarm; }
+    static QColor alarmColor(int level);
 
 protected:
     // The panel's designed size in twips.
@@ -70,7 +77,13 @@ protected:
     static void setColors(QWidget* w, std::uint32_t back, std::uint32_t fore);
     static void setBorder(QLabel* label);
 
+    // Whether this panel flashes something while an alarm stands.
+    virtual bool flashesOnAlarm() const { return false; }
+    // The alarm's level, text or flash phase changed.
+    virtual void alarmChanged() {}
+
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -80,12 +93,15 @@ private:
     };
 
     void paintLines(QPainter& p) const;
+    void watchClicks(bool on);
 
     int mWidthTwips;
     int mHeightTwips;
     std::vector<Line> mLines;
     StaticLayer mStatic{this, [this](QPainter& p) { paintLines(p); }};
     std::unique_ptr<Bindings> mBindings;
+    AlarmFollower* mAlarm = nullptr;
+    bool mWatchingClicks = false;
 };
 
 } // namespace tarvex

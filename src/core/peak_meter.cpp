@@ -17,7 +17,7 @@ int PeakMeter::peak(qint64 now) const {
     const qint64 age = now - mHeldAt;
     double held = mHeld;
     if (age > kHoldMs)
-        held -= kFallPerSecond * double(age - kHoldMs) / 1000.0;
+        held -= mFallPerSecond * double(age - kHoldMs) / 1000.0;
     return std::max(mLatest, static_cast<int>(std::ceil(held)));
 }
 
