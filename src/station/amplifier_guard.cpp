@@ -20,6 +20,11 @@ AmplifierGuard::~AmplifierGuard() {
 }
 
 QString AmplifierGuard::trip(const AlarmSettings& settings, std::function<bool()> stillHolds) {
+    mDone = act(settings, std::move(stillHolds));
+    return mDone;
+}
+
+QString AmplifierGuard::act(const AlarmSettings& settings, std::function<bool()> stillHolds) {
     if (!settings.protect)
         return {};
     mResume->stop();
@@ -27,8 +32,22 @@ QString AmplifierGuard::trip(const AlarmSettings& settings, std::function<bool()
     mStandbyDue = true;
     QString done;
     RigClient* rig = mRig ? mRig() : nullptr;
+    disconnect(mPttAnswer);
     if (rig && rig->state() == RigClient::State::Up && rig->setPtt(false)) {
-        done = QStringLiteral("transmission ended, standby");
+        done = kEnded + QStringLiteral(", standby");
+        // Said before the radio answers, so taken back when it refuses: the amplifier still goes
+        // to standby once its forward power falls or the wait is over.
+        mPttAnswer = connect(rig, &RigClient::pttSetAnswered, this,
+                             [this](bool ended, const QByteArray& reply) {
+                                 disconnect(mPttAnswer);
+                                 if (ended || !mDone.contains(kEnded))
+                                     return;
+                                 mDone.replace(kEnded,
+                                               QStringLiteral("the radio did not end the "
+                                                              "transmission (%1)")
+                                                   .arg(QString::fromLatin1(reply)));
+                                 emit said(mDone);
+                             });
         waitForRfToFall();
     } else {
         done = QStringLiteral("standby");

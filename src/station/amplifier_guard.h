@@ -39,6 +39,7 @@ public:
     // text ("transmission ended, standby; back to operate in 10 s"); empty when the guard is
     // off. stillHolds says whether the trip's condition holds, asked before returning to operate.
     QString trip(const AlarmSettings& settings, std::function<bool()> stillHolds);
+    static inline const QString kEnded = QStringLiteral("transmission ended");
     // The operator has seen it: the latch is released.
     void acknowledge() { mLatched = false; }
     bool latched() const { return mLatched; }
@@ -48,6 +49,7 @@ signals:
     void said(const QString& done);
 
 private:
+    QString act(const AlarmSettings& settings, std::function<bool()> stillHolds);
     void waitForRfToFall();
     void forward_ValueChange();
     void standby();
@@ -59,6 +61,8 @@ private:
     std::unique_ptr<OneShot> mUnkeyWait;
     std::unique_ptr<OneShot> mResume;
     QMetaObject::Connection mForwardWatch;
+    QMetaObject::Connection mPttAnswer;
+    QString mDone; // what the last trip did, as said
     bool mStandbyDue = false;
     int mMinForwardW = 0;
     bool mLatched = false;

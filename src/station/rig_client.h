@@ -45,6 +45,8 @@ signals:
     void stateChanged();
     void frequencyRead(qint64 hz);
     void pttRead(tarvex::RigPtt ptt);
+    // The radio's answer to setPtt: done only on "RPRT 0".
+    void pttSetAnswered(bool done, const QByteArray& reply);
     // Replies that were not what was asked for: counted and otherwise ignored. One signal per
     // batch read, with the last of them.
     void repliesIgnored(int count, const QByteArray& last);

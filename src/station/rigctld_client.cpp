@@ -154,8 +154,10 @@ bool RigctldClient::handleLine(const QByteArray& line) {
         return false;
     const char asked = mExpected.front();
     mExpected.pop_front();
-    if (asked == 'T')
+    if (asked == 'T') {
+        emit pttSetAnswered(line == "RPRT 0", line);
         return line.startsWith("RPRT");
+    }
     if (asked == 't') {
         const RigPtt ptt = readPtt(line);
         emit pttRead(ptt);

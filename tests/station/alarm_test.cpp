@@ -142,6 +142,25 @@ TEST(AmplifierGuard, TheRadioStopsBeforeTheAmplifierGoesToStandby) {
     EXPECT_EQ(w.amp.sent(), "OPER OFF,");
 }
 
+// A radio that will not unkey (no PTT control configured) is not reported as unkeyed.
+TEST(AmplifierGuard, SaysSoWhenTheRadioRefusesToEndTheTransmission) {
+    test::Daemon rigctld;
+    rigctld.start("rigctld", {"-m", "1"});
+    RigctldClient rig("127.0.0.1", rigctld.port, std::chrono::milliseconds(50));
+    rig.start();
+    ASSERT_TRUE(test::waitUntil([&] { return rig.state() == RigClient::State::Up; }));
+    Watched w(levels(100, true), &rig);
+    w.meter(900, 225);
+    w.clock.advance(200);
+    ASSERT_TRUE(test::waitUntil([&] { return !w.text().contains("transmission ended"); }));
+    EXPECT_TRUE(w.text().startsWith(
+        "SWR 3.0:1 for 200 ms: the radio did not end the transmission (RPRT -"))
+        << w.text().toStdString();
+    EXPECT_TRUE(w.text().endsWith("), standby"));
+    w.clock.advance(AmplifierGuard::kUnkeyWait.count());
+    EXPECT_EQ(w.amp.sent(), "OPER OFF,");
+}
+
 // Without a radio link: standby at once.
 TEST(AmplifierGuard, BackToOperateTwiceThenLatchedUntilAcknowledged) {
     Watched w(levels(100, true, true));
