@@ -64,7 +64,8 @@ void TripView::clear() {
 }
 
 void TripView::refresh(HistoryReader& reader) {
-    const std::optional<qint64> chosen = mShown ? std::optional<qint64>(mShown->id) : std::nullopt;
+    // Trip ids start at 1; 0 stands for none chosen.
+    const qint64 chosen = mShown ? mShown->id : 0;
     // No reader while the rows change: each would load a trip.
     mReader = nullptr;
     mTrips = reader.trips();
@@ -76,7 +77,7 @@ void TripView::refresh(HistoryReader& reader) {
         const QStringList cells = {shownTime(t.timeMs), shownAmplifier(t), t.cause};
         for (int col = 0; col < cells.size(); ++col)
             mlstTrips->setItem(row, col, new QTableWidgetItem(cells[col]));
-        if (chosen && t.id == *chosen)
+        if (chosen != 0 && t.id == chosen)
             current = row;
     }
     mlstTrips->resizeColumnToContents(0);
