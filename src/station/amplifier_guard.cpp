@@ -60,7 +60,7 @@ QString AmplifierGuard::act(const AlarmSettings& settings, std::function<bool()>
     if (!settings.resume)
         return done;
     const QString before = done.chopped(QStringLiteral("standby").size());
-    if (static_cast<int>(mTrips.size()) >= kMaxTrips) {
+    if (static_cast<int>(mTrips.size()) > kMaxReturns) {
         // Whatever keeps tripping it is not going away by itself.
         mLatched = true;
         return before + QStringLiteral("stays in standby after %1 trips in %2 minutes")

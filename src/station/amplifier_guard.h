@@ -19,8 +19,9 @@ class RigClient;
 // transmitting first (through the station's rigctld, when one is linked), and once the forward
 // power has fallen below the minimum, or kUnkeyWait has passed, the amplifier goes to standby.
 // Unkeying the amplifier under RF would hot-switch its relays: the radio goes first. Then it
-// stays in standby, or, when asked to, returns to operate after kResumeAfter, unless this was
-// the kMaxTrips-th trip within kTripWindow: then it stays until the alarm is acknowledged.
+// stays in standby, or, when asked to, returns to operate after kResumeAfter, at most
+// kMaxReturns times within kTripWindow: the trip after those stays until the alarm is
+// acknowledged.
 class AmplifierGuard : public QObject {
     Q_OBJECT
 
@@ -28,7 +29,7 @@ public:
     static constexpr std::chrono::milliseconds kUnkeyWait{100};
     static constexpr std::chrono::milliseconds kResumeAfter{10000};
     static constexpr std::chrono::milliseconds kTripWindow{5 * 60 * 1000};
-    static constexpr int kMaxTrips = 3;
+    static constexpr int kMaxReturns = 3;
 
     // rig: the station's rig link now, or null.
     AmplifierGuard(const AmplifierItems& amp, std::function<RigClient*()> rig, AlarmClock clock,
