@@ -16,6 +16,9 @@
 #include "line_mix.h"
 #include "window_rig.h"
 
+#include "app/log_sink.h"
+#include "app/run_options.h"
+#include "app/run_services.h"
 #include "core/hub.h"
 #include "ui/display_setup.h"
 
@@ -24,6 +27,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTemporaryDir>
@@ -122,6 +126,7 @@ void BM_LinePaceIntoWindow(benchmark::State& state) {
     const LineMix& load = state.range(0) != 0 ? mix() : meteringOnly();
     const bool shown = state.range(1) != 0;
     const bool perLine = state.range(2) != 0;
+    const bool services = state.range(3) != 0;
     const double linesPerSecond = lineLimitPerSecond(kBaud, mix().meanLineBytes);
     WindowRig rig;
     if (!rig.ok) {
@@ -130,6 +135,14 @@ void BM_LinePaceIntoWindow(benchmark::State& state) {
     }
     if (!shown)
         rig.window->hide();
+    // What a window run adds on every metering line: the alarm monitors, the history with its
+    // trip ring (history.db in the rig's folder), the station links as configured (none).
+    LogSink sink;
+    std::unique_ptr<RunServices> run;
+    if (services) {
+        QDir::setCurrent(rig.dir.path());
+        run = std::make_unique<RunServices>(*rig.window->server(), sink, RunOptions{});
+    }
     // Two ports that do not deliver in step.
     LinePacer first(rig.links[0], load, linesPerSecond, perLine);
     runEventLoopFor(kPieceMs / 2);
@@ -167,11 +180,13 @@ void BM_LinePaceIntoWindow(benchmark::State& state) {
     state.counters["paints_per_s"] = double(paints) / wall;
 }
 BENCHMARK(BM_LinePaceIntoWindow)
-    ->Args({0, 1, 0})
-    ->Args({0, 1, 1})
-    ->Args({1, 1, 0})
-    ->Args({1, 0, 0})
-    ->ArgNames({"mix", "shown", "per_line"})
+    ->Args({0, 1, 0, 0})
+    ->Args({0, 1, 1, 0})
+    ->Args({0, 1, 0, 1})
+    ->Args({0, 1, 1, 1})
+    ->Args({1, 1, 0, 0})
+    ->Args({1, 0, 0, 0})
+    ->ArgNames({"mix", "shown", "per_line", "services"})
     ->Iterations(1)
     ->Repetitions(5)
     ->UseManualTime()
