@@ -3,6 +3,8 @@
 #include "ferro_messages.h"
 #include "wire_format.h"
 
+#include "core/pass_end.h"
+
 namespace tarvex {
 
 namespace {
@@ -37,6 +39,9 @@ std::pair<qsizetype, qsizetype> findSeparator(QStringView msg) {
 } // namespace
 
 void FerroDriver::mCom_OnComm() {
+    // What listeners do once a line is whole (judge alarms, close a second of the record) runs
+    // as this returns: the lines read are then whole, and the driver takes commands again.
+    const PassScope pass;
     try {
         if (mCom && mCom->commEvent() == SerialLink::kEventReceive)
             ReceiveChars();

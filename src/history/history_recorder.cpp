@@ -266,7 +266,7 @@ void HistoryRecorder::writerWrote(qint64 droppedReadings, qint64 droppedEvents) 
 }
 
 void HistoryRecorder::settle() {
-    mSettleQueued = false;
+    mSettle.cancel();
     for (auto& [amplifier, track] : mTracks)
         track.settle(mBatch);
 }
@@ -350,7 +350,7 @@ void HistoryRecorder::setHub(const HubPtr& hub) {
     std::stable_sort(standing.begin(), standing.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& [order, it] : standing)
-        record(it, false);
+        record(it, mSlots.value(it.get()), false);
 }
 
 const HistoryRecorder::Slot* HistoryRecorder::learn(const ItemPtr& it) {
@@ -373,32 +373,27 @@ void HistoryRecorder::mHub_NewItem(const ItemPtr& it) {
 }
 
 void HistoryRecorder::mHub_ItemChangedValue(const ItemPtr& it) {
-    // An item's first value is where the driver starts, not something that happened.
     if (!it)
         return;
-    recordAlarm(it);
-    record(it, !it->LastValue().isEmpty());
-}
-
-void HistoryRecorder::recordAlarm(const ItemPtr& it) {
-    static const QString kLevel = QString::fromLatin1(amp::kAlarm);
-    static const QString kText = QString::fromLatin1(amp::kAlarmText);
-    const QString& name = it->Name();
-    const bool isLevel = name.endsWith(kLevel);
-    if (!isLevel && !name.endsWith(kText))
+    // Every item of the hub passes here, each meter on every metering line: one look-up.
+    const auto found = mSlots.constFind(it.get());
+    if (found == mSlots.constEnd())
         return;
-    guarded(lcHistory(), "alarm record", [&] { recordAlarmOf(it, name, isLevel); });
+    const Slot slot = *found;
+    if (slot.field == Field::Alarm || slot.field == Field::AlarmText)
+        guarded(lcHistory(), "alarm record",
+                [&] { recordAlarmOf(it, slot.amplifier, slot.field == Field::Alarm); });
+    // An item's first value is where the driver starts, not something that happened.
+    record(it, slot, !it->LastValue().isEmpty());
 }
 
-void HistoryRecorder::recordAlarmOf(const ItemPtr& it, const QString& name, bool isLevel) {
+void HistoryRecorder::recordAlarmOf(const ItemPtr& it, int amplifier, bool isLevel) {
     static const QString kLevel = QString::fromLatin1(amp::kAlarm);
     static const QString kText = QString::fromLatin1(amp::kAlarmText);
-    const QString prefix = name.chopped(isLevel ? kLevel.size() : kText.size());
-    bool numbered = false;
-    const int amplifier = prefix.toInt(&numbered);
     const auto hub = mHub.lock();
-    if (!numbered || !hub)
+    if (!hub)
         return;
+    const QString prefix = QString::number(amplifier);
     const auto number = [](const Variant& v) {
         std::int32_t n = 0;
         return v.tryToLong(n) == 0 ? n : 0;
@@ -418,19 +413,13 @@ void HistoryRecorder::recordAlarmOf(const ItemPtr& it, const QString& name, bool
                     amp::alarmName(now) + QStringLiteral(": ") + text->Value().toString());
 }
 
-void HistoryRecorder::record(const ItemPtr& it, bool asChange) {
-    const auto slot = mSlots.constFind(it.get());
-    if (slot == mSlots.constEnd())
-        return;
+void HistoryRecorder::record(const ItemPtr& it, const Slot& slot, bool asChange) {
     guarded(lcHistory(), "history record", [&] {
-        const AmplifierTrack::Value value = valueFor(slot->field, it->Value());
-        auto track = mTracks.try_emplace(slot->amplifier, slot->amplifier).first;
-        track->second.set(slot->field, slot->meter, value, mClock(), asChange, mBatch);
+        const AmplifierTrack::Value value = valueFor(slot.field, it->Value());
+        auto track = mTracks.try_emplace(slot.amplifier, slot.amplifier).first;
+        track->second.set(slot.field, slot.meter, value, mClock(), asChange, mBatch);
     });
-    if (!mSettleQueued) {
-        mSettleQueued = true;
-        QMetaObject::invokeMethod(this, &HistoryRecorder::settle, Qt::QueuedConnection);
-    }
+    mSettle.request();
 }
 
 } // namespace tarvex

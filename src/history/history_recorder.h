@@ -7,6 +7,7 @@
 #include "history_writer.h"
 
 #include "core/hub.h"
+#include "core/pass_end.h"
 
 #include <QHash>
 #include <QObject>
@@ -98,10 +99,9 @@ private:
     void mHub_ItemChangedValue(const ItemPtr& it);
     // The slot of an item the record follows.
     const Slot* learn(const ItemPtr& it);
-    void record(const ItemPtr& it, bool asChange);
+    void record(const ItemPtr& it, const Slot& slot, bool asChange);
     // An alarm that rose, or a new trip over a standing one: an event of kind "alarm".
-    void recordAlarm(const ItemPtr& it);
-    void recordAlarmOf(const ItemPtr& it, const QString& name, bool isLevel);
+    void recordAlarmOf(const ItemPtr& it, int amplifier, bool isLevel);
     // The end of a pass of the event loop in which items changed.
     void settle();
     void detach();
@@ -131,7 +131,6 @@ private:
     HistoryClock mClock;
     int mReadingDays;
     bool mRecording = true;
-    bool mSettleQueued = false;
     // history.db is locked: since when (by the clock), whether the user was told, and when an
     // open was last tried.
     bool mHeld = false;
@@ -142,6 +141,7 @@ private:
     QHash<const Item*, Slot> mSlots;
     std::map<int, AmplifierTrack> mTracks;
     HistoryBatch mBatch;
+    PassEndHook mSettle{[this] { settle(); }};
     // What the writer could not write yet; touched on the writer thread only (and here once it
     // has ended).
     std::shared_ptr<HistoryBacklog> mKept = std::make_shared<HistoryBacklog>();

@@ -44,11 +44,17 @@ AlarmMonitor::AlarmMonitor(const AmplifierItems& amp, const AlarmSettings& setti
                       ItemInfo{0, 2, ItemInfo::kInt, 0, QString::fromLatin1(amp::kAlarmNames)},
                       std::int16_t{0});
     mAck = makeItem(mAmp, amp::kAlarmAck, ItemInfo{0, 1, 12, 0, {}}, kAckIdle);
+    mSwrWarning.fire = &AlarmMonitor::swrWarningHeld;
+    mSwrTrip.fire = &AlarmMonitor::swrTripHeld;
+    mDrive.fire = &AlarmMonitor::driveHeld;
     for (Hold* hold : {&mSwrWarning, &mSwrTrip, &mDrive})
         hold->timer = mClock.makeTimer();
-    for (const QString& meter : {kForward, kReflected, kInput}) {
-        if (const ItemPtr it = mAmp.item(meter))
-            connect(it.get(), &Item::ValueChange, this, &AlarmMonitor::queueEvaluate);
+    mForward = mAmp.item(kForward);
+    mReflected = mAmp.item(kReflected);
+    mInput = mAmp.item(kInput);
+    for (const ItemPtr& it : {mForward, mReflected, mInput}) {
+        if (it)
+            connect(it.get(), &Item::ValueChange, this, [this] { mEvaluate.request(); });
     }
     const auto follow = [this](const QString& base, void (AlarmMonitor::*handler)()) {
         if (const ItemPtr it = mAmp.item(base))
@@ -72,6 +78,7 @@ void AlarmMonitor::apply(const AlarmSettings& settings) {
     // New levels start new holds.
     for (Hold* hold : {&mSwrWarning, &mSwrTrip, &mDrive}) {
         hold->holds = false;
+        hold->armed = false;
         hold->timer->stop();
     }
     evaluate();
@@ -92,48 +99,58 @@ amp::Alarm AlarmMonitor::level() const {
     return v == 1 ? amp::Alarm::Warning : v == 2 ? amp::Alarm::Trip : amp::Alarm::None;
 }
 
+int AlarmMonitor::meter(const ItemPtr& it) const {
+    std::int32_t v = 0;
+    return it && it->Value().tryToLong(v) == 0 ? v : 0;
+}
+
 double AlarmMonitor::swrNow() const {
-    return swr(mAmp.integer(kForward), mAmp.integer(kReflected));
+    return swr(meter(mForward), meter(mReflected));
 }
 
 bool AlarmMonitor::swrCounts() const {
-    return mAmp.integer(kForward) >= mSettings.minForwardW;
+    return meter(mForward) >= mSettings.minForwardW;
 }
 
 bool AlarmMonitor::tripConditionHolds() const {
-    const bool drive = mSettings.driveLimitW > 0 && mAmp.integer(kInput) > mSettings.driveLimitW;
+    const bool drive = mSettings.driveLimitW > 0 && meter(mInput) > mSettings.driveLimitW;
     return drive || (swrCounts() && swrNow() >= mSettings.swrTrip);
 }
 
-void AlarmMonitor::queueEvaluate() {
-    // A metering line sets forward, reflected and input power one after the other: judge the
-    // line whole, not a mix of this line and the last.
-    if (mEvaluateQueued)
-        return;
-    mEvaluateQueued = true;
-    QMetaObject::invokeMethod(this, &AlarmMonitor::evaluate, Qt::QueuedConnection);
-}
-
 void AlarmMonitor::evaluate() {
-    mEvaluateQueued = false;
+    mEvaluate.cancel();
     const bool counts = swrCounts();
-    const double ratio = swrNow();
-    track(mSwrTrip, counts && ratio >= mSettings.swrTrip, &AlarmMonitor::swrTripHeld);
-    track(mSwrWarning, counts && ratio >= mSettings.swrWarning, &AlarmMonitor::swrWarningHeld);
-    track(mDrive, mSettings.driveLimitW > 0 && mAmp.integer(kInput) > mSettings.driveLimitW,
-          &AlarmMonitor::driveHeld);
+    const double ratio = counts ? swrNow() : 0.0;
+    track(mSwrTrip, counts && ratio >= mSettings.swrTrip);
+    track(mSwrWarning, counts && ratio >= mSettings.swrWarning);
+    track(mDrive, mSettings.driveLimitW > 0 && meter(mInput) > mSettings.driveLimitW);
 }
 
-void AlarmMonitor::track(Hold& hold, bool holds, void (AlarmMonitor::*fire)()) {
+void AlarmMonitor::track(Hold& hold, bool holds) {
     if (holds == hold.holds)
         return;
     hold.holds = holds;
     hold.since = mClock.now();
-    if (holds)
-        hold.timer->start(std::chrono::milliseconds(AlarmSettings::kHoldMs),
-                          [this, fire] { (this->*fire)(); });
-    else
-        hold.timer->stop();
+    if (holds && !hold.armed)
+        arm(hold, AlarmSettings::kHoldMs);
+}
+
+void AlarmMonitor::arm(Hold& hold, qint64 afterMs) {
+    hold.armed = true;
+    hold.timer->start(std::chrono::milliseconds(afterMs),
+                      [this, &hold] { holdTimer_Timeout(hold); });
+}
+
+void AlarmMonitor::holdTimer_Timeout(Hold& hold) {
+    hold.armed = false;
+    if (!hold.holds)
+        return;
+    const qint64 held = mClock.now() - hold.since;
+    if (held < AlarmSettings::kHoldMs) {
+        arm(hold, AlarmSettings::kHoldMs - held);
+        return;
+    }
+    (this->*hold.fire)();
 }
 
 void AlarmMonitor::swrWarningHeld() {
@@ -153,7 +170,7 @@ void AlarmMonitor::swrTripHeld() {
 
 void AlarmMonitor::driveHeld() {
     raise(amp::Alarm::Trip, QStringLiteral("Drive %1 W over the %2 W limit for %3 ms")
-                                .arg(mAmp.integer(kInput))
+                                .arg(meter(mInput))
                                 .arg(mSettings.driveLimitW)
                                 .arg(AlarmSettings::kHoldMs));
 }

@@ -4,6 +4,7 @@
 #include "amplifier_items.h"
 
 #include "core/alarm_settings.h"
+#include "core/pass_end.h"
 
 #include <QObject>
 #include <QPointer>
@@ -41,16 +42,23 @@ signals:
     void textChanged(const QString& text);
 
 private:
-    // One condition that must hold for kHoldMs.
+    // One condition that must hold for kHoldMs. Its timer is not stopped when the condition
+    // ends, nor armed again when it starts anew: on a speech peak it changes on every metering
+    // line. When the timer fires, it either finds the condition held long enough, or is armed
+    // for what is left of the hold that began since, or ends.
     struct Hold {
         bool holds = false;
         qint64 since = 0;
+        bool armed = false;
+        void (AlarmMonitor::*fire)() = nullptr;
         std::unique_ptr<OneShot> timer;
     };
 
-    void queueEvaluate();
     void evaluate();
-    void track(Hold& hold, bool holds, void (AlarmMonitor::*fire)());
+    void track(Hold& hold, bool holds);
+    void arm(Hold& hold, qint64 afterMs);
+    void holdTimer_Timeout(Hold& hold);
+    int meter(const ItemPtr& it) const;
     void swrWarningHeld();
     void swrTripHeld();
     void driveHeld();
@@ -66,6 +74,10 @@ private:
     bool swrCounts() const;
 
     AmplifierItems mAmp;
+    // The meters, read on every metering line: found once (a hub never loses an item).
+    ItemPtr mForward;
+    ItemPtr mReflected;
+    ItemPtr mInput;
     AlarmSettings mSettings;
     AlarmClock mClock;
     QPointer<AmplifierGuard> mGuard;
@@ -75,7 +87,9 @@ private:
     Hold mSwrWarning;
     Hold mSwrTrip;
     Hold mDrive;
-    bool mEvaluateQueued = false;
+    // A metering line sets forward, reflected and input power one after the other: the line
+    // is judged whole, once it has been read.
+    PassEndHook mEvaluate{[this] { evaluate(); }};
     bool mOperating = false; // by the last state the amplifier reported that was known
     QString mReason;         // of the standing trip, before what the guard did
 };

@@ -33,11 +33,15 @@ signals:
 
 private:
     void forward_ValueChange();
+    void settling_Timeout();
 
     AmplifierItems mAmp;
+    ItemPtr mForward;
     bool mAbove = false;
-    QElapsedTimer mFell;               // since the power fell to kWatts or below
-    std::unique_ptr<QTimer> mSettling; // made on the first fall: most watches never see one
+    QElapsedTimer mFell; // since the power fell to kWatts or below
+    // Made on the first fall: most watches never see one. Not stopped when the power rises
+    // again, which on speech it does on nearly every metering line: see settling_Timeout.
+    std::unique_ptr<QTimer> mSettling;
 };
 
 } // namespace tarvex

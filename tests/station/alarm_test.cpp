@@ -100,6 +100,21 @@ TEST(AlarmMonitor, StandsUntilAcknowledgedAndRisesAgainAfterAFreshHold) {
     EXPECT_EQ(w.level(), 2);
 }
 
+TEST(AlarmMonitor, AConditionThatBrokeOffHoldsAfreshFromWhenItCameBack) {
+    Watched w;
+    w.meter(900, 225);
+    w.clock.advance(100);
+    w.meter(900, 50);
+    w.clock.advance(50);
+    w.meter(900, 225); // back, 150 ms after it first began
+    w.clock.advance(50);
+    EXPECT_EQ(w.level(), 0) << "200 ms after it first began";
+    w.clock.advance(149);
+    EXPECT_EQ(w.level(), 0);
+    w.clock.advance(1);
+    EXPECT_EQ(w.level(), 2) << w.text().toStdString();
+}
+
 TEST(AlarmMonitor, AFaultOrALinkLostWhileOperatingTripsAtOnce) {
     Watched w, operating, standingBy;
     w.say("FAULT = 12");
@@ -153,8 +168,8 @@ TEST(AmplifierGuard, SaysSoWhenTheRadioRefusesToEndTheTransmission) {
     w.meter(900, 225);
     w.clock.advance(200);
     ASSERT_TRUE(test::waitUntil([&] { return !w.text().contains("transmission ended"); }));
-    EXPECT_TRUE(w.text().startsWith(
-        "SWR 3.0:1 for 200 ms: the radio did not end the transmission (RPRT -"))
+    EXPECT_TRUE(
+        w.text().startsWith("SWR 3.0:1 for 200 ms: the radio did not end the transmission (RPRT -"))
         << w.text().toStdString();
     EXPECT_TRUE(w.text().endsWith("), standby"));
     w.clock.advance(AmplifierGuard::kUnkeyWait.count());

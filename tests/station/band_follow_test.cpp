@@ -85,6 +85,15 @@ TEST_F(BandFollowTest, ARadioThatCannotReportTransmitIsFollowedOnceTheAmplifierS
     amp.line("FWD = 400");
     read(14'200'000, int(RigPtt::NotReported));
     amp.line("FWD = 10");
+    // Power that comes back before the hold is over starts it again from its next fall.
+    const auto fell = std::chrono::steady_clock::now();
+    ASSERT_TRUE(test::waitUntil([&] {
+        return amp.link->written().contains("BAND 5") ||
+               std::chrono::steady_clock::now() - fell >= RfWatch::kHold / 2;
+    }));
+    ASSERT_FALSE(amp.link->written().contains("BAND 5")) << "asked within the hold";
+    amp.line("FWD = 400");
+    amp.line("FWD = 10");
     const auto quiet = std::chrono::steady_clock::now();
     ASSERT_TRUE(test::waitUntil([&] { return amp.link->written().contains("BAND 5"); }));
     EXPECT_GE(std::chrono::steady_clock::now() - quiet, RfWatch::kHold);
