@@ -189,9 +189,10 @@ void BarGauge::setValue(std::int16_t value) {
     emit propertyChanged(QStringLiteral("Value"));
     DrawBar();
     if (mPeakHold) {
-        mPeak.add(value, mClock());
+        const qint64 now = mClock();
+        mPeak.add(value, now);
         mFedSinceTick = true;
-        updatePeak();
+        movePeak(now, kPeakFrameMs, true);
     }
 }
 
@@ -216,13 +217,14 @@ void BarGauge::Refresh() {
 
 void BarGauge::DrawBar() {
     const BarLine before = mBar;
-    mBar = layoutBar(mSettings, drawingArea(), mBar);
-    updateBetween(before, mBar);
+    const Scale s = scale();
+    mBar = layoutBar(mSettings, drawingArea(s), mBar);
+    updateBetween(before, mBar, s);
 }
 
-void BarGauge::updateBetween(const BarLine& before, const BarLine& after) {
-    const QRectF was = strokeRect(before);
-    const QRectF now = strokeRect(after);
+void BarGauge::updateBetween(const BarLine& before, const BarLine& after, const Scale& s) {
+    const QRectF was = strokeRect(before, s);
+    const QRectF now = strokeRect(after, s);
     if (was == now && before.color == after.color)
         return; // the same pixels
     const QRect inner = innerRect();
@@ -257,33 +259,41 @@ int BarGauge::peakValue() const {
     return mPeakHold ? mPeak.peak(mClock()) : mSettings.value;
 }
 
-QRect BarGauge::markRectFor(int peak) const {
+QRect BarGauge::markRectFor(int peak, const Scale& s) const {
     if (peak <= mSettings.value)
         return {};
     const QRect inner = innerRect();
     // Two pixels that end where a bar for the peak would end, the bar's full height.
-    const double end = barEndX(static_cast<std::int16_t>(
-        std::clamp(peak, int(std::numeric_limits<std::int16_t>::min()),
-                   int(std::numeric_limits<std::int16_t>::max()))));
+    const double end = barEndX(
+        static_cast<std::int16_t>(std::clamp(peak, int(std::numeric_limits<std::int16_t>::min()),
+                                             int(std::numeric_limits<std::int16_t>::max()))),
+        s);
     const int right = int(std::lround(end));
     return QRect(right - 2, inner.top(), 2, inner.height()) & inner;
 }
 
 void BarGauge::updatePeak(int fallingWakeMs) {
-    const qint64 now = mClock();
+    movePeak(mClock(), fallingWakeMs, false);
+}
+
+void BarGauge::movePeak(qint64 now, int fallingWakeMs, bool fed) {
     const int peak = mPeakHold ? mPeak.peak(now) : mSettings.value;
     // Laid out again only when the mark or the bar moved: most lines move neither.
     if (peak != mMarkPeak || mSettings.value != mMarkValue) {
         mMarkPeak = peak;
         mMarkValue = mSettings.value;
-        const QRect mark = markRectFor(peak);
+        const QRect mark = markRectFor(peak, scale());
         if (mark != mMark) {
             update(mMark | mark);
             mMark = mark;
         }
     }
     if (peak <= mSettings.value) {
-        mPeakTimer.stop();
+        // A value arriving at the mark leaves a planned wake-up alone: on speech the next is
+        // lower again, and stopping and starting the timer on every line costs more than a
+        // wake-up that finds nothing to do (and plans none).
+        if (!fed)
+            mPeakTimer.stop();
         return;
     }
     // Nothing moves while the peak is held; once it falls, it moves a little every frame. A
@@ -357,24 +367,36 @@ QRect BarGauge::innerRect() const {
     return mAppearance != 0 ? rect().adjusted(kFrame3D, kFrame3D, -kFrame3D, -kFrame3D) : rect();
 }
 
+BarGauge::Scale BarGauge::scale() const {
+    return {Twips::dpiX(this), Twips::dpiY(this)};
+}
+
 QSizeF BarGauge::drawingArea() const {
+    return drawingArea(scale());
+}
+
+QSizeF BarGauge::drawingArea(const Scale& s) const {
     const QRect inner = innerRect();
     const double perInch = Twips::kPerInch;
-    return {std::max(0, inner.width()) * perInch / Twips::dpiX(this),
-            std::max(0, inner.height()) * perInch / Twips::dpiY(this)};
+    return {std::max(0, inner.width()) * perInch / s.dpiX,
+            std::max(0, inner.height()) * perInch / s.dpiY};
 }
 
 double BarGauge::barEndX(std::int16_t value) const {
-    BarSettings s = mSettings;
-    s.value = value;
-    const BarLine line = layoutBar(s, drawingArea(), BarLine{});
-    return innerRect().left() + line.x2 * Twips::dpiX(this) / Twips::kPerInch;
+    return barEndX(value, scale());
 }
 
-QRectF BarGauge::strokeRect(const BarLine& bar) const {
+double BarGauge::barEndX(std::int16_t value, const Scale& s) const {
+    BarSettings settings = mSettings;
+    settings.value = value;
+    const BarLine line = layoutBar(settings, drawingArea(s), BarLine{});
+    return innerRect().left() + line.x2 * s.dpiX / Twips::kPerInch;
+}
+
+QRectF BarGauge::strokeRect(const BarLine& bar, const Scale& s) const {
     const QRect inner = innerRect();
-    const double sx = Twips::dpiX(this) / Twips::kPerInch;
-    const double sy = Twips::dpiY(this) / Twips::kPerInch;
+    const double sx = s.dpiX / Twips::kPerInch;
+    const double sy = s.dpiY / Twips::kPerInch;
     // The stroke has flat ends: it covers x1..x2 and its width centred on y1, cut off by the
     // inner area (a value above Max runs past the right edge, one below Min ends left of it).
     const double left = std::min(bar.x1, bar.x2) * sx;
@@ -419,7 +441,8 @@ void BarGauge::paintEvent(QPaintEvent*) {
     if (inner.isEmpty())
         return;
     p.setClipRect(inner);
-    p.fillRect(strokeRect(mBar), resolved(mBar.color, palette(), colorFromDesigned(kGaugeGreen)));
+    p.fillRect(strokeRect(mBar, scale()),
+               resolved(mBar.color, palette(), colorFromDesigned(kGaugeGreen)));
     if (!mMark.isEmpty())
         p.fillRect(mMark, palette().color(QPalette::WindowText));
 }

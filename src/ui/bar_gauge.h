@@ -155,14 +155,26 @@ private:
         bool operator==(const SurfaceKey&) const = default;
     };
 
+    // The widget's logical DPI. Asking the widget for it walks up to its screen: a value is
+    // laid out with one answer, not one per step.
+    struct Scale {
+        double dpiX = 96;
+        double dpiY = 96;
+    };
+    Scale scale() const;
+    QSizeF drawingArea(const Scale& s) const;
+    double barEndX(std::int16_t value, const Scale& s) const;
+
     QRect innerRect() const;
     // Where `bar` lands in widget pixels, before clipping to the inner area.
-    QRectF strokeRect(const BarLine& bar) const;
+    QRectF strokeRect(const BarLine& bar, const Scale& s) const;
     // Marks only the pixels that differ between two layouts of the bar.
-    void updateBetween(const BarLine& before, const BarLine& after);
+    void updateBetween(const BarLine& before, const BarLine& after, const Scale& s);
+    // updatePeak at a time already read; fed: a value has just arrived.
+    void movePeak(qint64 now, int fallingWakeMs, bool fed);
     void paintSurface(QPainter& p) const;
     double fallPerSecond() const;
-    QRect markRectFor(int peak) const;
+    QRect markRectFor(int peak, const Scale& s) const;
     const QPixmap& surface();
 
     std::uint32_t mBackColor = kGaugeButtonFace;
@@ -178,7 +190,7 @@ private:
     PeakMeter mPeak{fallPerSecond()};
     QTimer mPeakTimer;
     QRect mMark;
-    int mMarkPeak = 0;  // what mMark was laid out for
+    int mMarkPeak = 0; // what mMark was laid out for
     int mMarkValue = 0;
     bool mFedSinceTick = false;
 };
