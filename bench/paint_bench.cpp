@@ -33,6 +33,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <cstdio>
 #include <ctime>
 
 namespace tarvex::bench {
@@ -192,10 +193,48 @@ BENCHMARK(BM_LinePaceIntoWindow)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
+// Feeds `lines` metering lines (rounded up to whole passes) to both amplifiers of a hidden
+// window, each line its own pass of the event loop, with or without a window run's services;
+// nothing waits on the clock, so the runner can count instructions per line under callgrind.
+int runFixedLines(long lines, bool services) {
+    WindowRig rig;
+    if (!rig.ok) {
+        std::fprintf(stderr, "%s\n", qPrintable(rig.error));
+        return 1;
+    }
+    rig.window->hide();
+    LogSink sink;
+    std::unique_ptr<RunServices> run;
+    if (services) {
+        QDir::setCurrent(rig.dir.path());
+        run = std::make_unique<RunServices>(*rig.window->server(), sink, RunOptions{});
+    }
+    const QStringList& load = meteringOnly().lines;
+    const long passes = (lines + load.size() - 1) / load.size();
+    for (long p = 0; p < passes; ++p) {
+        for (const QString& line : load) {
+            const QString text = line + QStringLiteral("\r\n");
+            rig.links[0]->receive(text);
+            rig.links[1]->receive(text);
+            QCoreApplication::sendPostedEvents();
+        }
+    }
+    std::printf("lines=%ld\n", static_cast<long>(passes * load.size()));
+    return rig.gaugesShowItems() ? 0 : 1;
+}
+
 } // namespace
 } // namespace tarvex::bench
 
 int main(int argc, char** argv) {
+    long fixedLines = 0;
+    bool services = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg.startsWith("--fixed-lines="))
+            fixedLines = arg.mid(14).toLong();
+        services = services || arg == "--services";
+    }
     // Away from the user's own settings of the main window.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
@@ -203,5 +242,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     tarvex::prepareDisplayForSmallRepaints(); // as the program does
     QApplication app(argc, argv);
+    if (fixedLines > 0)
+        return tarvex::bench::runFixedLines(fixedLines, services);
     return tarvex::bench::runAll(argc, argv);
 }
