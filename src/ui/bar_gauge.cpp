@@ -187,12 +187,13 @@ void BarGauge::setRedThreshold(std::int16_t threshold) {
 void BarGauge::setValue(std::int16_t value) {
     mSettings.value = value;
     emit propertyChanged(QStringLiteral("Value"));
-    DrawBar();
+    const Scale s = scale();
+    drawBar(s);
     if (mPeakHold) {
         const qint64 now = mClock();
         mPeak.add(value, now);
         mFedSinceTick = true;
-        movePeak(now, kPeakFrameMs, true);
+        movePeak(now, kPeakFrameMs, true, &s);
     }
 }
 
@@ -216,8 +217,11 @@ void BarGauge::Refresh() {
 }
 
 void BarGauge::DrawBar() {
+    drawBar(scale());
+}
+
+void BarGauge::drawBar(const Scale& s) {
     const BarLine before = mBar;
-    const Scale s = scale();
     mBar = layoutBar(mSettings, drawingArea(s), mBar);
     updateBetween(before, mBar, s);
 }
@@ -276,13 +280,13 @@ void BarGauge::updatePeak(int fallingWakeMs) {
     movePeak(mClock(), fallingWakeMs, false);
 }
 
-void BarGauge::movePeak(qint64 now, int fallingWakeMs, bool fed) {
+void BarGauge::movePeak(qint64 now, int fallingWakeMs, bool fed, const Scale* known) {
     const int peak = mPeakHold ? mPeak.peak(now) : mSettings.value;
     // Laid out again only when the mark or the bar moved: most lines move neither.
     if (peak != mMarkPeak || mSettings.value != mMarkValue) {
         mMarkPeak = peak;
         mMarkValue = mSettings.value;
-        const QRect mark = markRectFor(peak, scale());
+        const QRect mark = markRectFor(peak, known ? *known : scale());
         if (mark != mMark) {
             update(mMark | mark);
             mMark = mark;

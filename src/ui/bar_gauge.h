@@ -170,8 +170,10 @@ private:
     QRectF strokeRect(const BarLine& bar, const Scale& s) const;
     // Marks only the pixels that differ between two layouts of the bar.
     void updateBetween(const BarLine& before, const BarLine& after, const Scale& s);
-    // updatePeak at a time already read; fed: a value has just arrived.
-    void movePeak(qint64 now, int fallingWakeMs, bool fed);
+    void drawBar(const Scale& s);
+    // updatePeak at a time already read; fed: a value has just arrived; known: the scale, when
+    // the caller has it already.
+    void movePeak(qint64 now, int fallingWakeMs, bool fed, const Scale* known = nullptr);
     void paintSurface(QPainter& p) const;
     double fallPerSecond() const;
     QRect markRectFor(int peak, const Scale& s) const;
