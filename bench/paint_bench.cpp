@@ -82,8 +82,11 @@ public:
         : mLink(link), mText(load.text), mBytesPerSecond(linesPerSecond * load.meanLineBytes),
           mPerLine(perLine) {
         mTimer.setTimerType(Qt::PreciseTimer);
-        // Per line: woken about as often as lines come, each due line handed over alone.
-        mTimer.setInterval(perLine ? std::max(1, int(1000.0 / linesPerSecond)) : kPieceMs);
+        // Per line: woken when the next line is due, as a port that hands over each line on
+        // its own wakes its reader once a line; a wake-up with no line would be the runner's
+        // cost, not the program's.
+        mTimer.setSingleShot(perLine);
+        mTimer.setInterval(kPieceMs);
         QObject::connect(&mTimer, &QTimer::timeout, [this] { deliver(); });
         mClock.start();
         mTimer.start();
@@ -103,6 +106,12 @@ private:
             const QString piece = mText.mid(at, length);
             mLink->receive(piece);
             mSent += piece.size();
+        }
+        if (mPerLine) {
+            // The next line is due once its first byte is.
+            const auto dueNs = static_cast<qint64>(double(mSent + 1) * 1e9 / mBytesPerSecond);
+            const qint64 waitNs = dueNs - mClock.nsecsElapsed();
+            mTimer.start(int(std::max<qint64>(1, (waitNs + 999'999) / 1'000'000)));
         }
     }
 
