@@ -124,6 +124,13 @@ private:
     qint64 mSent = 0;
 };
 
+// What a window run adds on every metering line: the alarm monitors, the history with its trip
+// ring (history.db in the rig's folder), the station links as configured (none).
+std::unique_ptr<RunServices> startServices(WindowRig& rig, LogSink& sink) {
+    QDir::setCurrent(rig.dir.path());
+    return std::make_unique<RunServices>(*rig.window->server(), sink, RunOptions{});
+}
+
 void runEventLoopFor(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
@@ -145,14 +152,8 @@ void BM_LinePaceIntoWindow(benchmark::State& state) {
     }
     if (!shown)
         rig.window->hide();
-    // What a window run adds on every metering line: the alarm monitors, the history with its
-    // trip ring (history.db in the rig's folder), the station links as configured (none).
     LogSink sink;
-    std::unique_ptr<RunServices> run;
-    if (services) {
-        QDir::setCurrent(rig.dir.path());
-        run = std::make_unique<RunServices>(*rig.window->server(), sink, RunOptions{});
-    }
+    const std::unique_ptr<RunServices> run = services ? startServices(rig, sink) : nullptr;
     // Two ports that do not deliver in step.
     LinePacer first(rig.links[0], load, linesPerSecond, perLine);
     runEventLoopFor(kPieceMs / 2);
@@ -213,11 +214,7 @@ int runFixedLines(long lines, bool services) {
     }
     rig.window->hide();
     LogSink sink;
-    std::unique_ptr<RunServices> run;
-    if (services) {
-        QDir::setCurrent(rig.dir.path());
-        run = std::make_unique<RunServices>(*rig.window->server(), sink, RunOptions{});
-    }
+    const std::unique_ptr<RunServices> run = services ? startServices(rig, sink) : nullptr;
     const QStringList& load = meteringOnly().lines;
     const long passes = (lines + load.size() - 1) / load.size();
     for (long p = 0; p < passes; ++p) {
