@@ -176,17 +176,19 @@ int main(int argc, char** argv) {
                "BM_ReceivePath/chunk_bytes:64", 1e6);
     throughput("Receive path, driver + hub, 8-byte chunks", receive, "BM_ReceivePath/chunk_bytes:8",
                std::nullopt);
-    {
+    // A count from the runner script, or why there is none.
+    const auto instructions = [&rows](const char* measure, const QString& given) {
         bool ok = false;
-        const double ipl = callgrind.toDouble(&ok);
-        rows << Row{"Instructions per line (callgrind)",
-                    ok ? grouped(ipl)
-                       : (callgrind.isEmpty() ? QStringLiteral("not measured") : callgrind),
-                    "",
-                    "",
-                    "",
-                    ""};
-    }
+        const double count = given.toDouble(&ok);
+        rows << Row{
+            measure,
+            ok ? grouped(count) : (given.isEmpty() ? QStringLiteral("not measured") : given),
+            "",
+            "",
+            "",
+            ""};
+    };
+    instructions("Instructions per line (callgrind)", callgrind);
     throughput("With 2 x 4 panels shown offscreen, 60 Hz painting", receive,
                "BM_ReceiveWithPanels/chunk_bytes:64", 5e4);
     // The same panels at the line's own pace: what a user's machine spends on them.
@@ -231,17 +233,7 @@ int main(int argc, char** argv) {
         }
         rows << row;
     }
-    {
-        bool ok = false;
-        const double ipl = services.toDouble(&ok);
-        rows << Row{"Instructions per line for alarms and history (callgrind)",
-                    ok ? grouped(ipl)
-                       : (services.isEmpty() ? QStringLiteral("not measured") : services),
-                    "",
-                    "",
-                    "",
-                    ""};
-    }
+    instructions("Instructions per line for alarms and history (callgrind)", services);
 
     for (int baud : {4800, 57600}) {
         const QString run = QStringLiteral("BM_PtyToItemLatency/baud:%1").arg(baud);
